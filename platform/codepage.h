@@ -1,0 +1,20 @@
+// Conversion between UTF-16 and 8-bit code pages (the profiles' on-disk encoding).
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The system's ANSI code page: CP_ACP on Windows. Other systems have no such notion;
+// there UTF-8 (65001) stands in for it.
+constexpr unsigned kSystemCodePage = 0;
+
+// Converts bytes in the given code page to UTF-16. Bytes the code page does not define
+// become a replacement character; nothing fails.
+std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage = kSystemCodePage);
+
+// Converts UTF-16 to the given code page. A character the code page cannot represent,
+// and an unpaired surrogate, becomes the code page's default character '?'.
+std::string EncodeCodePage(const std::u16string& text, unsigned codePage = kSystemCodePage);
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+# Shared by the run and test commands: Debian packages, builds, the Wine environment.
+# Source it; it sets ROOT to the repository's top folder.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_NATIVE="$ROOT/build/native"
+BUILD_WIN="$ROOT/build/win64"
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# Packages the builds and the Wine test rig need on Debian 12.
+VEDAROD_PACKAGES="cmake make g++ googletest g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-x86-64 wine wine64 xvfb xauth x11-utils fonts-wqy-microhei
+  imagemagick locales"
+
+ensure_packages() {
+    local missing=() p
+    for p in $VEDAROD_PACKAGES "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing Debian packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+build_native() {
+    cmake -S "$ROOT" -B "$BUILD_NATIVE" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$BUILD_NATIVE" -j "$JOBS" "$@"
+}
+
+build_win() {
+    cmake -S "$ROOT" -B "$BUILD_WIN" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$BUILD_WIN" -j "$JOBS" "$@"
+}
+
+# The Wine environment: a private prefix, no debug output, and the zh_CN.UTF-8 locale so
+# that the ANSI code page is 936 as on Chinese Windows. The locale is compiled into a
+# private folder (LOCPATH) when the system does not have it.
+wine_env() {
+    export WINEPREFIX="$ROOT/build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if ! locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; then
+        local loc="$ROOT/build/locale"
+        if [ ! -f "$loc/zh_CN.UTF-8/LC_CTYPE" ]; then
+            mkdir -p "$loc"
+            localedef -i zh_CN -f UTF-8 "$loc/zh_CN.UTF-8" 2>/dev/null ||
+                [ -f "$loc/zh_CN.UTF-8/LC_CTYPE" ] || {
+                echo "cannot generate the zh_CN.UTF-8 locale" >&2
+                return 1
+            }
+        fi
+        export LOCPATH="$loc"
+    fi
+    export VEDAROD_WINE_LANG=zh_CN.UTF-8
+    if [ ! -f "$WINEPREFIX/.vedarod-ready" ]; then
+        echo "Preparing the Wine prefix (once)..."
+        mkdir -p "$WINEPREFIX"
+        LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wineboot -i >/dev/null 2>&1
+        # Without a window manager Wine waits about 2 s whenever a window closes, unless
+        # it manages its windows itself.
+        LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' \
+            /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.vedarod-ready"
+    fi
+}
+
+# Starts a private Xvfb and exports DISPLAY; it is stopped when the shell exits.
+start_xvfb() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        sleep 0.5
+        if kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            trap 'kill $XVFB_PID 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+            return 0
+        fi
+    done
+    echo "cannot start Xvfb" >&2
+    return 1
+}

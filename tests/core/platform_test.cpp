@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+TEST(CodePage, Gbk936RoundTripsChineseText) {
+    const std::u16string text = u"公司名称=北京某某科技 Ltd.";
+    const std::string bytes = platform::EncodeCodePage(text, 936);
+    // 公 is C9 AB in GBK.
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(std::string("\xB9\xAB", 2), bytes.substr(0, 2));
+    EXPECT_EQ(text, platform::DecodeCodePage(bytes, 936));
+}
+
+TEST(CodePage, UnrepresentableCharacterBecomesQuestionMark) {
+    EXPECT_EQ("a?b", platform::EncodeCodePage(u"a\u0E01b", 936));  // Thai letter
+    EXPECT_EQ("a?b", platform::EncodeCodePage(u"a\xD800" u"b", 936));
+}
+
+TEST(Unicode, Utf8RoundTripAndInvalidBytes) {
+    const std::u16string text = u"ID=内容 \U0001F600";
+    EXPECT_EQ(text, platform::Utf8ToUtf16(platform::Utf16ToUtf8(text)));
+    EXPECT_EQ(u"a\uFFFDb", platform::Utf8ToUtf16("a\xC3" "b"));
+    EXPECT_EQ(u"\uFFFD", platform::Utf8ToUtf16("\xED\xA0\x80"));  // encoded surrogate
+}
+
+TEST(Files, WriteReplacingCreatesAndReplaces) {
+    TempDir dir;
+    const std::u16string path = dir.Text(u"a.cfg");
+    ASSERT_TRUE(platform::WriteFileReplacing(path, std::string("first")));
+    EXPECT_EQ("first", ReadBytes(dir.Path() / "a.cfg"));
+    ASSERT_TRUE(platform::WriteFileReplacing(path, std::string("second")));
+    EXPECT_EQ("second", ReadBytes(dir.Path() / "a.cfg"));
+    // No temporary file is left behind.
+    int count = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        (void)e;
+        ++count;
+    }
+    EXPECT_EQ(1, count);
+}
+
+TEST(Files, ReadOnlyOrMissingFolderLeavesEverythingAsItWas) {
+    TempDir dir;
+    const auto file = dir.Path() / "ro.cfg";
+    WriteBytes(file, "keep");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_write |
+                                           std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    int err = 0;
+    EXPECT_FALSE(platform::WriteFileReplacing(dir.Text(u"ro.cfg"), std::string("new"), &err));
+    EXPECT_NE(0, err);
+    EXPECT_EQ("keep", ReadBytes(file));
+
+    EXPECT_FALSE(platform::WriteFileReplacing(dir.Text(u"missing/x.cfg"), std::string("x")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
+}
+
+TEST(Files, ReadWholeFileTellsMissingFromUnreadable) {
+    TempDir dir;
+    std::string bytes = "junk";
+    EXPECT_EQ(platform::ReadResult::kMissing, platform::ReadWholeFile(dir.Text(u"no.cfg"), bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(platform::ReadResult::kFailed, platform::ReadWholeFile(dir.Text(), bytes));
+    WriteBytes(dir.Path() / "x.bin", std::string("a\0b\r\n", 5));
+    EXPECT_EQ(platform::ReadResult::kOk, platform::ReadWholeFile(dir.Text(u"x.bin"), bytes));
+    EXPECT_EQ(std::string("a\0b\r\n", 5), bytes);
+    EXPECT_TRUE(platform::IsDirectory(dir.Text()));
+    EXPECT_FALSE(platform::IsDirectory(dir.Text(u"x.bin")));
+    EXPECT_TRUE(platform::PathExists(dir.Text(u"x.bin")));
+}
+
+}  // namespace
