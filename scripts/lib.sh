@@ -28,13 +28,13 @@ ensure_packages() {
 
 build_native() {
     cmake -S "$ROOT" -B "$BUILD_NATIVE" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD_NATIVE" -j "$JOBS" "$@"
+    cmake --build "$BUILD_NATIVE" -j "$JOBS" ${1:+--target "$@"}
 }
 
 build_win() {
     cmake -S "$ROOT" -B "$BUILD_WIN" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-    cmake --build "$BUILD_WIN" -j "$JOBS" "$@"
+    cmake --build "$BUILD_WIN" -j "$JOBS" ${1:+--target "$@"}
 }
 
 # The Wine environment: a private prefix, no debug output, and the zh_CN.UTF-8 locale so
