@@ -1,0 +1,93 @@
+// The main dialog: the tool's whole state and every handler of its window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/button.h"
+#include "win/combo_box.h"
+#include "win/dialog.h"
+#include "win/edit.h"
+#include "win/list_view.h"
+#include "win/user_prompts.h"
+
+class CVedArodDlg : public win::Dialog {
+public:
+    CVedArodDlg(win::UserPrompts& prompts, HINSTANCE instance);
+    ~CVedArodDlg() override;
+
+    bool PreTranslateMessage(MSG& msg) override;
+
+    // Target edition: index of the checked radio button 1039..1041.
+    enum Edition { kEditionSimple = 0, kEditionStandard = 1, kEdition62 = 2 };
+
+    // Dialog members, exchanged with the controls by DoDataExchange.
+    HICON m_hIcon = nullptr;
+    std::u16string m_strExePath;           // 1002
+    std::u16string m_strExeFileName;       // file name as selected; never edited
+    std::u16string m_strAppName;           // 1009
+    std::u16string m_strIconPath;          // 1004
+    std::u16string m_strInstallDir;        // folder of the executable, no trailing backslash
+    std::u16string m_strStartupImagePath;  // 1006
+    std::u16string m_strAdImagePath;       // 1012
+    std::u16string m_strFilePassword;      // 1011
+    std::u16string m_strCaptionText;       // 1008
+    int m_bUseFilePassword = 0;            // 1010
+    win::ListView m_listLang;              // 1016
+    win::ComboBox m_comboLang;             // 1015
+    win::Edit m_editCell;                  // 1027
+    int m_nEditRow = -1;
+    int m_nEditCol = 0;
+    int m_nEditLang = 0;
+    std::u16string m_strEditKey;
+    int m_nShownLang = 0;
+    std::u16string m_strCompany;     // 1031
+    std::u16string m_strPhone;       // 1032
+    std::u16string m_strUrl;         // 1033
+    std::u16string m_strNewDocName;  // 1037
+    int m_nEdition = 0;              // radio group 1039
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(win::DataExchange& dx) override;
+    bool HandleMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) override;
+
+private:
+    // Window and system messages.
+    bool OnSysCommand(WPARAM w, LPARAM l, LRESULT& result);
+    bool OnPaint(WPARAM w, LPARAM l, LRESULT& result);
+    bool OnQueryDragIcon(WPARAM w, LPARAM l, LRESULT& result);
+    bool OnCtlColor(WPARAM w, LPARAM l, LRESULT& result);
+    // Close box, system menu, Alt+F4: releases the profile cache, then lets the default
+    // processing end the dialog as cancelled. "退出" does not come here.
+    bool OnClose(WPARAM w, LPARAM l, LRESULT& result);
+
+    // Target selection.
+    void OnBnClickedSelectExe();
+    void LoadTargetContent();
+
+    // Pickers of the replacement pictures.
+    void OnBnClickedSelectIcon();
+    void OnBnClickedSelectStartupImage();
+    void OnBnClickedSelectAdImage();
+    bool PickFile(const char16_t* defaultExtension, const char16_t* filter, std::u16string& path);
+
+    // Edition views and the enable check boxes.
+    void OnBnClickedEdition62();
+    void OnBnClickedEditionSimpleStandard();
+    void OnBnClickedEnableIcon();
+    void OnBnClickedEnableStartupImage();
+    void OnBnClickedEnableFilePassword();
+    void OnBnClickedEnableAdImage();
+    void EnableByCheck(int checkId, std::initializer_list<int> dependents);
+
+    // The language list.
+    void InitLangListColumns();
+
+    win::Button CheckBox(int id) const { return win::Button(Item(id)); }
+    void Message(const std::u16string& text) { prompts_.Message(hwnd_, text); }
+
+    win::UserPrompts& prompts_;
+    HBRUSH warning_brush_ = nullptr;
+};
