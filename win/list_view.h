@@ -1,6 +1,7 @@
 // List-view control.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "win/window.h"
