@@ -1,0 +1,60 @@
+#include "rebrand/win32/file_steps.h"
+
+#include <windows.h>
+
+#include "platform/files.h"
+
+namespace rebrand {
+
+namespace {
+
+const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+bool FileId(const std::u16string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE h = CreateFileW(W(path), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const BOOL ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+}  // namespace
+
+bool IsSameFile(const std::u16string& a, const std::u16string& b) {
+    BY_HANDLE_FILE_INFORMATION ia{};
+    BY_HANDLE_FILE_INFORMATION ib{};
+    return FileId(a, ia) && FileId(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+CopyResult CopyOver(const std::u16string& source, const std::u16string& destination) {
+    if (IsSameFile(source, destination)) {
+        return CopyResult::kSameFile;
+    }
+    std::string bytes;
+    if (platform::ReadWholeFile(source, bytes) != platform::ReadResult::kOk) {
+        return CopyResult::kFailed;
+    }
+    return platform::WriteFileReplacing(destination, bytes) ? CopyResult::kCopied
+                                                            : CopyResult::kFailed;
+}
+
+RenameResult RenameFileTo(const std::u16string& oldPath, const std::u16string& newPath) {
+    if (GetFileAttributesW(W(newPath)) != INVALID_FILE_ATTRIBUTES &&
+        !IsSameFile(oldPath, newPath)) {
+        return RenameResult::kTargetExists;
+    }
+    if (MoveFileExW(W(oldPath), W(newPath), 0)) {
+        return RenameResult::kRenamed;
+    }
+    return GetLastError() == ERROR_ALREADY_EXISTS ? RenameResult::kTargetExists
+                                                  : RenameResult::kFailed;
+}
+
+}  // namespace rebrand

@@ -1,0 +1,33 @@
+// The rebrand command's file operations in the install folder: picture copies and the
+// rename of the executable. Neither ever leaves the install folder without a file that
+// was there before.
+#pragma once
+
+#include <string>
+
+namespace rebrand {
+
+// True when both paths name one existing file (whatever their spelling).
+bool IsSameFile(const std::u16string& a, const std::u16string& b);
+
+enum class CopyResult {
+    kCopied,
+    kSameFile,  // the source is the destination itself; nothing to do
+    kFailed,    // nothing changed at the destination
+};
+
+// Copies source over destination: the bytes go to a temporary file in the destination's
+// folder, which replaces the destination only once the copy is complete.
+CopyResult CopyOver(const std::u16string& source, const std::u16string& destination);
+
+enum class RenameResult {
+    kRenamed,
+    kTargetExists,  // another file already has the new name; nothing was renamed
+    kFailed,
+};
+
+// Renames the file oldPath to newPath (wide-character file API, names as typed). An
+// existing file of the new name is never replaced; a change of letter case only is a rename.
+RenameResult RenameFileTo(const std::u16string& oldPath, const std::u16string& newPath);
+
+}  // namespace rebrand
