@@ -1,0 +1,21 @@
+// The dialog's profile cache: one CIniFile per file, read on first use, kept until released.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ini/ini_file.h"
+
+// FoldCase(path) -> the object for that path.
+using IniFileCache = std::map<std::u16string, std::unique_ptr<CIniFile>>;
+
+// The cached object for path; on first use it is created with path as given and loaded (a
+// missing file gives an empty model). Only the letters A to Z are folded, so two spellings
+// of one file that differ otherwise give two objects. The file is never read a second time.
+CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path,
+                           unsigned codePage = platform::kSystemCodePage);
+
+// Destroys every cached object (each one saves itself unless its path contains
+// "VirUdezed.cfg") and empties the cache.
+void ReleaseIniFiles(IniFileCache& cache);

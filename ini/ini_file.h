@@ -1,0 +1,69 @@
+// One profile file in memory: sections of key/value pairs, read once and written as a whole.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/codepage.h"
+
+struct IniEntry {
+    std::u16string key;  // letter case of the first occurrence
+    std::u16string value;
+};
+
+struct IniSection {
+    std::u16string name;                         // letter case of the first occurrence
+    std::map<std::u16string, IniEntry> entries;  // keyed by FoldCase(key)
+};
+
+class CIniFile {
+public:
+    // The file is not touched until Load. codePage is the on-disk encoding of the text.
+    explicit CIniFile(std::u16string filePath, unsigned codePage = platform::kSystemCodePage);
+    // Writes the model back with Save, unless path contains "VirUdezed.cfg" (case-sensitive).
+    virtual ~CIniFile();
+    CIniFile(const CIniFile&) = delete;
+    CIniFile& operator=(const CIniFile&) = delete;
+
+    // Parses the file into sections; meant to run once, right after construction. A missing
+    // file leaves the model empty; a file that exists but cannot be read does too, and marks
+    // the object so that Save refuses to replace it.
+    void Load();
+    // Appends the decoded content of the file to text; false (text unchanged) when the file
+    // is missing or cannot be read.
+    bool ReadText(std::u16string& text);
+    // Adds the sections and keys of text to the model (the grammar is in ini_file.cpp).
+    void Parse(const std::u16string& text);
+
+    // The stored value, or def when the section or the key is missing.
+    std::u16string GetString(const std::u16string& section, const std::u16string& key,
+                             const std::u16string& def) const;
+    // The stored value converted like _wtoi, or def when the section or the key is missing.
+    int32_t GetInt(const std::u16string& section, const std::u16string& key, int32_t def) const;
+    // Creates the section and the key when missing (with the letter case given here),
+    // otherwise replaces the value only.
+    void SetString(const std::u16string& section, const std::u16string& key,
+                   const std::u16string& value);
+    void SetInt(const std::u16string& section, const std::u16string& key, int32_t value);
+
+    // The text that Save writes, before encoding: sections and keys sorted by folded name,
+    // "[name]" and "key=value" lines ended by CR LF.
+    std::u16string Format() const;
+    // Replaces the file with the model. False, with the file as it was, when it cannot be
+    // written or when the file could not be read by Load.
+    bool Save();
+
+    bool LoadFailed() const { return loadFailed_; }
+
+    const std::u16string path;                      // exactly as given
+    std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
+
+private:
+    unsigned codePage_;
+    bool loadFailed_ = false;
+};
+
+// The C runtime's _wtoi on text: leading white space, an optional sign, decimal digits up to
+// the first other character; 0 without digits; clamped to the 32-bit range.
+int32_t IniTextToInt(const std::u16string& text);
