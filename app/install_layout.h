@@ -20,3 +20,17 @@ inline std::u16string FileNameOf(const std::u16string& exePath) {
 }
 
 }  // namespace layout
+
+namespace layout {
+
+// The customization profile's file: in the config folder when there is one (ZuvEra.cfg for
+// the 6.2 edition, VirUdezed.cfg for the others), else VirUdezed.cfg in the install folder.
+inline std::u16string ProfilePath(const std::u16string& installDir, int edition,
+                                  bool configIsFolder) {
+    if (!configIsFolder) {
+        return installDir + u"\\VirUdezed.cfg";
+    }
+    return installDir + (edition == 2 ? u"\\config\\ZuvEra.cfg" : u"\\config\\VirUdezed.cfg");
+}
+
+}  // namespace layout

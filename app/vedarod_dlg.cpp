@@ -36,7 +36,15 @@ CVedArodDlg::CVedArodDlg(win::UserPrompts& prompts, HINSTANCE instance)
     m_hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-CVedArodDlg::~CVedArodDlg() = default;
+// Ending through "退出" does not pass through OnClose: the cached profiles are dropped
+// without being written back.
+CVedArodDlg::~CVedArodDlg() {
+    DiscardIniFiles(m_mapIniFiles);
+}
+
+CIniFile& CVedArodDlg::GetIniFile(const std::u16string& path) {
+    return GetCachedIniFile(m_mapIniFiles, path);
+}
 
 void CVedArodDlg::DoDataExchange(win::DataExchange& dx) {
     dx.Text(IDC_EDIT_EXE_PATH, m_strExePath);
@@ -77,6 +85,7 @@ bool CVedArodDlg::HandleMessage(UINT message, WPARAM w, LPARAM l, LRESULT& resul
         win::OnCommand<D>(IDC_RADIO_SIMPLE, BN_CLICKED, &D::OnBnClickedEditionSimpleStandard),
         win::OnCommand<D>(IDC_CHECK_AD_IMAGE, BN_CLICKED, &D::OnBnClickedEnableAdImage),
         win::OnCommand<D>(IDC_BTN_SELECT_AD_IMAGE, BN_CLICKED, &D::OnBnClickedSelectAdImage),
+        win::OnCommand<D>(IDC_BTN_SAVE_CONFIG, BN_CLICKED, &D::OnBnClickedSaveConfig),
     };
     return win::DispatchTable(*this, table, message, w, l, result);
 }
@@ -253,12 +262,11 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
 }
 
 void CVedArodDlg::LoadTargetContent() {
-    // Loads what the dialog shows of the selected target: the language file list from
-    // config\ZovIDE.cfg, the language selector and table, the first language in the list,
-    // and the customization profile fields.
+    LoadCustomProfile();
 }
 
 bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
+    ReleaseIniFiles(m_mapIniFiles);
     // Not handled: the default processing ends the dialog as cancelled.
     return false;
 }

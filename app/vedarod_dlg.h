@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/custom_profile.h"
+#include "ini/ini_cache.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -19,6 +21,9 @@ public:
 
     bool PreTranslateMessage(MSG& msg) override;
 
+    // The profile file at path from the cache, loaded on first use; never null.
+    CIniFile& GetIniFile(const std::u16string& path);
+
     // Target edition: index of the checked radio button 1039..1041.
     enum Edition { kEditionSimple = 0, kEditionStandard = 1, kEdition62 = 2 };
 
@@ -31,6 +36,7 @@ public:
     std::u16string m_strInstallDir;        // folder of the executable, no trailing backslash
     std::u16string m_strStartupImagePath;  // 1006
     std::u16string m_strAdImagePath;       // 1012
+    IniFileCache m_mapIniFiles;            // folded full path -> profile file, until OnClose
     std::u16string m_strFilePassword;      // 1011
     std::u16string m_strCaptionText;       // 1008
     int m_bUseFilePassword = 0;            // 1010
@@ -66,6 +72,13 @@ private:
     // Target selection.
     void OnBnClickedSelectExe();
     void LoadTargetContent();
+
+    // The customization profile.
+    std::u16string ProfileFilePath();
+    bool ReadCustomProfile(CustomProfile& profile);
+    void LoadCustomProfile();
+    void OnBnClickedSaveConfig();
+    bool WriteCustomProfile(const CustomProfile& profile);
 
     // Pickers of the replacement pictures.
     void OnBnClickedSelectIcon();

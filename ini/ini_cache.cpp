@@ -14,3 +14,10 @@ CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path, unsi
 void ReleaseIniFiles(IniFileCache& cache) {
     cache.clear();
 }
+
+void DiscardIniFiles(IniFileCache& cache) {
+    for (auto& entry : cache) {
+        entry.second->Discard();
+    }
+    cache.clear();
+}

@@ -19,3 +19,6 @@ CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path,
 // Destroys every cached object (each one saves itself unless its path contains
 // "VirUdezed.cfg") and empties the cache.
 void ReleaseIniFiles(IniFileCache& cache);
+
+// Destroys every cached object without writing any of them back, and empties the cache.
+void DiscardIniFiles(IniFileCache& cache);

@@ -32,7 +32,7 @@ CIniFile::CIniFile(std::u16string filePath, unsigned codePage)
     : path(std::move(filePath)), codePage_(codePage) {}
 
 CIniFile::~CIniFile() {
-    if (path.find(u"VirUdezed.cfg") != std::u16string::npos) {
+    if (discarded_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
         return;
     }
     // A destructor has nobody to report to; a failed save leaves the file as it was.

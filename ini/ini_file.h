@@ -55,6 +55,8 @@ public:
     bool Save();
 
     bool LoadFailed() const { return loadFailed_; }
+    // The object is to be destroyed without writing anything back.
+    void Discard() { discarded_ = true; }
 
     const std::u16string path;                      // exactly as given
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
@@ -62,6 +64,7 @@ public:
 private:
     unsigned codePage_;
     bool loadFailed_ = false;
+    bool discarded_ = false;
 };
 
 // The C runtime's _wtoi on text: leading white space, an optional sign, decimal digits up to

@@ -175,6 +175,13 @@ TEST(IniSave, DestructionSavesAllButTheCustomizationProfile) {
     EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "VirUdezed.cfg"));
     EXPECT_EQ(sorted, ReadBytes(dir.Path() / "config" / "ZovIDE.cfg"));
     EXPECT_EQ(sorted, ReadBytes(dir.Path() / "lower" / "virudezed.cfg"));
+
+    // Discarding the cache writes nothing back.
+    WriteBytes(dir.Path() / "config" / "ZovIDE.cfg", unsorted);
+    GetCachedIniFile(cache, dir.Text() + u"\\config\\ZovIDE.cfg").SetString(u"A", u"k", u"2");
+    DiscardIniFiles(cache);
+    EXPECT_TRUE(cache.empty());
+    EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "ZovIDE.cfg"));
 }
 
 TEST(IniCache, OneObjectPerPathFoldedAToZ) {

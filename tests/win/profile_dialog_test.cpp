@@ -1,0 +1,168 @@
+// Loading and saving the customization profile through the dialog, and what closing writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "samples/sample_install.h"
+#include "tests/support/temp_dir.h"
+#include "tests/win/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DialogHarness;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+const char kProfile[] =
+    "[CUSTOMPAR]\r\nCOMPANY=Old Co\r\nFILEPASSWORD=secret1\r\nPHONE=123\r\nURL=old.example\r\n"
+    "USINGFILEPASSWORD=0\r\n";
+
+// An install folder with a config folder, a profile and a target configuration.
+struct Install {
+    TempDir dir;
+    explicit Install(bool withConfig = true) {
+        if (withConfig) {
+            fs::create_directories(dir.Path() / "config");
+            WriteBytes(dir.Path() / "config" / "VirUdezed.cfg", kProfile);
+            WriteBytes(dir.Path() / "config" / "ZovIDE.cfg", "[SYSPAR]\r\nZ=1\r\nA=2\r\n");
+        }
+    }
+    std::u16string Exe() const { return dir.Text() + u"\\ZovIDE.exe"; }
+    std::string Read(const char* relative) const { return ReadBytes(dir.Path() / relative); }
+};
+
+void SaveWith(DialogHarness& h, bool usePassword, const std::u16string& password) {
+    if (h.Checked(1010) != usePassword) {
+        h.Click(1010);
+    }
+    h.Type(1011, password);
+    h.Type(1031, u"新公司");
+    h.Type(1032, u"010-1");
+    h.Type(1033, u"www.new");
+    h.Click(1024);
+}
+
+TEST(ProfileDialog, PasswordLengthIsCheckedInCodeUnits) {
+    struct Case {
+        std::u16string password;
+        bool accepted;
+    };
+    const Case cases[] = {{u"12345", false}, {u"123456", true}, {u"密码密码密码密码", true},
+                          {u"123456789", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.password.begin(), c.password.end()));
+        Install install;
+        DialogHarness h;
+        h.SelectTarget(install.Exe());
+        SaveWith(h, true, c.password);
+        ASSERT_EQ(1u, h.Prompts().messages.size());
+        if (!c.accepted) {
+            EXPECT_EQ(u"文件读写密码长度为6至8个字符", h.MessageTexts()[0]);
+            EXPECT_EQ(h.Item(1011), GetFocus());
+            EXPECT_EQ(kProfile, install.Read("config/VirUdezed.cfg"));
+            continue;
+        }
+        EXPECT_EQ(u"保存成功", h.MessageTexts()[0]);
+        EXPECT_EQ(h.Hwnd(), h.Prompts().messages[0].owner);
+    }
+}
+
+TEST(ProfileDialog, SimpleEditionWritesAllFiveKeys) {
+    Install install;
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    SaveWith(h, true, u"abc123");
+    EXPECT_EQ(
+        "[CUSTOMPAR]\r\nCOMPANY=\xD0\xC2\xB9\xAB\xCB\xBE\r\nFILEPASSWORD=abc123\r\nPHONE=010-1\r\n"
+        "URL=www.new\r\nUSINGFILEPASSWORD=1\r\n",
+        install.Read("config/VirUdezed.cfg"));
+
+    // Unchecked: the password is stored empty whatever the edit holds.
+    SaveWith(h, false, u"ignored!");
+    EXPECT_EQ(
+        "[CUSTOMPAR]\r\nCOMPANY=\xD0\xC2\xB9\xAB\xCB\xBE\r\nFILEPASSWORD=\r\nPHONE=010-1\r\n"
+        "URL=www.new\r\nUSINGFILEPASSWORD=0\r\n",
+        install.Read("config/VirUdezed.cfg"));
+}
+
+TEST(ProfileDialog, Edition62WritesThreeKeysIntoItsOwnFile) {
+    Install install;
+    WriteBytes(install.dir.Path() / "config" / "ZuvEra.cfg",
+               "[CUSTOMPAR]\r\nFILEPASSWORD=keep12\r\nUSINGFILEPASSWORD=1\r\n");
+    DialogHarness h;
+    h.Click(1041);
+    h.SelectTarget(install.Exe());
+    // The 6.2 profile was loaded: its stored password shows checked and enabled.
+    EXPECT_TRUE(h.Checked(1010));
+    EXPECT_EQ(u"keep12", h.Text(1011));
+    SaveWith(h, false, u"");
+    EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+    EXPECT_EQ(
+        "[CUSTOMPAR]\r\nCOMPANY=\xD0\xC2\xB9\xAB\xCB\xBE\r\nFILEPASSWORD=keep12\r\nPHONE=010-1\r\n"
+        "URL=www.new\r\nUSINGFILEPASSWORD=1\r\n",
+        install.Read("config/ZuvEra.cfg"));
+    EXPECT_EQ(kProfile, install.Read("config/VirUdezed.cfg"));
+}
+
+TEST(ProfileDialog, WithoutConfigFolderTheProfileLivesInTheInstallFolder) {
+    Install install(false);
+    WriteBytes(install.dir.Path() / "VirUdezed.cfg",
+               "[CUSTOMPAR]\r\nCOMPANY=Here\r\nUSINGFILEPASSWORD=1\r\nFILEPASSWORD=pw1234\r\n");
+    DialogHarness h;
+    h.Click(1041);  // every edition
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(u"Here", h.Text(1031));
+    EXPECT_TRUE(h.Checked(1010));
+    EXPECT_TRUE(h.Enabled(1011));
+    EXPECT_EQ(u"pw1234", h.Text(1011));
+    SaveWith(h, false, u"");
+    EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+    EXPECT_FALSE(fs::exists(install.dir.Path() / "config"));
+    EXPECT_NE(std::string::npos, install.Read("VirUdezed.cfg").find("URL=www.new"));
+}
+
+TEST(ProfileDialog, MissingProfileShowsDefaultsAndAFailedSaveIsReported) {
+    TempDir dir;
+    DialogHarness h;
+    h.Type(1031, u"typed before");
+    h.SelectTarget(dir.Text() + u"\\nofolder\\ZovIDE.exe");
+    EXPECT_EQ(u"", h.Text(1031));
+    EXPECT_FALSE(h.Checked(1010));
+    EXPECT_FALSE(h.Enabled(1011));
+    SaveWith(h, false, u"");
+    EXPECT_EQ(u"生成配置文件失败", h.MessageTexts().back());
+}
+
+TEST(ProfileDialog, CloseBoxWritesBackTheTargetConfigurationButNotTheProfile) {
+    Install install;
+    {
+        DialogHarness h;
+        h.SelectTarget(install.Exe());
+        SaveWith(h, false, u"");
+        // Changed by somebody else after the save: closing must not write it again.
+        WriteBytes(install.dir.Path() / "config" / "VirUdezed.cfg", "changed");
+        SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
+        h.Pump();
+        EXPECT_TRUE(h.Dlg().Ended());
+        EXPECT_TRUE(h.Dlg().m_mapIniFiles.empty());
+    }
+    EXPECT_EQ("changed", install.Read("config/VirUdezed.cfg"));
+}
+
+TEST(ProfileDialog, ExitButtonWritesNothing) {
+    Install install;
+    {
+        DialogHarness h;
+        h.Click(1041);
+        h.SelectTarget(install.Exe());  // caches config\ZuvEra.cfg (missing)
+        h.Click(1);
+        EXPECT_TRUE(h.Dlg().Ended());
+    }
+    EXPECT_FALSE(fs::exists(install.dir.Path() / "config" / "ZuvEra.cfg"));
+    EXPECT_EQ("[SYSPAR]\r\nZ=1\r\nA=2\r\n", install.Read("config/ZovIDE.cfg"));
+}
+
+}  // namespace
