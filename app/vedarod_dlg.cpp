@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "app/about_dlg.h"
-#include "app/install_layout.h"
 #include "app/resource.h"
 
 namespace {
@@ -17,13 +16,6 @@ const int kDisabledAtStart[] = {
     IDC_EDIT_COMPANY,          IDC_EDIT_PHONE,          IDC_EDIT_URL,
     IDC_BTN_SAVE_CONFIG,       IDC_COMBO_LANGUAGE,      IDC_EDIT_SEARCH,
     IDC_BTN_SEARCH,            IDC_BTN_SAVE_ALL_LANGS,  IDC_BTN_SAVE_CURRENT_LANG};
-
-// Controls enabled once a target application has been selected, in this order.
-const int kEnabledBySelection[] = {
-    IDC_CHECK_ICON,        IDC_CHECK_STARTUP_IMAGE, IDC_CHECK_AD_IMAGE,
-    IDC_EDIT_CAPTION_TEXT, IDC_EDIT_APP_NAME,       IDC_EDIT_NEW_DOC_NAME,
-    IDC_BTN_MODIFY_APP,    IDC_CHECK_FILE_PASSWORD, IDC_EDIT_COMPANY,
-    IDC_EDIT_PHONE,        IDC_EDIT_URL,            IDC_BTN_SAVE_CONFIG};
 
 // The advertisement picture group, shown only for the 6.2 edition.
 const int kAdImageGroup[] = {IDC_GROUP_AD_IMAGE, IDC_CHECK_AD_IMAGE, IDC_BTN_SELECT_AD_IMAGE,
@@ -86,6 +78,15 @@ bool CVedArodDlg::HandleMessage(UINT message, WPARAM w, LPARAM l, LRESULT& resul
         win::OnCommand<D>(IDC_CHECK_AD_IMAGE, BN_CLICKED, &D::OnBnClickedEnableAdImage),
         win::OnCommand<D>(IDC_BTN_SELECT_AD_IMAGE, BN_CLICKED, &D::OnBnClickedSelectAdImage),
         win::OnCommand<D>(IDC_BTN_SAVE_CONFIG, BN_CLICKED, &D::OnBnClickedSaveConfig),
+        win::OnCommand<D>(IDC_COMBO_LANGUAGE, CBN_SELCHANGE, &D::OnSelchangeLanguage),
+        win::OnNotify<D>(IDC_LIST_LANG, NM_DBLCLK, &D::OnDblclkLangList),
+        win::OnNotify<D>(IDC_LIST_LANG, NM_KILLFOCUS, &D::OnKillfocusLangList),
+        win::OnCommand<D>(IDC_BTN_SEARCH, BN_CLICKED, &D::OnSearch),
+        win::OnCommand<D>(IDC_BTN_SAVE_CURRENT_LANG, BN_CLICKED, &D::OnSaveCurrentLanguage),
+        win::OnCommand<D>(IDC_BTN_SAVE_ALL_LANGS, BN_CLICKED, &D::OnSaveAllLanguages),
+        win::OnNotify<D>(IDC_LIST_LANG, NM_CLICK, &D::OnClickLangList),
+        win::OnCommand<D>(IDC_EDIT_CELL, EN_KILLFOCUS, &D::OnKillfocusCellEditor),
+        win::OnNotify<D>(IDC_LIST_LANG, LVN_GETDISPINFOW, &D::OnGetDispInfoLangList),
     };
     return win::DispatchTable(*this, table, message, w, l, result);
 }
@@ -114,7 +115,7 @@ BOOL CVedArodDlg::OnInitDialog() {
         EnableItem(id, false);
     }
     OnBnClickedEditionSimpleStandard();
-    ShowItem(IDC_EDIT_CELL, false);
+    m_editCell.Show(false);
     InitLangListColumns();
     return TRUE;
 }
@@ -123,6 +124,9 @@ bool CVedArodDlg::PreTranslateMessage(MSG& msg) {
     // Enter and Escape never reach the dialog's keyboard handling, so neither closes it nor
     // presses a button.
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+        if (msg.wParam == VK_RETURN && GetFocus() == Item(IDC_EDIT_SEARCH)) {
+            OnSearch();
+        }
         return true;
     }
     return win::Dialog::PreTranslateMessage(msg);
@@ -169,23 +173,6 @@ bool CVedArodDlg::OnCtlColor(WPARAM w, LPARAM l, LRESULT& result) {
         SetTextColor(reinterpret_cast<HDC>(w), RGB(255, 0, 0));
     }
     return true;
-}
-
-void CVedArodDlg::OnBnClickedSelectExe() {
-    UpdateData(true);
-    std::u16string path;
-    if (!PickFile(u"exe", u"exe Files (*.exe)|*.exe||", path)) {
-        return;
-    }
-    m_strExePath = path;
-    m_strAppName = layout::FileNameOf(path);
-    m_strExeFileName = m_strAppName;
-    m_strInstallDir = layout::FolderOf(path);
-    UpdateData(false);
-    LoadTargetContent();
-    for (int id : kEnabledBySelection) {
-        EnableItem(id, true);
-    }
 }
 
 void CVedArodDlg::OnBnClickedSelectIcon() {
@@ -261,23 +248,9 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
     EnableByCheck(IDC_CHECK_AD_IMAGE, {IDC_EDIT_AD_IMAGE, IDC_BTN_SELECT_AD_IMAGE});
 }
 
-void CVedArodDlg::LoadTargetContent() {
-    LoadCustomProfile();
-}
-
 bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
     ReleaseIniFiles(m_mapIniFiles);
     // Not handled: the default processing ends the dialog as cancelled.
     return false;
 }
 
-void CVedArodDlg::InitLangListColumns() {
-    const LONG_PTR style = GetWindowLongPtrW(m_listLang, GWL_STYLE);
-    SetWindowLongPtrW(m_listLang, GWL_STYLE, (style & ~LVS_SMALLICON) | LVS_REPORT);
-    m_listLang.SetExtendedStyle(m_listLang.GetExtendedStyle() | LVS_EX_GRIDLINES |
-                                LVS_EX_FULLROWSELECT);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    m_listLang.InsertColumn(0, u"ID", LVCFMT_LEFT, 0);
-    m_listLang.InsertColumn(1, u"内容", LVCFMT_LEFT, client.right - client.left - 20);
-}

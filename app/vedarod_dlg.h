@@ -7,6 +7,7 @@
 
 #include "app/custom_profile.h"
 #include "ini/ini_cache.h"
+#include "lang/win32/custom_list_ctrl.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -40,7 +41,7 @@ public:
     std::u16string m_strFilePassword;      // 1011
     std::u16string m_strCaptionText;       // 1008
     int m_bUseFilePassword = 0;            // 1010
-    win::ListView m_listLang;              // 1016
+    CCustomListCtrl m_listLang;            // 1016
     win::ComboBox m_comboLang;             // 1015
     win::Edit m_editCell;                  // 1027
     int m_nEditRow = -1;
@@ -95,12 +96,28 @@ private:
     void OnBnClickedEnableAdImage();
     void EnableByCheck(int checkId, std::initializer_list<int> dependents);
 
-    // The language list.
+    // The language list, its search and the in-place editor.
     void InitLangListColumns();
+    void FillLangList(int slot, std::u16string searchText);
+    void OnSelchangeLanguage();
+    void OnSearch();
+    LRESULT OnDblclkLangList(const NMHDR& header);
+    LRESULT OnClickLangList(const NMHDR& header);
+    LRESULT OnKillfocusLangList(const NMHDR& header);
+    LRESULT OnGetDispInfoLangList(const NMHDR& header);
+    void OnKillfocusCellEditor();
+    void CommitCellEdit();
+    bool EditInProgress() const;
+    void HideCellEditor();
+
+    // Saving the language files.
+    void OnSaveCurrentLanguage();
+    void OnSaveAllLanguages();
+    std::u16string LangFolder() const { return m_strInstallDir + u"\\Lang"; }
 
     win::Button CheckBox(int id) const { return win::Button(Item(id)); }
     void Message(const std::u16string& text) { prompts_.Message(hwnd_, text); }
 
     win::UserPrompts& prompts_;
-    HBRUSH warning_brush_ = nullptr;
+    bool committing_ = false;  // CommitCellEdit is running (hiding the editor moves the focus)
 };

@@ -24,8 +24,13 @@ public:
     // control that starts a group or is not a radio button: the index of the checked one,
     // -1 when none is checked.
     void Radio(int firstId, int& value) const;
-    // Attaches a control wrapper to the dialog's control.
-    void Control(int id, Window& control) const { control.Attach(GetDlgItem(dialog_, id)); }
+    // Attaches a control wrapper to the dialog's control, once: a control that was later
+    // moved under another parent stays attached.
+    void Control(int id, Window& control) const {
+        if (control.Handle() == nullptr) {
+            control.Attach(GetDlgItem(dialog_, id));
+        }
+    }
 
 private:
     HWND dialog_;

@@ -1,0 +1,187 @@
+// The language list: filling and searching it, switching languages, the in-place editor,
+// and saving the language files.
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "app/vedarod_dlg.h"
+#include "ini/ini_text.h"
+#include "lang/lang_table.h"
+#include "win/wait_cursor.h"
+
+void CVedArodDlg::InitLangListColumns() {
+    const LONG_PTR style = GetWindowLongPtrW(m_listLang, GWL_STYLE);
+    SetWindowLongPtrW(m_listLang, GWL_STYLE, (style & ~LVS_SMALLICON) | LVS_REPORT);
+    m_listLang.SetExtendedStyle(m_listLang.GetExtendedStyle() | LVS_EX_GRIDLINES |
+                                LVS_EX_FULLROWSELECT);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    m_listLang.InsertColumn(0, u"ID", LVCFMT_LEFT, 0);
+    m_listLang.InsertColumn(1, u"内容", LVCFMT_LEFT, client.right - client.left - 20);
+    m_listLang.ForwardChildCommands();
+}
+
+void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
+    if (slot < 0 || slot >= CLangTable::kSlotCount) {
+        return;
+    }
+    m_listLang.SetRedraw(false);
+    const std::u16string search = TrimIniSpace(searchText);
+    std::vector<CCustomListCtrl::Row> rows;
+    const CLangSlot& entries = CLangTable::Instance().Entries(slot);
+    rows.reserve(search.empty() ? entries.size() : 0);
+    for (const LangEntry& entry : entries) {
+        if (search.empty() || entry.text.find(search) != std::u16string_view::npos) {
+            rows.push_back({entry.id, entry.text});
+        }
+    }
+    m_listLang.SetRows(std::move(rows));
+    m_listLang.SetRedraw(true);
+    InvalidateRect(m_listLang, nullptr, TRUE);
+    UpdateWindow(m_listLang);
+    m_nShownLang = slot;
+}
+
+void CVedArodDlg::OnSelchangeLanguage() {
+    CommitCellEdit();
+    const int slot = m_comboLang.GetCurSel();
+    if (slot != m_nShownLang) {
+        FillLangList(slot, ItemText(IDC_EDIT_SEARCH));
+    }
+    HideCellEditor();
+}
+
+void CVedArodDlg::OnSearch() {
+    CommitCellEdit();
+    FillLangList(m_comboLang.GetCurSel(), ItemText(IDC_EDIT_SEARCH));
+    HideCellEditor();
+}
+
+LRESULT CVedArodDlg::OnDblclkLangList(const NMHDR& header) {
+    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    // The row and column under the pointer.
+    LVHITTESTINFO hit{};
+    hit.pt = activate.ptAction;
+    m_listLang.SubItemHitTest(hit);
+    const int row = (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
+    const int column = hit.iSubItem;
+
+    if (EditInProgress() && row != m_nEditRow) {
+        CommitCellEdit();
+    }
+    if (row < 0 || column == 0) {
+        return 0;
+    }
+    m_nEditRow = row;
+    m_nEditCol = column;
+    m_nEditLang = m_comboLang.GetCurSel();
+    m_strEditKey = std::u16string(m_listLang.CellText(row, 0));
+
+    RECT cell{};
+    m_listLang.GetSubItemRect(row, column, LVIR_LABEL, cell);
+    SetParent(m_editCell, m_listLang);
+    MoveWindow(m_editCell, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top,
+               TRUE);
+    m_editCell.SetText(std::u16string(m_listLang.CellText(row, column)));
+    m_editCell.Show(true);
+    m_editCell.Focus();
+    ShowCaret(m_editCell);
+    m_editCell.SetSel(65535, 65535);
+    m_editCell.ScrollCaret();
+    return 0;
+}
+
+LRESULT CVedArodDlg::OnClickLangList(const NMHDR& header) {
+    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    LVHITTESTINFO hit{};
+    hit.pt = activate.ptAction;
+    m_listLang.SubItemHitTest(hit);
+    const int row = (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
+    if (EditInProgress() && row != m_nEditRow) {
+        CommitCellEdit();
+    }
+    return 0;
+}
+
+LRESULT CVedArodDlg::OnKillfocusLangList(const NMHDR&) {
+    return 0;
+}
+
+LRESULT CVedArodDlg::OnGetDispInfoLangList(const NMHDR& header) {
+    m_listLang.OnGetDispInfo(
+        const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
+    return 0;
+}
+
+void CVedArodDlg::OnKillfocusCellEditor() {
+    CommitCellEdit();
+}
+
+bool CVedArodDlg::EditInProgress() const {
+    return m_nEditRow != -1 && m_editCell.IsVisible();
+}
+
+void CVedArodDlg::CommitCellEdit() {
+    if (committing_ || !EditInProgress()) {
+        return;
+    }
+    committing_ = true;
+    const std::u16string text = m_editCell.Text();
+    m_listLang.SetCellText(m_nEditRow, m_nEditCol, text);
+    CLangTable::Instance().SetText(m_nEditLang, m_strEditKey, text);
+    HideCellEditor();
+    committing_ = false;
+}
+
+void CVedArodDlg::HideCellEditor() {
+    m_editCell.Show(false);
+}
+
+void CVedArodDlg::OnSaveCurrentLanguage() {
+    CommitCellEdit();
+    const int slot = m_comboLang.GetCurSel();
+    if (slot < 0) {
+        return;
+    }
+    win::WaitCursor wait;
+    const CLangTable& table = CLangTable::Instance();
+    switch (table.SaveLangFile(slot, LangFolder())) {
+        case LangSaveResult::kWritten:
+            Message(u"保存成功");
+            break;
+        case LangSaveResult::kNothingToWrite:
+            Message(u"当前语种没有读入语言文件，未写入任何文件");
+            break;
+        case LangSaveResult::kFailed:
+            Message(u"语言文件保存失败，原文件保持不变：\r\n" + LangFolder() + u"\\" +
+                    table.FileName(slot));
+            break;
+    }
+}
+
+void CVedArodDlg::OnSaveAllLanguages() {
+    CommitCellEdit();
+    win::WaitCursor wait;
+    const CLangTable& table = CLangTable::Instance();
+    std::u16string failed;
+    int written = 0;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        switch (table.SaveLangFile(slot, LangFolder())) {
+            case LangSaveResult::kWritten:
+                ++written;
+                break;
+            case LangSaveResult::kNothingToWrite:
+                break;
+            case LangSaveResult::kFailed:
+                failed += u"\r\n" + LangFolder() + u"\\" + table.FileName(slot);
+                break;
+        }
+    }
+    if (!failed.empty()) {
+        Message(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    } else if (written == 0) {
+        Message(u"没有读入任何语言文件，未写入任何文件");
+    } else {
+        Message(u"保存成功");
+    }
+}

@@ -1,0 +1,77 @@
+// Selecting the target application and loading what the dialog shows of it.
+#include "app/install_layout.h"
+#include "app/resource.h"
+#include "app/vedarod_dlg.h"
+#include "ini/ini_text.h"
+#include "lang/lang_table.h"
+#include "platform/files.h"
+#include "win/wait_cursor.h"
+
+namespace {
+
+// Controls enabled once a target application has been selected, in this order.
+const int kEnabledBySelection[] = {
+    IDC_CHECK_ICON,        IDC_CHECK_STARTUP_IMAGE, IDC_CHECK_AD_IMAGE,
+    IDC_EDIT_CAPTION_TEXT, IDC_EDIT_APP_NAME,       IDC_EDIT_NEW_DOC_NAME,
+    IDC_BTN_MODIFY_APP,    IDC_CHECK_FILE_PASSWORD, IDC_EDIT_COMPANY,
+    IDC_EDIT_PHONE,        IDC_EDIT_URL,            IDC_BTN_SAVE_CONFIG};
+
+// The language controls, enabled when the target has a Lang folder.
+const int kLanguageControls[] = {IDC_COMBO_LANGUAGE, IDC_EDIT_SEARCH, IDC_BTN_SEARCH,
+                                 IDC_BTN_SAVE_ALL_LANGS, IDC_BTN_SAVE_CURRENT_LANG};
+
+// Display names of the sixteen language slots, in slot order.
+const char16_t kLanguageNames[] =
+    u"Chinese(Simplified)-简体中文|Chinese(Traditional)-繁体中文|English(US)-English|"
+    u"French(FRA)-Le français|Korean(KOR)-한국어|Japanese(JPN)-日本語|Arabic(UAE)|"
+    u"Russian(RUS)-русский|Portuguese(POR)-Português|Thail(THA)-ไทย|spanish(ESP)-Espanol|"
+    u"Vietnamese(VIE)-Tiếng việt nam|German(GER)-Deutsche|Farsi(FAR)-فارسی|"
+    u"Turkish(TUR)-Türk dili|Czech(CZ)-Česko";
+
+}  // namespace
+
+void CVedArodDlg::OnBnClickedSelectExe() {
+    UpdateData(true);
+    std::u16string path;
+    if (!PickFile(u"exe", u"exe Files (*.exe)|*.exe||", path)) {
+        return;
+    }
+    win::WaitCursor wait;
+    m_strExePath = path;
+    m_strAppName = layout::FileNameOf(path);
+    m_strExeFileName = m_strAppName;
+    m_strInstallDir = layout::FolderOf(path);
+    UpdateData(false);
+    LoadTargetContent();
+    for (int id : kEnabledBySelection) {
+        EnableItem(id, true);
+    }
+}
+
+void CVedArodDlg::LoadTargetContent() {
+    if (platform::IsDirectory(m_strInstallDir + u"\\Lang")) {
+        CIniFile& config = GetIniFile(m_strInstallDir + u"\\config\\ZovIDE.cfg");
+        const std::u16string fileList = config.GetString(
+            u"SYSPAR", u"LANGFILELIST", std::u16string(CLangTable::kDefaultFileList));
+
+        m_comboLang.ResetContent();
+        std::vector<std::u16string> names;
+        SplitString(kLanguageNames, u"|", names);
+        for (const auto& name : names) {
+            m_comboLang.AddString(name);
+        }
+        // The list shows texts of the table: it lets go of them before they are replaced.
+        m_listLang.Clear();
+        CLangTable::Instance().LoadFiles(m_strInstallDir, fileList);
+        m_comboLang.SetCurSel(0);
+        FillLangList(0, u"");
+        for (int id : kLanguageControls) {
+            EnableItem(id, true);
+        }
+    } else {
+        for (int id : kLanguageControls) {
+            EnableItem(id, false);
+        }
+    }
+    LoadCustomProfile();
+}
