@@ -1,0 +1,99 @@
+#include "lang/lang_reader.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "platform/unicode.h"
+
+namespace lang {
+
+namespace {
+
+bool StartsWith(const std::string& bytes, const char* mark, size_t length) {
+    return bytes.size() >= length && bytes.compare(0, length, mark, length) == 0;
+}
+
+void DecodeUtf16Le(const std::string& bytes, size_t offset, std::u16string& text) {
+    const size_t units = (bytes.size() - offset) / 2;
+    text.resize(units);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
+    for (size_t i = 0; i < units; ++i) {
+        text[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    }
+}
+
+char16_t ToUpperAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+}  // namespace
+
+bool DecodeLangText(const std::string& bytes, std::u16string& text) {
+    text.clear();
+    if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) {
+        text = platform::Utf8ToUtf16(bytes.substr(3));
+        return true;
+    }
+    if (StartsWith(bytes, "\xFE\xFF", 2)) {
+        return false;
+    }
+    DecodeUtf16Le(bytes, StartsWith(bytes, "\xFF\xFE", 2) ? 2 : 0, text);
+    return true;
+}
+
+void ParseLangText(std::u16string& text, std::vector<LangEntry>& entries) {
+    char16_t* const chars = &text[0];
+    const size_t size = text.size();
+    entries.reserve(entries.size() +
+                    static_cast<size_t>(std::count(text.begin(), text.end(), u'\n')) + 1);
+    size_t start = 0;
+    while (start < size) {
+        const char16_t* lf = std::char_traits<char16_t>::find(chars + start, size - start, u'\n');
+        const size_t lineEnd = lf != nullptr ? static_cast<size_t>(lf - chars) : size;
+        const size_t next = lf != nullptr ? lineEnd + 1 : size;
+        // The characters of the line as the runtime hands it over: CR LF is one LF.
+        size_t contentEnd = lineEnd;
+        if (lf != nullptr && contentEnd > start && chars[contentEnd - 1] == u'\r') {
+            --contentEnd;
+        }
+        const size_t length = contentEnd - start + (lf != nullptr ? 1 : 0);
+        const size_t lineStart = start;
+        start = next;
+
+        if (length < 2) {
+            continue;
+        }
+        if (contentEnd - lineStart >= 2 && chars[lineStart] == u'#' &&
+            chars[lineStart + 1] == u'#') {
+            continue;
+        }
+        const char16_t* eq =
+            std::char_traits<char16_t>::find(chars + lineStart, contentEnd - lineStart, u'=');
+        if (eq == nullptr) {
+            continue;
+        }
+        size_t idBegin = lineStart;
+        size_t idEnd = static_cast<size_t>(eq - chars);
+        size_t textBegin = idEnd + 1;
+        size_t textEnd = contentEnd;
+        while (idBegin < idEnd && IsLangSpace(chars[idBegin])) {
+            ++idBegin;
+        }
+        while (idEnd > idBegin && IsLangSpace(chars[idEnd - 1])) {
+            --idEnd;
+        }
+        while (textBegin < textEnd && IsLangSpace(chars[textBegin])) {
+            ++textBegin;
+        }
+        while (textEnd > textBegin && IsLangSpace(chars[textEnd - 1])) {
+            --textEnd;
+        }
+        for (size_t i = idBegin; i < idEnd; ++i) {
+            chars[i] = ToUpperAscii(chars[i]);
+        }
+        entries.push_back(LangEntry{std::u16string_view(chars + idBegin, idEnd - idBegin),
+                                    std::u16string_view(chars + textBegin, textEnd - textBegin)});
+    }
+}
+
+}  // namespace lang

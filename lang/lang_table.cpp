@@ -1,0 +1,121 @@
+#include "lang/lang_table.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lang/lang_reader.h"
+#include "lang/lang_writer.h"
+#include "platform/files.h"
+
+namespace {
+
+// A plain file name that stays inside the folder it is appended to. The tool runs with
+// administrator rights and the names come from the target's configuration.
+bool IsPlainFileName(std::u16string_view name) {
+    if (name.empty() || name == u"." || name == u"..") {
+        return false;
+    }
+    return name.find_first_of(u"\\/:") == std::u16string_view::npos;
+}
+
+bool SameNameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+    const auto lower = [](char16_t c) {
+        return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
+}
+
+std::u16string_view LastComponent(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+CLangTable& CLangTable::Instance() {
+    static CLangTable table;
+    return table;
+}
+
+void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
+    for (int k = 0; k < kSlotCount; ++k) {
+        slots_[k].Clear();
+        fileNames_[k].clear();
+    }
+    std::vector<std::u16string_view> names;
+    const std::u16string_view list(fileList);
+    size_t pos = 0;
+    while (pos < list.size() && static_cast<int>(names.size()) < kSlotCount) {
+        const size_t bar = std::min(list.find(u'|', pos), list.size());
+        const std::u16string_view name = list.substr(pos, bar - pos);
+        pos = bar + 1;
+        if (name.empty()) {
+            continue;
+        }
+        const int slot = static_cast<int>(names.size());
+        const bool repeated = std::any_of(names.begin(), names.end(), [&](std::u16string_view n) {
+            return SameNameIgnoringAsciiCase(n, name);
+        });
+        names.push_back(name);
+        if (!IsPlainFileName(name) || repeated) {
+            continue;
+        }
+        std::u16string path = installFolder;
+        path += u"\\lang\\";
+        path += name;
+        ReadLangFile(slot, path);
+    }
+}
+
+int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
+    if (path.empty() || !InRange(slot)) {
+        return -1;
+    }
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+        return -1;
+    }
+    std::u16string text;
+    const bool decoded = lang::DecodeLangText(bytes, text);
+    std::string().swap(bytes);
+    if (!decoded) {
+        return -1;
+    }
+    slots_[slot].Load(std::move(text));
+    const std::u16string_view name = LastComponent(path);
+    fileNames_[slot] = IsPlainFileName(name) ? std::u16string(name) : std::u16string();
+    return 0;
+}
+
+void CLangTable::SetText(int slot, std::u16string_view id, std::u16string_view text) {
+    if (!InRange(slot)) {
+        return;
+    }
+    slots_[slot].Set(id, text);
+}
+
+const CLangSlot& CLangTable::Entries(int slot) const {
+    static const CLangSlot empty;
+    return InRange(slot) ? slots_[slot] : empty;
+}
+
+const std::u16string& CLangTable::FileName(int slot) const {
+    static const std::u16string none;
+    return InRange(slot) ? fileNames_[slot] : none;
+}
+
+LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
+                                        int* errorCode) const {
+    if (!InRange(slot)) {
+        return LangSaveResult::kFailed;
+    }
+    if (fileNames_[slot].empty()) {
+        return LangSaveResult::kNothingToWrite;
+    }
+    const std::string bytes = lang::EncodeLangFile(slots_[slot]);
+    const std::u16string path = langFolder + u"\\" + fileNames_[slot];
+    return platform::WriteFileReplacing(path, bytes, errorCode) ? LangSaveResult::kWritten
+                                                                : LangSaveResult::kFailed;
+}

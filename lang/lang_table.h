@@ -1,0 +1,76 @@
+// The language table: sixteen language slots (0..15), each the entries of one language
+// file of the target application, loaded from its language folder, edited in the list and
+// written back.
+//
+// A slot is bound to the name at its position in the language file list given to
+// LoadFiles: it is read from install folder + "\lang\" + name and written back to
+// language folder + "\" + name. A slot whose file was not read has no file and is never
+// written, so no language file is replaced by another language's texts or by an empty
+// file.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "lang/lang_slot.h"
+
+enum class LangSaveResult {
+    kWritten,         // the file was replaced by the slot's entries
+    kNothingToWrite,  // the slot's file was not read (missing, skipped, no name): no file touched
+    kFailed,          // slot outside 0..15, or the file could not be written; the former file is
+                      // unchanged
+};
+
+class CLangTable {
+public:
+    static constexpr int kSlotCount = 16;
+
+    // The sixteen default language file names in slot order, as "|"-separated list.
+    static constexpr std::u16string_view kDefaultFileList =
+        u"lang_chs.ini|lang_cht.ini|lang_en.ini|lang_fra.ini|lang_kor.ini|lang_jpn.ini|"
+        u"lang_uae.ini|lang_rus.ini|lang_por.ini|lang_tha.ini|lang_esp.ini|lang_vie.ini|"
+        u"lang_ger.ini|lang_far.ini|lang_tur.ini|lang_cz.ini";
+
+    // The program's table, created empty on first use.
+    static CLangTable& Instance();
+
+    // An empty table of its own (tests use one each).
+    CLangTable() = default;
+    CLangTable(const CLangTable&) = delete;
+    CLangTable& operator=(const CLangTable&) = delete;
+
+    // Empties every slot, then reads the k-th name of fileList ("|"-separated; empty parts
+    // skipped, names not trimmed) into slot k, for the first sixteen names. A name that would
+    // leave the language folder ("\", "/", ":", "." or "..") or repeats an earlier name of the
+    // list (ignoring a-z/A-Z case, as file names compare on Windows) is skipped: its slot
+    // stays empty and has no file. Files that cannot be read are skipped silently.
+    void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
+
+    // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
+    // slot lies outside 0..15, or the file cannot be read (the slot is then unchanged). The
+    // slot's file becomes the last component of path.
+    int ReadLangFile(int slot, const std::u16string& path);
+
+    // Sets the slot's text of id (used unchanged), adding the ID when absent. A slot outside
+    // 0..15 is left alone.
+    void SetText(int slot, std::u16string_view id, std::u16string_view text);
+
+    // The slot's entries in ascending ID order; an empty slot for a slot outside 0..15.
+    const CLangSlot& Entries(int slot) const;
+
+    // The name of the file the slot was read from; empty when it was not read.
+    const std::u16string& FileName(int slot) const;
+
+    // Writes the slot as a complete new file to langFolder + "\" + FileName(slot). The bytes
+    // go to a temporary file beside it, which replaces the file only once it was written
+    // completely. errorCode (if given) receives the system's error code on kFailed.
+    LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
+                                int* errorCode = nullptr) const;
+
+private:
+    static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
+
+    std::array<CLangSlot, kSlotCount> slots_;
+    std::array<std::u16string, kSlotCount> fileNames_;
+};

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lang/lang_table.h"
+#include "samples/sample_install.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::Utf16LeBytes;
+using testsupport::WriteBytes;
+using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
+const std::string kUtf16Mark("\xFF\xFE", 2);
+
+Pairs ToPairs(const CLangSlot& slot) {
+    Pairs out;
+    for (const LangEntry& e : slot) {
+        out.emplace_back(std::u16string(e.id), std::u16string(e.text));
+    }
+    return out;
+}
+
+// An install folder with a "lang" folder (the native file system tells case apart).
+class Install {
+public:
+    Install() { fs::create_directory(Lang()); }
+    fs::path Lang() const { return dir_.Path() / "lang"; }
+    std::u16string Folder() const { return dir_.Text(); }
+    std::u16string LangFolder() const { return dir_.Text() + u"\\lang"; }
+    // A language file with the single entry ID = text.
+    void Write(const std::string& name, const std::u16string& id, const std::u16string& text) {
+        WriteBytes(Lang() / name, kUtf16Mark + Utf16LeBytes(id + u"=" + text + u"\r\n"));
+    }
+    std::string Read(const std::string& name) const { return ReadBytes(Lang() / name); }
+
+private:
+    TempDir dir_;
+};
+
+int CountFiles(const fs::path& folder) {
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        (void)e;
+        ++count;
+    }
+    return count;
+}
+
+TEST(LangTableLoad, SplitsTheListAndFillsSlotsInOrder) {
+    Install install;
+    install.Write("lang_chs.ini", u"K", u"chs");
+    install.Write("lang_en.ini", u"K", u"en");
+    struct Case {
+        const char* name;
+        std::u16string list;
+        std::vector<std::u16string> texts;  // slot k's text of K; empty: slot not read
+    };
+    const std::vector<Case> cases = {
+        {"runs and ends", u"||lang_chs.ini||lang_en.ini|", {u"chs", u"en"}},
+        {"other order", u"lang_en.ini|lang_chs.ini", {u"en", u"chs"}},
+        {"names not trimmed", u" lang_en.ini|lang_chs.ini ", {u"", u""}},
+        {"missing in between", u"lang_chs.ini|nope.ini|lang_en.ini", {u"chs", u"", u"en"}},
+        {"empty list", u"", {}},
+        {"only separators", u"|||", {}},
+    };
+    for (const Case& c : cases) {
+        CLangTable table;
+        table.LoadFiles(install.Folder(), c.list);
+        for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+            const std::u16string want = k < static_cast<int>(c.texts.size()) ? c.texts[k] : u"";
+            const auto got = table.Entries(k).Find(u"K");
+            EXPECT_EQ(want, got ? std::u16string(*got) : u"") << c.name << " slot " << k;
+            EXPECT_EQ(want.empty(), table.FileName(k).empty()) << c.name << " slot " << k;
+            EXPECT_EQ(want.empty() ? 0u : 1u, table.Entries(k).size()) << c.name << " slot " << k;
+        }
+    }
+}
+
+TEST(LangTableLoad, SeventeenNamesReadSixteen) {
+    Install install;
+    std::u16string list;
+    for (int i = 0; i < 17; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".ini";
+        install.Write(name, u"N", std::u16string(1, static_cast<char16_t>(u'A' + i)));
+        list += std::u16string(name.begin(), name.end()) + u"|";
+    }
+    CLangTable table;
+    table.LoadFiles(install.Folder(), list);
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        ASSERT_EQ(1u, table.Entries(k).size()) << k;
+        EXPECT_EQ(std::u16string(1, static_cast<char16_t>(u'A' + k)), *table.Entries(k).Find(u"N"));
+    }
+    EXPECT_EQ(u"f15.ini", table.FileName(15));
+}
+
+TEST(LangTableLoad, SecondLoadReplacesEverything) {
+    Install first;
+    Install second;
+    const std::u16string list(CLangTable::kDefaultFileList);
+    first.Write("lang_en.ini", u"K", u"first en");
+    first.Write("lang_fra.ini", u"K", u"first fra");
+    second.Write("lang_en.ini", u"J", u"second en");
+    CLangTable table;
+    table.LoadFiles(first.Folder(), list);
+    table.SetText(2, u"EDIT", u"unsaved");
+    ASSERT_EQ(u"first fra", *table.Entries(3).Find(u"K"));
+
+    table.LoadFiles(second.Folder(), list);
+    EXPECT_EQ((Pairs{{u"J", u"second en"}}), ToPairs(table.Entries(2)));
+    EXPECT_TRUE(table.Entries(3).empty());
+    EXPECT_TRUE(table.FileName(3).empty());
+    EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(3, second.LangFolder()));
+    EXPECT_FALSE(fs::exists(second.Lang() / "lang_fra.ini"));
+}
+
+TEST(LangTableLoad, SampleInstallWithTheDefaultList) {
+    TempDir dir;
+    samples::SampleOptions options;
+    options.entriesPerLanguage = 40;
+    samples::WriteSampleInstall(dir.Path(), options);
+    // The generator names the folder "Lang"; the reader asks for "lang".
+    if (!fs::exists(dir.Path() / "lang")) {
+        fs::rename(dir.Path() / "Lang", dir.Path() / "lang");
+    }
+    CLangTable table;
+    table.LoadFiles(dir.Text(), std::u16string(CLangTable::kDefaultFileList));
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        EXPECT_EQ(samples::DefaultLangFileNames()[k], table.FileName(k));
+        const auto entries = samples::MakeLangEntries(k, 40);
+        ASSERT_EQ(entries.size(), table.Entries(k).size()) << k;
+        for (const auto& [id, text] : entries) {
+            const auto got = table.Entries(k).Find(id);
+            ASSERT_TRUE(got.has_value()) << k;
+            EXPECT_EQ(text, *got) << k;
+        }
+    }
+    // Saving every slot and loading again gives the same table.
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(k, dir.Text() + u"\\lang")) << k;
+    }
+    CLangTable again;
+    again.LoadFiles(dir.Text(), std::u16string(CLangTable::kDefaultFileList));
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        EXPECT_EQ(ToPairs(table.Entries(k)), ToPairs(again.Entries(k))) << k;
+    }
+}
+
+TEST(LangTableSave, EachSlotGoesBackToItsOwnFile) {
+    Install install;
+    install.Write("lang_en.ini", u"K", u"english");
+    install.Write("lang_chs.ini", u"K", u"chinese");
+    install.Write("lang_cht.ini", u"K", u"traditional");
+    const std::string chtBefore = install.Read("lang_cht.ini");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"lang_en.ini|lang_chs.ini");
+    table.SetText(0, u"K", u"english edited");
+    table.SetText(1, u"K", u"chinese edited");
+
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        EXPECT_EQ(k < 2 ? LangSaveResult::kWritten : LangSaveResult::kNothingToWrite,
+                  table.SaveLangFile(k, install.LangFolder()))
+            << k;
+    }
+    const std::u16string pad(59, u' ');
+    EXPECT_EQ(kUtf16Mark + Utf16LeBytes(u"[ZOVIDE]\r\nK" + pad + u"=    english edited\r\n"),
+              install.Read("lang_en.ini"));
+    EXPECT_EQ(kUtf16Mark + Utf16LeBytes(u"[ZOVIDE]\r\nK" + pad + u"=    chinese edited\r\n"),
+              install.Read("lang_chs.ini"));
+    EXPECT_EQ(chtBefore, install.Read("lang_cht.ini"));
+    EXPECT_EQ(3, CountFiles(install.Lang()));  // nothing created for the unread slots
+}
+
+TEST(LangTableSave, SlotsWithoutAFileWriteNothing) {
+    Install install;
+    install.Write("lang_en.ini", u"K", u"v");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"missing.ini|lang_en.ini");
+    table.SetText(0, u"K", u"typed into a slot without file");
+    EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(0, install.LangFolder()));
+    EXPECT_FALSE(fs::exists(install.Lang() / "missing.ini"));
+
+    CLangTable empty;
+    empty.LoadFiles(install.Folder(), u"");
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        EXPECT_EQ(LangSaveResult::kNothingToWrite, empty.SaveLangFile(k, install.LangFolder()));
+    }
+    EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(-1, install.LangFolder()));
+    EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(16, install.LangFolder()));
+    EXPECT_EQ(1, CountFiles(install.Lang()));
+}
+
+TEST(LangTableSave, FailedWriteKeepsTheFormerFile) {
+    Install install;
+    install.Write("lang_en.ini", u"K", u"v");
+    const std::string before = install.Read("lang_en.ini");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"lang_en.ini");
+    table.SetText(0, u"K", u"edited");
+
+    fs::permissions(install.Lang() / "lang_en.ini",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    int error = 0;
+    EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(0, install.LangFolder(), &error));
+    EXPECT_NE(0, error);
+    EXPECT_EQ(before, install.Read("lang_en.ini"));
+    EXPECT_EQ(1, CountFiles(install.Lang()));  // no temporary file left
+
+    EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(0, install.Folder() + u"\\no_such"));
+    EXPECT_FALSE(fs::exists(install.Lang().parent_path() / "no_such"));
+}
+
+TEST(LangTableLoad, NamesLeavingTheFolderOrRepeatedAreSkipped) {
+    Install install;
+    install.Write("lang_en.ini", u"K", u"en");
+    WriteBytes(install.Lang().parent_path() / "outside.ini",
+               kUtf16Mark + Utf16LeBytes(u"SECRET=1\r\n"));
+    fs::create_directory(install.Lang() / "sub");
+    WriteBytes(install.Lang() / "sub" / "x.ini", kUtf16Mark + Utf16LeBytes(u"SUB=1\r\n"));
+    const std::vector<std::u16string> skipped = {
+        u"..\\outside.ini",
+        u"../outside.ini",
+        u"sub\\x.ini",
+        u"sub/x.ini",
+        u"C:outside.ini",
+        u"..",
+        u".",
+        u"lang_en.ini:stream",
+        u"LANG_EN.INI",  // the same file on Windows
+    };
+    for (const std::u16string& name : skipped) {
+        CLangTable table;
+        table.LoadFiles(install.Folder(), u"lang_en.ini|" + name + u"|lang_en.ini");
+        EXPECT_EQ(u"en", *table.Entries(0).Find(u"K"));
+        for (int k = 1; k < CLangTable::kSlotCount; ++k) {
+            EXPECT_TRUE(table.Entries(k).empty()) << k;
+            EXPECT_TRUE(table.FileName(k).empty()) << k;
+            EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(k, install.LangFolder()));
+        }
+    }
+    EXPECT_EQ(kUtf16Mark + Utf16LeBytes(u"SECRET=1\r\n"),
+              ReadBytes(install.Lang().parent_path() / "outside.ini"));
+}
+
+}  // namespace
