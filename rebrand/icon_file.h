@@ -1,0 +1,39 @@
+// The first image of an .ico file, as the icon step writes it into the executable.
+//
+// An .ico file starts with a 6-byte directory header (reserved, type, image count), then
+// one 16-byte entry per image (width, height, colour count, reserved, planes, bit count,
+// image size in bytes, image offset from the start of the file). Only the first entry is
+// used; its image bytes (a bitmap with its masks, or a PNG stream) are taken unchanged.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rebrand {
+
+struct IconDirEntry {
+    uint8_t width = 0;  // 0 means 256
+    uint8_t height = 0;
+    uint8_t colorCount = 0;
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t imageSize = 0;
+    uint32_t imageOffset = 0;
+};
+
+enum class IconFileStatus {
+    kOk,
+    kTooShort,          // fewer than 22 bytes: no complete header and first entry
+    kNoImages,          // the header's image count is 0, so there is no first entry
+    kEmptyImage,        // the first entry's image size is 0
+    kImageOutsideFile,  // the image does not lie completely inside the file
+};
+
+// Reads the first directory entry and its image from the whole file. On kOk, image holds
+// exactly imageSize bytes from imageOffset; on any other status entry and image are left
+// unchanged, so no partial image is ever handed on. The reserved and type fields and the
+// entries after the first are not looked at.
+IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, std::string& image);
+
+}  // namespace rebrand

@@ -1,0 +1,190 @@
+#include "rebrand/pe_image.h"
+
+#include <algorithm>
+
+namespace rebrand {
+
+namespace {
+
+constexpr size_t kDosHeaderSize = 64;
+constexpr size_t kLfanewOffset = 0x3C;
+constexpr size_t kFileHeaderSize = 20;
+constexpr size_t kSectionHeaderSize = 40;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr uint32_t kCertificateDirectory = 4;
+constexpr size_t kCertificateAlignment = 8;
+
+// Offsets inside the optional header.
+constexpr size_t kSizeOfHeadersField = 60;
+constexpr size_t kChecksumField = 64;
+
+uint16_t Le16(std::string_view data, size_t pos) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(data[pos]) |
+                                 (static_cast<uint8_t>(data[pos + 1]) << 8));
+}
+
+uint32_t Le32(std::string_view data, size_t pos) {
+    return static_cast<uint32_t>(Le16(data, pos)) |
+           (static_cast<uint32_t>(Le16(data, pos + 2)) << 16);
+}
+
+void PutLe32(std::string& data, size_t pos, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        data[pos + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// True when bytes from pos to the end are fewer than the certificate alignment and zero.
+bool OnlyPaddingFrom(std::string_view bytes, uint64_t pos) {
+    if (pos > bytes.size() || bytes.size() - pos >= kCertificateAlignment) {
+        return false;
+    }
+    return std::all_of(bytes.begin() + static_cast<ptrdiff_t>(pos), bytes.end(),
+                       [](char c) { return c == 0; });
+}
+
+}  // namespace
+
+PeStatus ParsePeHeaders(std::string_view bytes, PeHeaders& headers) {
+    if (bytes.size() < 2 || bytes[0] != 'M' || bytes[1] != 'Z') {
+        return PeStatus::kNotPe;
+    }
+    if (bytes.size() < kDosHeaderSize) {
+        return PeStatus::kTruncated;
+    }
+    PeHeaders h;
+    h.peOffset = Le32(bytes, kLfanewOffset);
+    const uint64_t fileHeader = uint64_t{h.peOffset} + 4;
+    if (fileHeader + kFileHeaderSize > bytes.size()) {
+        return PeStatus::kTruncated;
+    }
+    if (bytes.substr(h.peOffset, 4) != std::string_view("PE\0\0", 4)) {
+        return PeStatus::kNotPe;
+    }
+    h.sectionCount = Le16(bytes, fileHeader + 2);
+    const uint16_t optionalSize = Le16(bytes, fileHeader + 16);
+    const uint64_t optional = fileHeader + kFileHeaderSize;
+    if (optional + optionalSize > bytes.size()) {
+        return PeStatus::kTruncated;
+    }
+    if (optionalSize < 2) {
+        return PeStatus::kNotPe;
+    }
+    const uint16_t magic = Le16(bytes, optional);
+    if (magic != kPe32Magic && magic != kPe32PlusMagic) {
+        return PeStatus::kNotPe;
+    }
+    h.pe32Plus = magic == kPe32PlusMagic;
+    // The fixed part ends with NumberOfRvaAndSizes; the data directories follow it.
+    const size_t directories = h.pe32Plus ? 112 : 96;
+    if (optionalSize < directories) {
+        return PeStatus::kNotPe;
+    }
+    h.sizeOfHeaders = Le32(bytes, optional + kSizeOfHeadersField);
+    h.checksumOffset = static_cast<uint32_t>(optional + kChecksumField);
+    h.checksum = Le32(bytes, h.checksumOffset);
+    const uint32_t directoryCount = Le32(bytes, optional + directories - 4);
+    const size_t certEntry = directories + 8 * kCertificateDirectory;
+    if (directoryCount > kCertificateDirectory && certEntry + 8 <= optionalSize) {
+        h.certEntryOffset = static_cast<uint32_t>(optional + certEntry);
+        h.certOffset = Le32(bytes, h.certEntryOffset);
+        h.certSize = Le32(bytes, h.certEntryOffset + 4);
+    }
+    if (h.sizeOfHeaders > bytes.size()) {
+        return PeStatus::kTruncated;
+    }
+    const uint64_t sectionTable = optional + optionalSize;
+    const uint64_t sectionTableEnd = sectionTable + uint64_t{h.sectionCount} * kSectionHeaderSize;
+    if (sectionTableEnd > bytes.size()) {
+        return PeStatus::kBadSectionTable;
+    }
+    h.sectionDataEnd = std::max<uint64_t>(h.sizeOfHeaders, sectionTableEnd);
+    for (uint16_t i = 0; i < h.sectionCount; ++i) {
+        const size_t section = static_cast<size_t>(sectionTable) + i * kSectionHeaderSize;
+        const uint32_t rawSize = Le32(bytes, section + 16);
+        const uint32_t rawOffset = Le32(bytes, section + 20);
+        if (rawSize == 0) {
+            continue;
+        }
+        const uint64_t end = uint64_t{rawOffset} + rawSize;
+        if (end > bytes.size()) {
+            return PeStatus::kBadSectionTable;
+        }
+        h.sectionDataEnd = std::max(h.sectionDataEnd, end);
+    }
+    headers = h;
+    return PeStatus::kOk;
+}
+
+uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset) {
+    // The folds are deferred: one's-complement addition is associative, and the 64-bit
+    // sum cannot overflow for any file that fits in memory.
+    uint64_t sum = 0;
+    const size_t evenSize = bytes.size() & ~size_t{1};
+    for (size_t pos = 0; pos < evenSize; pos += 2) {
+        sum += Le16(bytes, pos);
+    }
+    if (bytes.size() != evenSize) {
+        sum += static_cast<uint8_t>(bytes.back());
+    }
+    // Take the checksum field's bytes back out: a byte at an even position was added as
+    // a low byte, one at an odd position as a high byte.
+    for (size_t pos = checksumOffset; pos < checksumOffset + 4 && pos < bytes.size(); ++pos) {
+        const uint64_t value = static_cast<uint8_t>(bytes[pos]);
+        sum -= (pos % 2 == 0) ? value : value << 8;
+    }
+    while (sum > 0xFFFF) {
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return static_cast<uint32_t>(sum + bytes.size());
+}
+
+PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
+    PeHeaders headers;
+    const PeStatus status = ParsePeHeaders(original, headers);
+    if (status != PeStatus::kOk) {
+        return status;
+    }
+    const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
+    PreparedCopy result;
+    result.recomputeChecksum = headers.checksum != 0;
+    size_t overlayEnd = original.size();
+    if (headers.certOffset != 0 || headers.certSize != 0) {
+        result.removedCertificate = true;
+        const uint64_t certEnd = uint64_t{headers.certOffset} + headers.certSize;
+        if (headers.certOffset >= sectionDataEnd && OnlyPaddingFrom(original, certEnd)) {
+            overlayEnd = headers.certOffset;
+        }
+    }
+    result.bytes.assign(original.substr(0, sectionDataEnd));
+    result.overlay.assign(original.substr(sectionDataEnd, overlayEnd - sectionDataEnd));
+    if (result.removedCertificate) {
+        PutLe32(result.bytes, headers.certEntryOffset, 0);
+        PutLe32(result.bytes, headers.certEntryOffset + 4, 0);
+    }
+    prepared = std::move(result);
+    return PeStatus::kOk;
+}
+
+PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
+    PeHeaders headers;
+    const PeStatus status = ParsePeHeaders(updated, headers);
+    if (status != PeStatus::kOk) {
+        return status;
+    }
+    // Nothing below can fail, so updated is changed in place.
+    const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
+    const std::string_view tail = std::string_view(updated).substr(sectionDataEnd);
+    if (tail.substr(0, prepared.overlay.size()) != prepared.overlay) {
+        updated.resize(sectionDataEnd);
+        updated += prepared.overlay;
+    }
+    if (prepared.recomputeChecksum) {
+        PutLe32(updated, headers.checksumOffset,
+                ComputePeChecksum(updated, headers.checksumOffset));
+    }
+    return PeStatus::kOk;
+}
+
+}  // namespace rebrand

@@ -1,0 +1,81 @@
+// Headers of a PE32 / PE32+ executable, read from its bytes, and the two steps around a
+// resource update that keep the updated executable valid whatever the updater does with
+// the data behind the sections.
+//
+// The resource updaters differ: Windows cuts off data appended after the last section
+// (the "overlay", e.g. an installer's payload or a certificate table), Wine keeps it or
+// moves it; neither removes a digital signature that the update has made invalid, and
+// neither recomputes the checksum. So an update is done on a copy:
+//
+//   PreparedCopy prepared;
+//   PrepareCopy(original, prepared)        -> write prepared.bytes to the copy
+//   Begin/Update/EndUpdateResourceW(copy)  -> read the copy back as updated
+//   FinishCopy(updated, prepared)          -> updated is the new executable
+//
+// and the original is replaced only when every step succeeded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rebrand {
+
+enum class PeStatus {
+    kOk,
+    kNotPe,            // no MZ header or PE signature, unknown optional-header magic, or an
+                       // optional header too short for its kind
+    kTruncated,        // the file ends inside the headers (e_lfanew included)
+    kBadSectionTable,  // the section table or a section's raw data lies outside the file
+};
+
+struct PeHeaders {
+    bool pe32Plus = false;
+    uint32_t peOffset = 0;  // e_lfanew: file offset of the PE signature
+    uint16_t sectionCount = 0;
+    uint32_t sizeOfHeaders = 0;
+    // Where the data behind the sections (the overlay) starts: the end of the section
+    // with the highest raw data, at least the end of the headers and the section table.
+    uint64_t sectionDataEnd = 0;
+    uint32_t checksumOffset = 0;  // file offset of the optional header's CheckSum field
+    uint32_t checksum = 0;
+    // File offset of data directory 4 (certificate table); 0 when the optional header has
+    // no such entry. The table's own position is a file offset, not an RVA.
+    uint32_t certEntryOffset = 0;
+    uint32_t certOffset = 0;
+    uint32_t certSize = 0;
+};
+
+// Validates the headers and section table of bytes and fills headers. On any status
+// but kOk, headers is left unchanged.
+PeStatus ParsePeHeaders(std::string_view bytes, PeHeaders& headers);
+
+// The PE checksum: the one's-complement sum of the file as little-endian 16-bit words
+// (an odd last byte padded with 0), with the four bytes at checksumOffset counted as 0,
+// folded to 16 bits, plus the file length.
+uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset);
+
+struct PreparedCopy {
+    // The executable to hand to the resource update: the original ending at sectionDataEnd,
+    // with the certificate directory entry cleared.
+    std::string bytes;
+    // The data that followed the sections, without a certificate table that ended the file.
+    std::string overlay;
+    bool removedCertificate = false;  // the original had a certificate directory entry
+    bool recomputeChecksum = false;   // the original had a non-zero checksum
+};
+
+// Builds the copy to update from the original executable. A certificate table is dropped:
+// its directory entry is cleared, and its bytes are cut off when they end the file
+// (followed by at most 7 bytes of zero padding); otherwise they stay inside the overlay
+// as inert data. On any status but kOk, prepared is left unchanged.
+PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared);
+
+// Turns what the resource update wrote into the final executable: puts the overlay back
+// right behind the sections unless the update already kept it there (it is never added
+// twice), and recomputes the checksum when the original had one. On any status but kOk,
+// updated is left unchanged.
+PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared);
+
+}  // namespace rebrand
