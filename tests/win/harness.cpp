@@ -1,8 +1,11 @@
 #include "tests/win/harness.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 
 #include "app/vedarod_app.h"
+#include "win/list_view.h"
 #include "win/window.h"
 
 namespace testsupport {
@@ -72,6 +75,57 @@ void DialogHarness::Type(int id, const std::u16string& text) {
 void DialogHarness::SelectTarget(const std::u16string& exePath) {
     prompts_.AnswerNextPicker(exePath);
     Click(1003);
+}
+
+void DialogHarness::ChooseLanguage(int index) {
+    SendMessageW(Item(1015), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(1015, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(1015)));
+    Pump();
+}
+
+void DialogHarness::ClickList(POINT pt) {
+    const HWND list = Item(1016);
+    const LPARAM at = MAKELPARAM(pt.x, pt.y);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+}
+
+void DialogHarness::DoubleClickList(POINT pt) {
+    const HWND list = Item(1016);
+    const LPARAM at = MAKELPARAM(pt.x, pt.y);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+}
+
+POINT DialogHarness::CellPoint(int row, int column) const {
+    RECT r{};
+    r.top = column;
+    r.left = LVIR_LABEL;
+    SendMessageW(Item(1016), LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&r));
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> DialogHarness::ListRows() const {
+    const win::ListView list(Item(1016));
+    std::vector<std::pair<std::u16string, std::u16string>> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        rows.emplace_back(list.GetItemText(i, 0), list.GetItemText(i, 1));
+    }
+    return rows;
+}
+
+std::vector<std::u16string> DialogHarness::ListTexts() const {
+    std::vector<std::u16string> texts;
+    for (const auto& row : ListRows()) {
+        texts.push_back(row.second);
+    }
+    return texts;
 }
 
 std::u16string DialogHarness::Text(int id) const {

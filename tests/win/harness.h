@@ -55,6 +55,17 @@ public:
     // Picks a target executable through button 1003.
     void SelectTarget(const std::u16string& exePath);
 
+    // Chooses a language in the selector as the user does (selection, then notification).
+    void ChooseLanguage(int index);
+    // Mouse actions on the language list at a point of its client area.
+    void ClickList(POINT pt);
+    void DoubleClickList(POINT pt);
+    // The centre of a cell of the language list.
+    POINT CellPoint(int row, int column) const;
+    // The rows of the language list as the control reports them (LVM_GETITEMTEXT).
+    std::vector<std::pair<std::u16string, std::u16string>> ListRows() const;
+    std::vector<std::u16string> ListTexts() const;
+
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     bool Visible(int id) const { return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }

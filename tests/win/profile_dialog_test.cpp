@@ -138,6 +138,7 @@ TEST(ProfileDialog, MissingProfileShowsDefaultsAndAFailedSaveIsReported) {
 
 TEST(ProfileDialog, CloseBoxWritesBackTheTargetConfigurationButNotTheProfile) {
     Install install;
+    fs::create_directories(install.dir.Path() / "Lang");
     {
         DialogHarness h;
         h.SelectTarget(install.Exe());
@@ -150,14 +151,17 @@ TEST(ProfileDialog, CloseBoxWritesBackTheTargetConfigurationButNotTheProfile) {
         EXPECT_TRUE(h.Dlg().m_mapIniFiles.empty());
     }
     EXPECT_EQ("changed", install.Read("config/VirUdezed.cfg"));
+    EXPECT_EQ("[SYSPAR]\r\nA=2\r\nZ=1\r\n", install.Read("config/ZovIDE.cfg"));
 }
 
 TEST(ProfileDialog, ExitButtonWritesNothing) {
     Install install;
+    fs::create_directories(install.dir.Path() / "Lang");
     {
         DialogHarness h;
         h.Click(1041);
-        h.SelectTarget(install.Exe());  // caches config\ZuvEra.cfg (missing)
+        h.SelectTarget(install.Exe());  // caches ZovIDE.cfg and ZuvEra.cfg (missing)
+        EXPECT_EQ(2u, h.Dlg().m_mapIniFiles.size());
         h.Click(1);
         EXPECT_TRUE(h.Dlg().Ended());
     }
