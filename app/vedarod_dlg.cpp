@@ -65,6 +65,7 @@ bool CVedArodDlg::HandleMessage(UINT message, WPARAM w, LPARAM l, LRESULT& resul
         win::OnMessage<D>(WM_QUERYDRAGICON, &D::OnQueryDragIcon),
         win::OnCommand<D>(IDC_BTN_SELECT_EXE, BN_CLICKED, &D::OnBnClickedSelectExe),
         win::OnCommand<D>(IDC_BTN_SELECT_ICON, BN_CLICKED, &D::OnBnClickedSelectIcon),
+        win::OnCommand<D>(IDC_BTN_MODIFY_APP, BN_CLICKED, &D::OnBnClickedModifyApp),
         win::OnCommand<D>(IDC_BTN_SELECT_STARTUP_IMAGE, BN_CLICKED,
                           &D::OnBnClickedSelectStartupImage),
         win::OnMessage<D>(WM_CLOSE, &D::OnClose),
@@ -115,6 +116,10 @@ BOOL CVedArodDlg::OnInitDialog() {
         EnableItem(id, false);
     }
     OnBnClickedEditionSimpleStandard();
+    // The caption appears five times in the document-template string, whose count is 16 bits
+    // wide: 5 * 13098 + 44 fixed code units stay within 65,535.
+    SendDlgItemMessageW(hwnd_, IDC_EDIT_CAPTION_TEXT, EM_SETLIMITTEXT, 13098, 0);
+    SendDlgItemMessageW(hwnd_, IDC_EDIT_NEW_DOC_NAME, EM_SETLIMITTEXT, 65535, 0);
     m_editCell.Show(false);
     InitLangListColumns();
     return TRUE;

@@ -74,6 +74,18 @@ private:
     void OnBnClickedSelectExe();
     void LoadTargetContent();
 
+    // The rebrand command and its steps.
+    void OnBnClickedModifyApp();
+    void FailInput(const std::u16string& text, int focusId);
+    bool ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath);
+    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
+                            const std::u16string& exePath);
+    bool RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath);
+    bool CopyStartupPicture(std::u16string source);
+    bool CopyAdPicture(std::u16string source);
+    bool CopyLogoIcon(std::u16string source);
+    bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination);
+
     // The customization profile.
     std::u16string ProfileFilePath();
     bool ReadCustomProfile(CustomProfile& profile);

@@ -26,6 +26,28 @@ bool FileId(const std::u16string& path, BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
+bool ReadFileUnshared(const std::u16string& path, std::string& bytes) {
+    bytes.clear();
+    const HANDLE h = CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= 0x7FFFFFFF;
+    if (ok && size.QuadPart > 0) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+             got == bytes.size();
+    }
+    CloseHandle(h);
+    if (!ok) {
+        bytes.clear();
+    }
+    return ok;
+}
+
 bool IsSameFile(const std::u16string& a, const std::u16string& b) {
     BY_HANDLE_FILE_INFORMATION ia{};
     BY_HANDLE_FILE_INFORMATION ib{};

@@ -7,6 +7,10 @@
 
 namespace rebrand {
 
+// Reads the whole file while no other program may open it (the icon file is read that way,
+// so that a file another program is writing is refused). False when it cannot be opened.
+bool ReadFileUnshared(const std::u16string& path, std::string& bytes);
+
 // True when both paths name one existing file (whatever their spelling).
 bool IsSameFile(const std::u16string& a, const std::u16string& b);
 
