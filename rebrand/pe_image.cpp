@@ -1,6 +1,7 @@
 #include "rebrand/pe_image.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace rebrand {
 
@@ -9,6 +10,7 @@ namespace {
 constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kLfanewOffset = 0x3C;
 constexpr size_t kFileHeaderSize = 20;
+constexpr size_t kSymbolTableField = 8;  // in the file header
 constexpr size_t kSectionHeaderSize = 40;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
@@ -63,6 +65,7 @@ PeStatus ParsePeHeaders(std::string_view bytes, PeHeaders& headers) {
         return PeStatus::kNotPe;
     }
     h.sectionCount = Le16(bytes, fileHeader + 2);
+    h.symbolTableOffset = Le32(bytes, fileHeader + kSymbolTableField);
     const uint16_t optionalSize = Le16(bytes, fileHeader + 16);
     const uint64_t optional = fileHeader + kFileHeaderSize;
     if (optional + optionalSize > bytes.size()) {
@@ -159,6 +162,9 @@ PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
     }
     result.bytes.assign(original.substr(0, sectionDataEnd));
     result.overlay.assign(original.substr(sectionDataEnd, overlayEnd - sectionDataEnd));
+    if (headers.symbolTableOffset >= sectionDataEnd && headers.symbolTableOffset < overlayEnd) {
+        result.symbolTableInOverlay = headers.symbolTableOffset - sectionDataEnd;
+    }
     if (result.removedCertificate) {
         PutLe32(result.bytes, headers.certEntryOffset, 0);
         PutLe32(result.bytes, headers.certEntryOffset + 4, 0);
@@ -179,6 +185,12 @@ PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
     if (tail.substr(0, prepared.overlay.size()) != prepared.overlay) {
         updated.resize(sectionDataEnd);
         updated += prepared.overlay;
+    }
+    if (prepared.symbolTableInOverlay != PreparedCopy::kNoSymbolTable) {
+        const uint64_t symbols = sectionDataEnd + prepared.symbolTableInOverlay;
+        PutLe32(
+            updated, headers.peOffset + 4 + kSymbolTableField,
+            symbols <= std::numeric_limits<uint32_t>::max() ? static_cast<uint32_t>(symbols) : 0);
     }
     if (prepared.recomputeChecksum) {
         PutLe32(updated, headers.checksumOffset,

@@ -34,6 +34,9 @@ struct PeHeaders {
     bool pe32Plus = false;
     uint32_t peOffset = 0;  // e_lfanew: file offset of the PE signature
     uint16_t sectionCount = 0;
+    // COFF symbol table (file header's PointerToSymbolTable; 0 when none). Images linked
+    // by GNU ld keep it, with the long section names' string table, behind the sections.
+    uint32_t symbolTableOffset = 0;
     uint32_t sizeOfHeaders = 0;
     // Where the data behind the sections (the overlay) starts: the end of the section
     // with the highest raw data, at least the end of the headers and the section table.
@@ -62,6 +65,9 @@ struct PreparedCopy {
     std::string bytes;
     // The data that followed the sections, without a certificate table that ended the file.
     std::string overlay;
+    // Where the COFF symbol table starts inside overlay; kNoSymbolTable when it is not there.
+    static constexpr uint64_t kNoSymbolTable = ~uint64_t{0};
+    uint64_t symbolTableInOverlay = kNoSymbolTable;
     bool removedCertificate = false;  // the original had a certificate directory entry
     bool recomputeChecksum = false;   // the original had a non-zero checksum
 };
@@ -74,7 +80,8 @@ PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared);
 
 // Turns what the resource update wrote into the final executable: puts the overlay back
 // right behind the sections unless the update already kept it there (it is never added
-// twice), and recomputes the checksum when the original had one. On any status but kOk,
+// twice), points PointerToSymbolTable at the symbol table inside it again, and recomputes
+// the checksum when the original had one. On any status but kOk,
 // updated is left unchanged.
 PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared);
 

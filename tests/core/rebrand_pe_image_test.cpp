@@ -216,6 +216,39 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
     EXPECT_EQ(grown, updated);
 }
 
+TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
+    // As GNU ld leaves it: COFF symbols and their string table after the last section.
+    const std::string symbols = "SYMBOLS-AND-STRINGS";
+    std::string original = BuildPeImage(PeSpec{true, {0x200}, "pad" + symbols, "", 0});
+    const size_t symbolsAt = original.size() - symbols.size();
+    SetLe32(original, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
+    EXPECT_EQ(symbolsAt, ParsedOrFail(original).symbolTableOffset);
+    PreparedCopy prepared;
+    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
+    EXPECT_EQ(3u, prepared.symbolTableInOverlay);
+
+    for (bool kept : {false, true}) {
+        SCOPED_TRACE(kept);
+        // The update grew the section and copied the stale pointer.
+        std::string updated = BuildPeImage(PeSpec{true, {0x600}, "", "", 0});
+        SetLe32(updated, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
+        if (kept) {
+            updated += prepared.overlay;
+        }
+        ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
+        const PeHeaders h = ParsedOrFail(updated);
+        EXPECT_EQ(symbols, updated.substr(h.symbolTableOffset));
+    }
+
+    // A pointer that does not lead behind the sections is left alone.
+    SetLe32(original, kBuiltPeOffset + 12, 0x300);
+    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
+    EXPECT_EQ(PreparedCopy::kNoSymbolTable, prepared.symbolTableInOverlay);
+    std::string updated = prepared.bytes;
+    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
+    EXPECT_EQ(0x300u, ParsedOrFail(updated).symbolTableOffset);
+}
+
 TEST(PeImage, FinishRecomputesTheChecksumOnlyWhenTheOriginalHadOne) {
     PeSpec spec;
     spec.overlay = "12345678";

@@ -23,9 +23,8 @@ StringBlock ParsedOrFail(const std::string& bytes) {
 }
 
 TEST(StringBlock, SerializesCountsAndUnitsLittleEndianWithoutTerminators) {
-    StringBlock block;
-    block[0] = u"A";
-    block[2] = u"中\U0001F600";  // U+4E2D, then a surrogate pair: 3 code units
+    // U+4E2D, then a surrogate pair: 3 code units.
+    const StringBlock block = {u"A", u"", u"中\U0001F600"};
     const auto bytes = rebrand::SerializeStringBlock(block);
     ASSERT_TRUE(bytes.has_value());
     std::string expected(

@@ -1,0 +1,30 @@
+// Helpers of the Windows tests around the stand-in target application.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+// Wide text for the Win32 calls (wchar_t is 16 bits on Windows).
+std::wstring Wide(const std::u16string& text);
+std::u16string FromWide(const std::wstring& text);
+
+// standin.exe beside the running test program (the build copies it there).
+std::wstring StandInPath();
+
+// Runs a command line, waits up to timeoutMs and returns the exit code; nothing when the
+// program could not be started or did not end in time (it is then terminated).
+std::optional<unsigned long> RunProgram(const std::wstring& commandLine,
+                                        unsigned long timeoutMs = 60000);
+
+// Runs exe /print <output> and returns its lines "key=value" as a map (values UTF-16,
+// escapes left as printed); nothing when the program failed or wrote no file.
+std::optional<std::map<std::string, std::u16string>> PrintLoaded(const std::wstring& exe,
+                                                                 const std::wstring& output);
+
+// text with backslash, CR and LF escaped as standin /print writes them.
+std::u16string PrintEscaped(const std::u16string& text);
+
+}  // namespace testsupport
