@@ -162,8 +162,12 @@ PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
     }
     result.bytes.assign(original.substr(0, sectionDataEnd));
     result.overlay.assign(original.substr(sectionDataEnd, overlayEnd - sectionDataEnd));
+    const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
     if (headers.symbolTableOffset >= sectionDataEnd && headers.symbolTableOffset < overlayEnd) {
         result.symbolTableInOverlay = headers.symbolTableOffset - sectionDataEnd;
+        result.symbolCount = Le32(original, symbolFields + 4);
+        PutLe32(result.bytes, symbolFields, 0);
+        PutLe32(result.bytes, symbolFields + 4, 0);
     }
     if (result.removedCertificate) {
         PutLe32(result.bytes, headers.certEntryOffset, 0);
@@ -186,11 +190,12 @@ PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
         updated.resize(sectionDataEnd);
         updated += prepared.overlay;
     }
-    if (prepared.symbolTableInOverlay != PreparedCopy::kNoSymbolTable) {
-        const uint64_t symbols = sectionDataEnd + prepared.symbolTableInOverlay;
-        PutLe32(
-            updated, headers.peOffset + 4 + kSymbolTableField,
-            symbols <= std::numeric_limits<uint32_t>::max() ? static_cast<uint32_t>(symbols) : 0);
+    const uint64_t symbols = sectionDataEnd + prepared.symbolTableInOverlay;
+    if (prepared.symbolTableInOverlay != PreparedCopy::kNoSymbolTable &&
+        symbols <= std::numeric_limits<uint32_t>::max()) {
+        const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
+        PutLe32(updated, symbolFields, static_cast<uint32_t>(symbols));
+        PutLe32(updated, symbolFields + 4, prepared.symbolCount);
     }
     if (prepared.recomputeChecksum) {
         PutLe32(updated, headers.checksumOffset,

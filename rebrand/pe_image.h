@@ -66,8 +66,11 @@ struct PreparedCopy {
     // The data that followed the sections, without a certificate table that ended the file.
     std::string overlay;
     // Where the COFF symbol table starts inside overlay; kNoSymbolTable when it is not there.
+    // Such a table is detached from bytes (pointer and count cleared, so that the copy is
+    // consistent without its overlay) and attached again by FinishCopy.
     static constexpr uint64_t kNoSymbolTable = ~uint64_t{0};
     uint64_t symbolTableInOverlay = kNoSymbolTable;
+    uint32_t symbolCount = 0;         // the file header's NumberOfSymbols then
     bool removedCertificate = false;  // the original had a certificate directory entry
     bool recomputeChecksum = false;   // the original had a non-zero checksum
 };

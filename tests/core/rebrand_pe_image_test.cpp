@@ -222,22 +222,26 @@ TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
     std::string original = BuildPeImage(PeSpec{true, {0x200}, "pad" + symbols, "", 0});
     const size_t symbolsAt = original.size() - symbols.size();
     SetLe32(original, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
+    SetLe32(original, kBuiltPeOffset + 16, 42);  // NumberOfSymbols
     EXPECT_EQ(symbolsAt, ParsedOrFail(original).symbolTableOffset);
     PreparedCopy prepared;
     ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
     EXPECT_EQ(3u, prepared.symbolTableInOverlay);
+    // The copy without its overlay does not point past its end.
+    EXPECT_EQ(0u, GetLe32(prepared.bytes, kBuiltPeOffset + 12));
+    EXPECT_EQ(0u, GetLe32(prepared.bytes, kBuiltPeOffset + 16));
 
     for (bool kept : {false, true}) {
         SCOPED_TRACE(kept);
-        // The update grew the section and copied the stale pointer.
+        // The update grew the section.
         std::string updated = BuildPeImage(PeSpec{true, {0x600}, "", "", 0});
-        SetLe32(updated, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
         if (kept) {
             updated += prepared.overlay;
         }
         ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
         const PeHeaders h = ParsedOrFail(updated);
         EXPECT_EQ(symbols, updated.substr(h.symbolTableOffset));
+        EXPECT_EQ(42u, GetLe32(updated, kBuiltPeOffset + 16));
     }
 
     // A pointer that does not lead behind the sections is left alone.
