@@ -68,9 +68,21 @@ CopyResult CopyOver(const std::u16string& source, const std::u16string& destinat
 }
 
 RenameResult RenameFileTo(const std::u16string& oldPath, const std::u16string& newPath) {
-    if (GetFileAttributesW(W(newPath)) != INVALID_FILE_ATTRIBUTES &&
-        !IsSameFile(oldPath, newPath)) {
-        return RenameResult::kTargetExists;
+    if (GetFileAttributesW(W(newPath)) != INVALID_FILE_ATTRIBUTES) {
+        if (!IsSameFile(oldPath, newPath)) {
+            return RenameResult::kTargetExists;
+        }
+        // Only the letter case changes. Some file systems take that as "already there",
+        // so the file goes through an intermediate name.
+        const std::u16string between = oldPath + u".~ren";
+        if (!MoveFileExW(W(oldPath), W(between), 0)) {
+            return RenameResult::kFailed;
+        }
+        if (MoveFileExW(W(between), W(newPath), 0)) {
+            return RenameResult::kRenamed;
+        }
+        MoveFileExW(W(between), W(oldPath), 0);
+        return RenameResult::kFailed;
     }
     if (MoveFileExW(W(oldPath), W(newPath), 0)) {
         return RenameResult::kRenamed;

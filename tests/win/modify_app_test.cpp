@@ -467,3 +467,40 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
 }
 
 }  // namespace
+
+namespace {
+
+// Executables of another toolchain (Wine's own programs) still start after a rebrand.
+TEST(ModifyApp, ExecutablesOfOtherToolchainsStillStart) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    for (const wchar_t* program : {L"hostname.exe", L"whoami.exe", L"expand.exe"}) {
+        SCOPED_TRACE(fs::path(program).string());
+        RebrandInstall install;
+        fs::copy_file(fs::path(system) / program, install.install / "Other.exe");
+        DialogHarness h;
+        h.SelectTarget((install.install / "Other.exe").u16string());
+        h.Click(1034);
+        h.Prompts().AnswerNextPicker(install.Source("new.ico"));
+        h.Click(1005);
+        h.Type(1008, u"新标题");
+        h.Type(1037, u"新文档");
+        h.Type(1009, u"Rebranded");
+        h.Click(1000);
+        EXPECT_EQ(Messages{u"修改应用程序成功"}, h.MessageTexts());
+        const fs::path exe = install.install / "Rebranded.exe";
+        const auto resources = testsupport::ReadAllResources(exe.wstring());
+        ASSERT_TRUE(resources);
+        EXPECT_EQ(FirstImage(ReadBytes(install.sources / "new.ico")),
+                  resources->at(Key(3, 4, kZh)));
+        const bool expandNeedsArguments = std::wstring(program) == L"expand.exe";
+        const auto exit = testsupport::RunProgram(
+            L"\"" + exe.wstring() + L"\"" + (expandNeedsArguments ? L" /?" : L""));
+        ASSERT_TRUE(exit);
+        if (!expandNeedsArguments) {
+            EXPECT_EQ(0u, *exit);
+        }
+    }
+}
+
+}  // namespace
