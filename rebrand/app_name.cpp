@@ -28,7 +28,8 @@ bool IsReservedDeviceName(const std::u16string& name) {
     if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL") {
         return true;
     }
-    return stem.size() == 4 && (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0) &&
+    return stem.size() == 4 &&
+           (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0) &&
            stem[3] >= u'1' && stem[3] <= u'9';
 }
 

@@ -143,7 +143,7 @@ uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset) {
     return static_cast<uint32_t>(sum + bytes.size());
 }
 
-PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
+PeStatus PlanPrepare(std::string_view original, PreparedCopy& prepared, ByteEdits& edits) {
     PeHeaders headers;
     const PeStatus status = ParsePeHeaders(original, headers);
     if (status != PeStatus::kOk) {
@@ -151,6 +151,8 @@ PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
     }
     const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
     PreparedCopy result;
+    ByteEdits plan;
+    plan.keep = sectionDataEnd;
     result.recomputeChecksum = headers.checksum != 0;
     size_t overlayEnd = original.size();
     if (headers.certOffset != 0 || headers.certSize != 0) {
@@ -160,46 +162,81 @@ PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
             overlayEnd = headers.certOffset;
         }
     }
-    result.bytes.assign(original.substr(0, sectionDataEnd));
     result.overlay.assign(original.substr(sectionDataEnd, overlayEnd - sectionDataEnd));
     const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
     if (headers.symbolTableOffset >= sectionDataEnd && headers.symbolTableOffset < overlayEnd) {
         result.symbolTableInOverlay = headers.symbolTableOffset - sectionDataEnd;
         result.symbolCount = Le32(original, symbolFields + 4);
-        PutLe32(result.bytes, symbolFields, 0);
-        PutLe32(result.bytes, symbolFields + 4, 0);
+        plan.words.push_back({symbolFields, 0});
+        plan.words.push_back({symbolFields + 4, 0});
     }
     if (result.removedCertificate) {
-        PutLe32(result.bytes, headers.certEntryOffset, 0);
-        PutLe32(result.bytes, headers.certEntryOffset + 4, 0);
+        plan.words.push_back({headers.certEntryOffset, 0});
+        plan.words.push_back({headers.certEntryOffset + 4, 0});
     }
     prepared = std::move(result);
+    edits = std::move(plan);
     return PeStatus::kOk;
 }
 
-PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
+PeStatus PlanFinish(std::string_view updated, const PreparedCopy& prepared, ByteEdits& edits,
+                    uint32_t& checksumOffset) {
     PeHeaders headers;
     const PeStatus status = ParsePeHeaders(updated, headers);
     if (status != PeStatus::kOk) {
         return status;
     }
-    // Nothing below can fail, so updated is changed in place.
+    ByteEdits plan;
     const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
-    const std::string_view tail = std::string_view(updated).substr(sectionDataEnd);
+    plan.keep = updated.size();
+    const std::string_view tail = updated.substr(sectionDataEnd);
     if (tail.substr(0, prepared.overlay.size()) != prepared.overlay) {
-        updated.resize(sectionDataEnd);
-        updated += prepared.overlay;
+        plan.keep = sectionDataEnd;
+        plan.append = prepared.overlay;
     }
     const uint64_t symbols = sectionDataEnd + prepared.symbolTableInOverlay;
     if (prepared.symbolTableInOverlay != PreparedCopy::kNoSymbolTable &&
         symbols <= std::numeric_limits<uint32_t>::max()) {
         const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
-        PutLe32(updated, symbolFields, static_cast<uint32_t>(symbols));
-        PutLe32(updated, symbolFields + 4, prepared.symbolCount);
+        plan.words.push_back({symbolFields, static_cast<uint32_t>(symbols)});
+        plan.words.push_back({symbolFields + 4, prepared.symbolCount});
     }
-    if (prepared.recomputeChecksum) {
-        PutLe32(updated, headers.checksumOffset,
-                ComputePeChecksum(updated, headers.checksumOffset));
+    checksumOffset = prepared.recomputeChecksum ? headers.checksumOffset : 0;
+    edits = std::move(plan);
+    return PeStatus::kOk;
+}
+
+void ApplyEdits(std::string& bytes, const ByteEdits& edits) {
+    bytes.resize(static_cast<size_t>(edits.keep));
+    bytes += edits.append;
+    for (const auto& [offset, value] : edits.words) {
+        PutLe32(bytes, static_cast<size_t>(offset), value);
+    }
+}
+
+PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
+    PreparedCopy result;
+    ByteEdits edits;
+    const PeStatus status = PlanPrepare(original, result, edits);
+    if (status != PeStatus::kOk) {
+        return status;
+    }
+    result.bytes.assign(original.substr(0, static_cast<size_t>(edits.keep)));
+    ApplyEdits(result.bytes, edits);
+    prepared = std::move(result);
+    return PeStatus::kOk;
+}
+
+PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
+    ByteEdits edits;
+    uint32_t checksumOffset = 0;
+    const PeStatus status = PlanFinish(updated, prepared, edits, checksumOffset);
+    if (status != PeStatus::kOk) {
+        return status;
+    }
+    ApplyEdits(updated, edits);
+    if (checksumOffset != 0) {
+        PutLe32(updated, checksumOffset, ComputePeChecksum(updated, checksumOffset));
     }
     return PeStatus::kOk;
 }

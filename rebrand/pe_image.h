@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace rebrand {
 
@@ -74,6 +76,25 @@ struct PreparedCopy {
     bool removedCertificate = false;  // the original had a certificate directory entry
     bool recomputeChecksum = false;   // the original had a non-zero checksum
 };
+
+// Changes to the bytes of a file: the first `keep` bytes stay, `append` follows them and
+// ends the file, then each (offset, value) writes a 32-bit little-endian value.
+struct ByteEdits {
+    uint64_t keep = 0;
+    std::string append;
+    std::vector<std::pair<uint64_t, uint32_t>> words;
+};
+
+void ApplyEdits(std::string& bytes, const ByteEdits& edits);
+
+// What PrepareCopy does, as edits of the original's bytes (so that a large executable can
+// be copied by the file system and edited in place). prepared.bytes stays empty.
+PeStatus PlanPrepare(std::string_view original, PreparedCopy& prepared, ByteEdits& edits);
+
+// What FinishCopy does, as edits of the updated bytes; checksumOffset receives the offset
+// of the checksum to compute once the edits are made (0 when none is to be computed).
+PeStatus PlanFinish(std::string_view updated, const PreparedCopy& prepared, ByteEdits& edits,
+                    uint32_t& checksumOffset);
 
 // Builds the copy to update from the original executable. A certificate table is dropped:
 // its directory entry is cleared, and its bytes are cut off when they end the file
