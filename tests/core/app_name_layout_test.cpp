@@ -1,0 +1,50 @@
+// Application names for the rename, and the install layout's paths.
+#include <gtest/gtest.h>
+
+#include "app/install_layout.h"
+#include "rebrand/app_name.h"
+
+namespace {
+
+TEST(AppName, PlainFileNames) {
+    struct Case {
+        std::u16string name;
+        bool plain;
+    };
+    const Case cases[] = {
+        {u"NewCad", true},          {u"新软件.exe", true},   {u"a.b", true},
+        {u"con.txt.exe", false},    {u"CON", false},         {u"lpt9", false},
+        {u"COM0", true},            {u"console", true},      {u"", false},
+        {u"..", false},             {u"dir\\x", false},      {u"dir/x", false},
+        {u"C:x", false},            {u"a*b", false},         {u"a?b", false},
+        {u"a\"b", false},           {u"a<b>", false},        {u"a|b", false},
+        {u"tab\there", false},      {u"del\x7F", false},     {u"trailing.", false},
+        {u"trailing ", false},      {u" leading", true},     {u"x.exe.", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.plain, rebrand::IsPlainFileName(c.name))
+            << std::string(c.name.begin(), c.name.end());
+    }
+}
+
+TEST(AppName, ExeExtensionAndTrimming) {
+    EXPECT_EQ(u"NewCad.exe", rebrand::WithExeExtension(u"NewCad"));
+    EXPECT_EQ(u"NewCad.EXE", rebrand::WithExeExtension(u"NewCad.EXE"));
+    EXPECT_EQ(u"a.b.exe", rebrand::WithExeExtension(u"a.b"));
+    EXPECT_EQ(u"exe.exe", rebrand::WithExeExtension(u"exe"));
+    EXPECT_EQ(u".eXe", rebrand::WithExeExtension(u".eXe"));
+    EXPECT_EQ(u"a b", rebrand::TrimBlanks(u" \t\r\n\v\fa b \t"));
+    EXPECT_EQ(u"", rebrand::TrimBlanks(u"   "));
+}
+
+TEST(InstallLayout, FolderFileNameAndProfilePath) {
+    EXPECT_EQ(u"D:\\Soft\\ZovIDE", layout::FolderOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
+    EXPECT_EQ(u"ZovIDE.exe", layout::FileNameOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
+    EXPECT_EQ(u"C:", layout::FolderOf(u"C:\\a.exe"));
+    EXPECT_EQ(u"D:\\x\\config\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 0, true));
+    EXPECT_EQ(u"D:\\x\\config\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 1, true));
+    EXPECT_EQ(u"D:\\x\\config\\ZuvEra.cfg", layout::ProfilePath(u"D:\\x", 2, true));
+    EXPECT_EQ(u"D:\\x\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 2, false));
+}
+
+}  // namespace
