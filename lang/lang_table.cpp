@@ -44,6 +44,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         slots_[k].Clear();
         fileNames_[k].clear();
     }
+    LangLoadBuffers buffers;  // shared by the files, so that each does not allocate its own
     std::vector<std::u16string_view> names;
     const std::u16string_view list(fileList);
     size_t pos = 0;
@@ -65,25 +66,27 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         std::u16string path = installFolder;
         path += u"\\lang\\";
         path += name;
-        ReadLangFile(slot, path);
+        ReadLangFile(slot, path, buffers);
     }
 }
 
 int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
+    LangLoadBuffers buffers;
+    return ReadLangFile(slot, path, buffers);
+}
+
+int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
     if (path.empty() || !InRange(slot)) {
         return -1;
     }
-    std::string bytes;
-    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+    if (platform::ReadWholeFile(path, buffers.fileBytes) != platform::ReadResult::kOk) {
         return -1;
     }
     std::u16string text;
-    const bool decoded = lang::DecodeLangText(bytes, text);
-    std::string().swap(bytes);
-    if (!decoded) {
+    if (!lang::DecodeLangText(buffers.fileBytes, text)) {
         return -1;
     }
-    slots_[slot].Load(std::move(text));
+    slots_[slot].Load(std::move(text), buffers);
     const std::u16string_view name = LastComponent(path);
     fileNames_[slot] = IsPlainFileName(name) ? std::u16string(name) : std::u16string();
     return 0;
@@ -114,8 +117,8 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     if (fileNames_[slot].empty()) {
         return LangSaveResult::kNothingToWrite;
     }
-    const std::string bytes = lang::EncodeLangFile(slots_[slot]);
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    return platform::WriteFileReplacing(path, bytes, errorCode) ? LangSaveResult::kWritten
-                                                                : LangSaveResult::kFailed;
+    return lang::WriteLangFile(path, slots_[slot], saveBuffer_, errorCode)
+               ? LangSaveResult::kWritten
+               : LangSaveResult::kFailed;
 }

@@ -70,7 +70,11 @@ public:
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
+    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers);
 
     std::array<CLangSlot, kSlotCount> slots_;
     std::array<std::u16string, kSlotCount> fileNames_;
+    // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
+    // the table, hence mutable).
+    mutable std::u16string saveBuffer_;
 };
