@@ -18,10 +18,18 @@ bool IsPlainFileName(std::u16string_view name) {
     return name.find_first_of(u"\\/:") == std::u16string_view::npos;
 }
 
-bool SameNameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+// Whether two names of the list name the same file as Windows compares file names: a-z and
+// A-Z alike, blanks and dots at the end dropped.
+bool SameFileName(std::u16string_view a, std::u16string_view b) {
+    const auto strip = [](std::u16string_view s) {
+        const size_t end = s.find_last_not_of(u" .");
+        return end == std::u16string_view::npos ? std::u16string_view() : s.substr(0, end + 1);
+    };
     const auto lower = [](char16_t c) {
         return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
     };
+    a = strip(a);
+    b = strip(b);
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
@@ -57,7 +65,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         }
         const int slot = static_cast<int>(names.size());
         const bool repeated = std::any_of(names.begin(), names.end(), [&](std::u16string_view n) {
-            return SameNameIgnoringAsciiCase(n, name);
+            return SameFileName(n, name);
         });
         names.push_back(name);
         if (!IsPlainFileName(name) || repeated) {
