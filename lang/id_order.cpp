@@ -108,7 +108,7 @@ void IdSorter::Split(const Range& r) {
         std::sort(first, last, fullLess);
         return;
     }
-    if (std::is_sorted(first, last, fullLess)) {
+    if (r.checkOrder && std::is_sorted(first, last, fullLess)) {
         return;
     }
     LoadChunks(r);
@@ -126,7 +126,8 @@ void IdSorter::Split(const Range& r) {
             ++end;
         }
         if (keys_[g].units == kChunkUnits && end - g > 1) {
-            todo_.push_back(Range{g, end, r.depth + kChunkUnits});
+            const bool halved = 2 * (end - g) <= n;
+            todo_.push_back(Range{g, end, r.depth + kChunkUnits, halved});
         }
         g = end;
     }
@@ -142,7 +143,7 @@ const std::vector<uint32_t>& IdSorter::Order(const std::vector<LangEntry>& entri
     // so a group of equal IDs needs no further work. A list rather than recursion: the
     // depth grows with the length of the IDs.
     todo_.clear();
-    todo_.push_back(Range{0, keys_.size(), 0});
+    todo_.push_back(Range{0, keys_.size(), 0, true});
     while (!todo_.empty()) {
         const Range r = todo_.back();
         todo_.pop_back();

@@ -38,6 +38,10 @@ private:
         size_t first;
         size_t last;
         size_t depth;  // the units before depth are equal throughout the range
+        // Whether to look first if the range is in order already: only for a range that is at
+        // most half of the one it came from, so that an entry is looked at in at most about
+        // log2(count) levels, however long the prefixes that IDs share.
+        bool checkOrder;
     };
 
     bool FullLess(const Key& a, const Key& b, size_t depth) const;

@@ -89,6 +89,12 @@ TEST(LangOrder, MatchesAStableSortByCodeUnits) {
                      {std::u16string(5000, u'a') + u"b", std::u16string(5000, u'a'),
                       std::u16string(5000, u'a') + u"a"}});
 
+    // Many IDs that share a long prefix, in order but for the first and the last.
+    std::vector<std::u16string> longPrefix = MakeIds(8, 400, 3, std::u16string(2000, u'q'));
+    std::sort(longPrefix.begin(), longPrefix.end());
+    std::swap(longPrefix.front(), longPrefix.back());
+    cases.push_back({"long shared prefix", longPrefix});
+
     lang::IdSorter sorter;  // one sorter for all cases: its buffers are reused
     for (const Case& c : cases) {
         const std::vector<LangEntry> entries = Entries(c.ids);
