@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/lang_slot.h"
+#include "lang/lang_entry.h"
 
 namespace lang {
 

@@ -182,40 +182,4 @@ TEST(LangReader, ReadLangFileResults) {
     EXPECT_EQ(u"empty.ini", table.FileName(15));
 }
 
-TEST(LangSlot, SetAddsReplacesAndKeepsOrder) {
-    CLangSlot slot;
-    slot.Load(u"b=1\nd=2\n");
-    slot.Set(u"c", u"  new text  ");  // stored as given, not trimmed
-    slot.Set(u"D", u"replaced");      // IDs are used unchanged: "d" would be another ID
-    slot.Set(u"a", u"first");
-    slot.Set(u"a", u"again");
-    EXPECT_EQ((Pairs{{u"B", u"1"}, {u"D", u"replaced"}, {u"a", u"again"}, {u"c", u"  new text  "}}),
-              ToPairs(slot));
-    ASSERT_TRUE(slot.Find(u"c").has_value());
-    EXPECT_EQ(u"  new text  ", *slot.Find(u"c"));
-    EXPECT_FALSE(slot.Find(u"C").has_value());
-
-    // An ID taken from the slot itself can be passed back.
-    const LangEntry first = *slot.begin();
-    slot.Set(first.id, first.id);
-    EXPECT_EQ(u"B", *slot.Find(u"B"));
-
-    slot.Clear();
-    EXPECT_TRUE(slot.empty());
-}
-
-TEST(LangTable, SetTextAndEntriesOutsideTheSlots) {
-    CLangTable table;
-    table.SetText(-1, u"A", u"x");
-    table.SetText(16, u"A", u"x");
-    table.SetText(3, u"lower id", u" text ");
-    EXPECT_TRUE(table.Entries(-1).empty());
-    EXPECT_TRUE(table.Entries(16).empty());
-    EXPECT_EQ((Pairs{{u"lower id", u" text "}}), ToPairs(table.Entries(3)));
-    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
-        EXPECT_EQ(k == 3 ? 1u : 0u, table.Entries(k).size()) << k;
-    }
-    EXPECT_EQ(&CLangTable::Instance(), &CLangTable::Instance());
-}
-
 }  // namespace
