@@ -63,7 +63,11 @@ bool DecodeLangText(const std::string& bytes, std::u16string& text) {
     if (StartsWith(bytes, "\xFE\xFF", 2)) {
         return false;
     }
-    DecodeUtf16Le(bytes, StartsWith(bytes, "\xFF\xFE", 2) ? 2 : 0, text);
+    const bool marked = StartsWith(bytes, "\xFF\xFE", 2);
+    if (!marked && !bytes.empty() && bytes.find('\0') == std::string::npos) {
+        return false;
+    }
+    DecodeUtf16Le(bytes, marked ? 2 : 0, text);
     return true;
 }
 

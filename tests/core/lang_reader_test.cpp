@@ -126,7 +126,9 @@ TEST(LangReader, EncodingsAndMarks) {
 
 TEST(LangReader, OddAndBrokenBytesNeverFail) {
     EXPECT_EQ((Pairs{{u"A", u"1"}}), Read(kUtf16Mark + Utf16LeBytes(u"a=1") + "\x41"));
-    EXPECT_EQ((Pairs{}), Read(std::string("\xFF", 1)));
+    std::u16string text;
+    EXPECT_FALSE(lang::DecodeLangText(std::string("\xFF", 1), text));  // no zero byte, no mark
+    EXPECT_EQ((Pairs{}), Read(std::string("\xFF\0", 2)));
     EXPECT_EQ((Pairs{}), Read(std::string("")));
     EXPECT_EQ((Pairs{}), Read(kUtf16Mark));
     EXPECT_EQ((Pairs{}), Read(kUtf8Mark));
@@ -150,6 +152,21 @@ TEST(LangReader, BigEndianFileIsNotRead) {
     EXPECT_EQ(-1, table.ReadLangFile(0, dir.Text(u"be.ini")));
     EXPECT_EQ((Pairs{{u"B", u"2"}}), ToPairs(table.Entries(0)));  // unchanged
     EXPECT_EQ(u"le.ini", table.FileName(0));
+}
+
+TEST(LangReader, MarklessFileWithoutZeroBytesIsNotRead) {
+    std::u16string text;
+    // UTF-8 without a mark: as UTF-16LE it could hold no "=", so it is not taken.
+    EXPECT_FALSE(lang::DecodeLangText("[ZOVIDE]\r\nKEY = \xE6\x96\x87\r\n", text));
+    EXPECT_TRUE(lang::DecodeLangText(Utf16LeBytes(u"k=1"), text));
+    EXPECT_EQ(u"k=1", text);
+    TempDir dir;
+    WriteBytes(dir.Path() / "utf8.ini", "KEY = value\r\n");
+    CLangTable table;
+    EXPECT_EQ(-1, table.ReadLangFile(0, dir.Text(u"utf8.ini")));
+    EXPECT_TRUE(table.FileName(0).empty());
+    EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(0, dir.Text()));
+    EXPECT_EQ("KEY = value\r\n", testsupport::ReadBytes(dir.Path() / "utf8.ini"));
 }
 
 TEST(LangReader, ReadLangFileResults) {
