@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             UpdateWindow(h.Item(1016));
         }));
         sw.push_back(Milliseconds([&] {
-            h.ChooseLanguage(round % 2 == 0 ? 3 : 0);
+            h.ChooseLanguage(3 + round % 2);  // the selection showed slot 0
             UpdateWindow(h.Item(1016));
         }));
         save.push_back(Milliseconds([&] { h.Click(1029); }));
