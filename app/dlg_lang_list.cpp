@@ -5,7 +5,7 @@
 
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
-#include "ini/ini_text.h"
+#include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
 
@@ -26,7 +26,7 @@ void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
         return;
     }
     m_listLang.SetRedraw(false);
-    const std::u16string search = TrimIniSpace(searchText);
+    const std::u16string search = text::TrimBlanks(searchText);
     std::vector<CCustomListCtrl::Row> rows;
     const CLangSlot& entries = CLangTable::Instance().Entries(slot);
     rows.reserve(search.empty() ? entries.size() : 0);

@@ -12,6 +12,8 @@
 #include "rebrand/win32/file_steps.h"
 #include "rebrand/win32/process_check.h"
 #include "rebrand/win32/resource_update.h"
+#include "text/blanks.h"
+#include "text/file_names.h"
 #include "win/wait_cursor.h"
 
 namespace {
@@ -27,32 +29,30 @@ void CVedArodDlg::OnBnClickedModifyApp() {
     UpdateData(true);
 
     // The application name as typed, and the file that is about to be modified.
-    if (rebrand::IsProcessRunning(m_strAppName) ||
-        rebrand::IsExecutableRunning(m_strExeFileName)) {
+    if (rebrand::IsProcessRunning(m_strAppName) || rebrand::IsExecutableRunning(m_strExeFileName)) {
         Message(u"应用程序正在运行，请关闭再重试");
         return;
     }
 
-    m_strExePath = rebrand::TrimBlanks(m_strExePath);
+    m_strExePath = text::TrimBlanks(m_strExePath);
     if (m_strExePath.empty()) {
         return FailInput(u"应用程序路径不应为空", IDC_EDIT_EXE_PATH);
     }
     const bool iconOn = CheckBox(IDC_CHECK_ICON).IsChecked();
     const bool startupOn = CheckBox(IDC_CHECK_STARTUP_IMAGE).IsChecked();
     const bool adOn = CheckBox(IDC_CHECK_AD_IMAGE).IsChecked();
-    if (iconOn && (m_strIconPath = rebrand::TrimBlanks(m_strIconPath)).empty()) {
+    if (iconOn && (m_strIconPath = text::TrimBlanks(m_strIconPath)).empty()) {
         return FailInput(u"图标路径不应为空", IDC_EDIT_ICON_PATH);
     }
-    if (startupOn &&
-        (m_strStartupImagePath = rebrand::TrimBlanks(m_strStartupImagePath)).empty()) {
+    if (startupOn && (m_strStartupImagePath = text::TrimBlanks(m_strStartupImagePath)).empty()) {
         return FailInput(u"开机图片路径不应为空", IDC_EDIT_STARTUP_IMAGE);
     }
-    if (adOn && (m_strAdImagePath = rebrand::TrimBlanks(m_strAdImagePath)).empty()) {
+    if (adOn && (m_strAdImagePath = text::TrimBlanks(m_strAdImagePath)).empty()) {
         return FailInput(u"广告图片路径不应为空", IDC_EDIT_AD_IMAGE);
     }
-    m_strAppName = rebrand::TrimBlanks(m_strAppName);
+    m_strAppName = text::TrimBlanks(m_strAppName);
     const bool rename = !m_strAppName.empty() && m_strAppName != m_strExeFileName;
-    if (rename && !rebrand::IsPlainFileName(m_strAppName)) {
+    if (rename && !text::IsPlainFileName(m_strAppName)) {
         return FailInput(
             u"应用程序名称无效：名称中不能有 \\ / : * ? \" < > | 等字符，不能以空格或句点结尾，"
             u"也不能是系统保留的设备名",
@@ -65,16 +65,17 @@ void CVedArodDlg::OnBnClickedModifyApp() {
     }
 
     std::vector<std::u16string> problems;
-    m_strCaptionText = rebrand::TrimBlanks(m_strCaptionText);
+    m_strCaptionText = text::TrimBlanks(m_strCaptionText);
     bool writeStrings = !m_strCaptionText.empty();
     if (!writeStrings) {
-        m_strNewDocName = rebrand::TrimBlanks(m_strNewDocName);
+        m_strNewDocName = text::TrimBlanks(m_strNewDocName);
         writeStrings = !m_strNewDocName.empty();
     }
     if (writeStrings) {
-        const bool blockWritten = RewriteStringBlock(m_strCaptionText, m_strNewDocName, m_strExePath);
-        const bool titleWritten =
-            blockWritten && (m_strCaptionText.empty() || RewriteAppTitle(m_strCaptionText, m_strExePath));
+        const bool blockWritten =
+            RewriteStringBlock(m_strCaptionText, m_strNewDocName, m_strExePath);
+        const bool titleWritten = blockWritten && (m_strCaptionText.empty() ||
+                                                   RewriteAppTitle(m_strCaptionText, m_strExePath));
         if (!titleWritten) {
             problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
         }

@@ -11,10 +11,9 @@ namespace {
 
 // Controls enabled once a target application has been selected, in this order.
 const int kEnabledBySelection[] = {
-    IDC_CHECK_ICON,        IDC_CHECK_STARTUP_IMAGE, IDC_CHECK_AD_IMAGE,
-    IDC_EDIT_CAPTION_TEXT, IDC_EDIT_APP_NAME,       IDC_EDIT_NEW_DOC_NAME,
-    IDC_BTN_MODIFY_APP,    IDC_CHECK_FILE_PASSWORD, IDC_EDIT_COMPANY,
-    IDC_EDIT_PHONE,        IDC_EDIT_URL,            IDC_BTN_SAVE_CONFIG};
+    IDC_CHECK_ICON,    IDC_CHECK_STARTUP_IMAGE, IDC_CHECK_AD_IMAGE, IDC_EDIT_CAPTION_TEXT,
+    IDC_EDIT_APP_NAME, IDC_EDIT_NEW_DOC_NAME,   IDC_BTN_MODIFY_APP, IDC_CHECK_FILE_PASSWORD,
+    IDC_EDIT_COMPANY,  IDC_EDIT_PHONE,          IDC_EDIT_URL,       IDC_BTN_SAVE_CONFIG};
 
 // The language controls, enabled when the target has a Lang folder.
 const int kLanguageControls[] = {IDC_COMBO_LANGUAGE, IDC_EDIT_SEARCH, IDC_BTN_SEARCH,

@@ -8,14 +8,27 @@
 namespace {
 
 // Controls disabled by the dialog's initialisation, in this order.
-const int kDisabledAtStart[] = {
-    IDC_EDIT_FILE_PASSWORD,    IDC_CHECK_ICON,          IDC_BTN_SELECT_ICON,
-    IDC_CHECK_STARTUP_IMAGE,   IDC_BTN_SELECT_STARTUP_IMAGE, IDC_CHECK_AD_IMAGE,
-    IDC_BTN_SELECT_AD_IMAGE,   IDC_EDIT_CAPTION_TEXT,   IDC_EDIT_APP_NAME,
-    IDC_EDIT_NEW_DOC_NAME,     IDC_BTN_MODIFY_APP,      IDC_CHECK_FILE_PASSWORD,
-    IDC_EDIT_COMPANY,          IDC_EDIT_PHONE,          IDC_EDIT_URL,
-    IDC_BTN_SAVE_CONFIG,       IDC_COMBO_LANGUAGE,      IDC_EDIT_SEARCH,
-    IDC_BTN_SEARCH,            IDC_BTN_SAVE_ALL_LANGS,  IDC_BTN_SAVE_CURRENT_LANG};
+const int kDisabledAtStart[] = {IDC_EDIT_FILE_PASSWORD,
+                                IDC_CHECK_ICON,
+                                IDC_BTN_SELECT_ICON,
+                                IDC_CHECK_STARTUP_IMAGE,
+                                IDC_BTN_SELECT_STARTUP_IMAGE,
+                                IDC_CHECK_AD_IMAGE,
+                                IDC_BTN_SELECT_AD_IMAGE,
+                                IDC_EDIT_CAPTION_TEXT,
+                                IDC_EDIT_APP_NAME,
+                                IDC_EDIT_NEW_DOC_NAME,
+                                IDC_BTN_MODIFY_APP,
+                                IDC_CHECK_FILE_PASSWORD,
+                                IDC_EDIT_COMPANY,
+                                IDC_EDIT_PHONE,
+                                IDC_EDIT_URL,
+                                IDC_BTN_SAVE_CONFIG,
+                                IDC_COMBO_LANGUAGE,
+                                IDC_EDIT_SEARCH,
+                                IDC_BTN_SEARCH,
+                                IDC_BTN_SAVE_ALL_LANGS,
+                                IDC_BTN_SAVE_CURRENT_LANG};
 
 // The advertisement picture group, shown only for the 6.2 edition.
 const int kAdImageGroup[] = {IDC_GROUP_AD_IMAGE, IDC_CHECK_AD_IMAGE, IDC_BTN_SELECT_AD_IMAGE,
@@ -98,7 +111,8 @@ BOOL CVedArodDlg::OnInitDialog() {
     const HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
     if (systemMenu != nullptr) {
         const wchar_t* text = nullptr;
-        const int length = LoadStringW(Instance(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
+        const int length =
+            LoadStringW(Instance(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
         if (length > 0) {
             const std::wstring about(text, static_cast<size_t>(length));
             AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
@@ -258,4 +272,3 @@ bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
     // Not handled: the default processing ends the dialog as cancelled.
     return false;
 }
-

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ini/ini_text.h"
+#include "text/blanks.h"
 #include "platform/files.h"
 
 namespace {
@@ -115,7 +116,7 @@ void CIniFile::Parse(const std::u16string& text) {
             const size_t equals = line.find(u'=', line.find(key) + key.size());
             std::u16string value;
             if (equals != std::u16string::npos) {
-                value = TrimIniSpace(line.substr(equals + 1));
+                value = ::text::TrimBlanks(line.substr(equals + 1));
             }
             pending.emplace(FoldCase(key), IniEntry{key, std::move(value)});
         }
@@ -190,7 +191,7 @@ int32_t IniTextToInt(const std::u16string& text) {
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
     size_t i = 0;
-    while (i < text.size() && IsIniSpace(text[i])) {
+    while (i < text.size() && ::text::IsBlank(text[i])) {
         ++i;
     }
     bool negative = false;

@@ -1,20 +1,6 @@
 #include "ini/ini_text.h"
 
-bool IsIniSpace(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
-std::u16string TrimIniSpace(const std::u16string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsIniSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsIniSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
+#include "text/blanks.h"
 
 std::u16string FoldCase(const std::u16string& text) {
     std::u16string folded(text);
@@ -29,7 +15,7 @@ std::u16string FoldCase(const std::u16string& text) {
 void SplitString(const std::u16string& source, const std::u16string& separator,
                  std::vector<std::u16string>& list) {
     list.clear();
-    std::u16string text = TrimIniSpace(source);
+    std::u16string text = ::text::TrimBlanks(source);
     if (text.empty()) {
         return;
     }
@@ -46,7 +32,7 @@ void SplitString(const std::u16string& source, const std::u16string& separator,
     text += separator;
     for (size_t next = text.find(separator, start); next != std::u16string::npos;
          next = text.find(separator, start)) {
-        std::u16string piece = TrimIniSpace(text.substr(start, next - start));
+        std::u16string piece = ::text::TrimBlanks(text.substr(start, next - start));
         if (!piece.empty()) {
             list.push_back(std::move(piece));
         }

@@ -1,15 +1,9 @@
-// Text helpers of the profile store: white space, trimming, case folding, splitting.
+// Text helpers of the profile store: case folding and splitting (white space and trimming
+// are text/blanks.h).
 #pragma once
 
 #include <string>
 #include <vector>
-
-// White space as the C runtime's iswspace sees it in the "C" locale: space, tab, line feed,
-// vertical tab, form feed, carriage return. Fixed here so the process locale cannot change it.
-bool IsIniSpace(char16_t c);
-
-// text without leading and trailing white space.
-std::u16string TrimIniSpace(const std::u16string& text);
 
 // text with the letters A to Z turned into a to z; every other code unit unchanged.
 std::u16string FoldCase(const std::u16string& text);

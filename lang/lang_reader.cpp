@@ -1,5 +1,7 @@
 #include "lang/lang_reader.h"
 
+#include "text/blanks.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -105,16 +107,16 @@ void ParseLangText(std::u16string& text, std::vector<LangEntry>& entries) {
         size_t idEnd = static_cast<size_t>(eq - chars);
         size_t textBegin = idEnd + 1;
         size_t textEnd = contentEnd;
-        while (idBegin < idEnd && IsLangSpace(chars[idBegin])) {
+        while (idBegin < idEnd && ::text::IsBlank(chars[idBegin])) {
             ++idBegin;
         }
-        while (idEnd > idBegin && IsLangSpace(chars[idEnd - 1])) {
+        while (idEnd > idBegin && ::text::IsBlank(chars[idEnd - 1])) {
             --idEnd;
         }
-        while (textBegin < textEnd && IsLangSpace(chars[textBegin])) {
+        while (textBegin < textEnd && ::text::IsBlank(chars[textBegin])) {
             ++textBegin;
         }
-        while (textEnd > textBegin && IsLangSpace(chars[textEnd - 1])) {
+        while (textEnd > textBegin && ::text::IsBlank(chars[textEnd - 1])) {
             --textEnd;
         }
         for (size_t i = idBegin; i < idEnd; ++i) {

@@ -21,11 +21,6 @@
 
 namespace lang {
 
-// White space as the C library's iswspace sees it in the "C" locale.
-inline bool IsLangSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
 // Decodes a language file's bytes into text (without the mark). Invalid UTF-8 becomes
 // U+FFFD; a last odd byte of UTF-16 is dropped, as it holds no whole character. A file
 // that starts with the UTF-16BE mark (FE FF) is refused (false): the runtime's Unicode

@@ -6,17 +6,9 @@
 #include "lang/lang_reader.h"
 #include "lang/lang_writer.h"
 #include "platform/files.h"
+#include "text/file_names.h"
 
 namespace {
-
-// A plain file name that stays inside the folder it is appended to. The tool runs with
-// administrator rights and the names come from the target's configuration.
-bool IsPlainFileName(std::u16string_view name) {
-    if (name.empty() || name == u"." || name == u"..") {
-        return false;
-    }
-    return name.find_first_of(u"\\/:") == std::u16string_view::npos;
-}
 
 // Whether two names of the list name the same file as Windows compares file names: a-z and
 // A-Z alike, blanks and dots at the end dropped.
@@ -68,7 +60,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
             return SameFileName(n, name);
         });
         names.push_back(name);
-        if (!IsPlainFileName(name) || repeated) {
+        if (!text::IsPlainFileName(name) || repeated) {
             continue;
         }
         std::u16string path = installFolder;
@@ -96,7 +88,7 @@ int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffe
     }
     slots_[slot].Load(std::move(text), buffers);
     const std::u16string_view name = LastComponent(path);
-    fileNames_[slot] = IsPlainFileName(name) ? std::u16string(name) : std::u16string();
+    fileNames_[slot] = text::IsPlainFileName(name) ? std::u16string(name) : std::u16string();
     return 0;
 }
 

@@ -26,14 +26,15 @@ private:
 };
 
 const char16_t* const kAreas[] = {u"MENU", u"DLG", u"TIP", u"MSG", u"CMD", u"STATUS", u"PROP"};
-const char16_t* const kWords[] = {u"FILE", u"EDIT", u"VIEW", u"DRAW", u"LINE", u"CIRCLE",
+const char16_t* const kWords[] = {u"FILE",  u"EDIT",  u"VIEW", u"DRAW",  u"LINE",   u"CIRCLE",
                                   u"LAYER", u"BLOCK", u"TEXT", u"PRINT", u"EXPORT", u"SNAP"};
-const char16_t* const kChinese[] = {u"文件", u"编辑", u"视图", u"绘制", u"直线", u"圆",
-                                    u"图层", u"块", u"文字", u"打印", u"导出", u"捕捉",
-                                    u"请选择对象", u"无法打开", u"已保存", u"参数"};
-const char16_t* const kLatin[] = {u"File", u"Edit", u"View", u"Draw", u"Line", u"Circle",
-                                  u"Layer", u"Block", u"Text", u"Print", u"Export", u"Snap",
-                                  u"select objects", u"cannot open", u"saved", u"settings"};
+const char16_t* const kChinese[] = {
+    u"文件", u"编辑", u"视图", u"绘制", u"直线",       u"圆",       u"图层",   u"块",
+    u"文字", u"打印", u"导出", u"捕捉", u"请选择对象", u"无法打开", u"已保存", u"参数"};
+const char16_t* const kLatin[] = {u"File",           u"Edit",        u"View",   u"Draw",
+                                  u"Line",           u"Circle",      u"Layer",  u"Block",
+                                  u"Text",           u"Print",       u"Export", u"Snap",
+                                  u"select objects", u"cannot open", u"saved",  u"settings"};
 
 std::u16string Number(unsigned n, int width) {
     std::u16string s;
@@ -178,8 +179,8 @@ std::string MakeIco(const std::vector<int>& sizes, uint32_t seed) {
         }
         for (uint32_t y = 0; y < s; ++y) {
             for (uint32_t x = 0; x < s; ++x) {
-                const bool ring = (x - s / 2) * (x - s / 2) + (y - s / 2) * (y - s / 2) <
-                                  (s / 2) * (s / 2);
+                const bool ring =
+                    (x - s / 2) * (x - s / 2) + (y - s / 2) * (y - s / 2) < (s / 2) * (s / 2);
                 img.push_back(static_cast<char>(ring ? 40 + seed * 50 : 255));
                 img.push_back(static_cast<char>(ring ? 80 : 255));
                 img.push_back(static_cast<char>(ring ? 200 - seed * 30 : 255));
@@ -217,8 +218,7 @@ void WriteSampleInstall(const fs::path& dir, const SampleOptions& options) {
     fs::create_directories(dir / "Lang");
     fs::create_directories(dir / "res");
     if (!options.executable.empty()) {
-        fs::copy_file(options.executable, dir / "ZovIDE.exe",
-                      fs::copy_options::overwrite_existing);
+        fs::copy_file(options.executable, dir / "ZovIDE.exe", fs::copy_options::overwrite_existing);
     }
     std::string list;
     for (const auto& name : DefaultLangFileNames()) {
@@ -231,9 +231,9 @@ void WriteSampleInstall(const fs::path& dir, const SampleOptions& options) {
               "PHONE=010-12345678\r\nURL=www.example.com\r\nUSINGFILEPASSWORD=0\r\n");
     const auto& names = DefaultLangFileNames();
     for (size_t slot = 0; slot < names.size(); ++slot) {
-        WriteFile(dir / "Lang" / fs::path(names[slot]),
-                  EncodeLangFile(MakeLangEntries(static_cast<int>(slot),
-                                                 options.entriesPerLanguage)));
+        WriteFile(
+            dir / "Lang" / fs::path(names[slot]),
+            EncodeLangFile(MakeLangEntries(static_cast<int>(slot), options.entriesPerLanguage)));
     }
     WriteFile(dir / "res" / "login.bmp", MakeBmp(400, 260, 1));
     WriteFile(dir / "res" / "main.bmp", MakeBmp(210, 100, 2));

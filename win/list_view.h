@@ -41,8 +41,7 @@ public:
         return static_cast<int>(SendMsg(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&info)));
     }
     bool RedrawItems(int first, int last) const {
-        return SendMsg(LVM_REDRAWITEMS, static_cast<WPARAM>(first),
-                       static_cast<LPARAM>(last)) != 0;
+        return SendMsg(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last)) != 0;
     }
     bool EnsureVisible(int item) const {
         return SendMsg(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != 0;
@@ -59,8 +58,8 @@ inline int ListView::InsertColumn(int index, const std::u16string& heading, int 
     column.cx = width;
     column.pszText = const_cast<wchar_t*>(W(heading));
     column.iSubItem = index;
-    return static_cast<int>(SendMsg(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-                                    reinterpret_cast<LPARAM>(&column)));
+    return static_cast<int>(
+        SendMsg(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
 }
 
 inline int ListView::InsertItem(int index, const std::u16string& text) const {
@@ -75,8 +74,8 @@ inline bool ListView::SetItemText(int item, int subItem, const std::u16string& t
     LVITEMW lvi{};
     lvi.iSubItem = subItem;
     lvi.pszText = const_cast<wchar_t*>(W(text));
-    return SendMsg(LVM_SETITEMTEXTW, static_cast<WPARAM>(item),
-                   reinterpret_cast<LPARAM>(&lvi)) != 0;
+    return SendMsg(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)) !=
+           0;
 }
 
 inline std::u16string ListView::GetItemText(int item, int subItem) const {
@@ -87,8 +86,8 @@ inline std::u16string ListView::GetItemText(int item, int subItem) const {
         lvi.iSubItem = subItem;
         lvi.pszText = reinterpret_cast<wchar_t*>(&text[0]);
         lvi.cchTextMax = static_cast<int>(text.size());
-        const LRESULT n = SendMsg(LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
-                                  reinterpret_cast<LPARAM>(&lvi));
+        const LRESULT n =
+            SendMsg(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
         if (n < 0 || static_cast<size_t>(n) + 1 < text.size()) {
             text.resize(n > 0 ? static_cast<size_t>(n) : 0);
             return text;

@@ -11,7 +11,7 @@ namespace win {
 
 struct OpenFileRequest {
     std::u16string defaultExtension;  // without the dot, e.g. u"exe"
-    std::u16string filter;            // "description|pattern|...|" as in u"exe Files (*.exe)|*.exe||"
+    std::u16string filter;  // "description|pattern|...|" as in u"exe Files (*.exe)|*.exe||"
     DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 };
 

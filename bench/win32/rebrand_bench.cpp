@@ -66,7 +66,8 @@ int main() {
     rebrand::IconDirEntry entry;
     std::string image;
     rebrand::ReadFirstIconImage(ico, entry, image);
-    const auto block7 = rebrand::BuildDocStringBlock(u"新标题", u"新文档", rebrand::Edition::kSimple);
+    const auto block7 =
+        rebrand::BuildDocStringBlock(u"新标题", u"新文档", rebrand::Edition::kSimple);
     const auto block3585 = rebrand::BuildTitleStringBlock(u"新标题");
 
     std::vector<double> tool, bare;

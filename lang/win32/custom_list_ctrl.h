@@ -43,8 +43,8 @@ public:
     void OnGetDispInfo(NMLVDISPINFOW& info) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM w, LPARAM l,
-                                         UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                         DWORD_PTR data);
 
     std::vector<Row> rows_;
     std::deque<std::u16string> edited_;  // texts set through SetCellText

@@ -25,8 +25,8 @@ std::string IconvName(unsigned codePage) {
 
 // One iconv conversion; each input unit that cannot be converted is replaced by
 // `replacement` and skipped (skip = bytes of input per unit).
-std::string Convert(const std::string& name_from, const std::string& name_to,
-                    const char* in, size_t inSize, size_t skip, const std::string& replacement) {
+std::string Convert(const std::string& name_from, const std::string& name_to, const char* in,
+                    size_t inSize, size_t skip, const std::string& replacement) {
     std::string out;
     iconv_t cd = iconv_open(name_to.c_str(), name_from.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) {

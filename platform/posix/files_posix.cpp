@@ -83,8 +83,7 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadResult::kOk;
 }
 
-bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size,
-                        int* errorCode) {
+bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size, int* errorCode) {
     const std::string native = NativePath(path);
     struct stat st {};
     mode_t mode = 0644;

@@ -25,8 +25,8 @@ HANDLE CreateTempBeside(const std::u16string& path, std::u16string& tmp) {
         wchar_t suffix[40];
         wsprintfW(suffix, L".~tmp%lx%x", GetCurrentProcessId(), ++counter);
         tmp = path + reinterpret_cast<const char16_t*>(suffix);
-        HANDLE h = CreateFileW(W(tmp), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(W(tmp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
             return h;
         }
@@ -39,8 +39,7 @@ HANDLE CreateTempBeside(const std::u16string& path, std::u16string& tmp) {
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     bytes.clear();
     HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
@@ -53,8 +52,8 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    const BOOL ok = bytes.empty() ||
-                    ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    const BOOL ok =
+        bytes.empty() || ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(h);
     if (!ok) {
         bytes.clear();
@@ -64,8 +63,7 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadResult::kOk;
 }
 
-bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size,
-                        int* errorCode) {
+bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size, int* errorCode) {
     const DWORD attrs = GetFileAttributesW(W(path));
     const bool exists = attrs != INVALID_FILE_ATTRIBUTES;
     if (exists && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {

@@ -3,6 +3,8 @@
 
 #include "app/install_layout.h"
 #include "rebrand/app_name.h"
+#include "text/blanks.h"
+#include "text/file_names.h"
 
 namespace {
 
@@ -12,17 +14,17 @@ TEST(AppName, PlainFileNames) {
         bool plain;
     };
     const Case cases[] = {
-        {u"NewCad", true},          {u"新软件.exe", true},   {u"a.b", true},
-        {u"con.txt.exe", false},    {u"CON", false},         {u"lpt9", false},
-        {u"COM0", true},            {u"console", true},      {u"", false},
-        {u"..", false},             {u"dir\\x", false},      {u"dir/x", false},
-        {u"C:x", false},            {u"a*b", false},         {u"a?b", false},
-        {u"a\"b", false},           {u"a<b>", false},        {u"a|b", false},
-        {u"tab\there", false},      {u"del\x7F", false},     {u"trailing.", false},
-        {u"trailing ", false},      {u" leading", true},     {u"x.exe.", false},
+        {u"NewCad", true},       {u"新软件.exe", true}, {u"a.b", true},
+        {u"con.txt.exe", false}, {u"CON", false},       {u"lpt9", false},
+        {u"COM0", true},         {u"console", true},    {u"", false},
+        {u"..", false},          {u"dir\\x", false},    {u"dir/x", false},
+        {u"C:x", false},         {u"a*b", false},       {u"a?b", false},
+        {u"a\"b", false},        {u"a<b>", false},      {u"a|b", false},
+        {u"tab\there", false},   {u"del\x7F", false},   {u"trailing.", false},
+        {u"trailing ", false},   {u" leading", true},   {u"x.exe.", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.plain, rebrand::IsPlainFileName(c.name))
+        EXPECT_EQ(c.plain, text::IsPlainFileName(c.name))
             << std::string(c.name.begin(), c.name.end());
     }
 }
@@ -33,8 +35,8 @@ TEST(AppName, ExeExtensionAndTrimming) {
     EXPECT_EQ(u"a.b.exe", rebrand::WithExeExtension(u"a.b"));
     EXPECT_EQ(u"exe.exe", rebrand::WithExeExtension(u"exe"));
     EXPECT_EQ(u".eXe", rebrand::WithExeExtension(u".eXe"));
-    EXPECT_EQ(u"a b", rebrand::TrimBlanks(u" \t\r\n\v\fa b \t"));
-    EXPECT_EQ(u"", rebrand::TrimBlanks(u"   "));
+    EXPECT_EQ(u"a b", text::TrimBlanks(u" \t\r\n\v\fa b \t"));
+    EXPECT_EQ(u"", text::TrimBlanks(u"   "));
 }
 
 TEST(InstallLayout, FolderFileNameAndProfilePath) {

@@ -28,7 +28,7 @@ Image WithResources() {
     Image image{testsupport::BuildPeImage(spec), 0};
     image.rsrc = GetLe32(image.bytes, kSectionTable + 20);
     const uint32_t va = GetLe32(image.bytes, kSectionTable + 12);
-    SetLe32(image.bytes, kOptional + 112 + 16, va);    // data directory 2: resources
+    SetLe32(image.bytes, kOptional + 112 + 16, va);  // data directory 2: resources
     SetLe32(image.bytes, kOptional + 112 + 20, 0x64);
     std::string& b = image.bytes;
     const size_t r = image.rsrc;
@@ -59,16 +59,13 @@ TEST(ResourceTree, RefusesDamagedTrees) {
         std::function<void(Image&)> damage;
     };
     const Case cases[] = {
-        {"entry count beyond the section",
-         [](Image& i) { SetLe16(i.bytes, i.rsrc + 14, 0xFFFF); }},
+        {"entry count beyond the section", [](Image& i) { SetLe16(i.bytes, i.rsrc + 14, 0xFFFF); }},
         {"subdirectory outside the section",
          [](Image& i) { SetLe32(i.bytes, i.rsrc + 20, 0x80000000u | 0x7FFFFF00u); }},
         {"a directory that contains itself",
          [](Image& i) { SetLe32(i.bytes, i.rsrc + 0x18 + 20, 0x80000000u | 0x18); }},
-        {"data where a directory belongs",
-         [](Image& i) { SetLe32(i.bytes, i.rsrc + 20, 0x48); }},
-        {"data outside the file",
-         [](Image& i) { SetLe32(i.bytes, i.rsrc + 0x48, 0x7FFF0000u); }},
+        {"data where a directory belongs", [](Image& i) { SetLe32(i.bytes, i.rsrc + 20, 0x48); }},
+        {"data outside the file", [](Image& i) { SetLe32(i.bytes, i.rsrc + 0x48, 0x7FFF0000u); }},
         {"data running past its section",
          [](Image& i) { SetLe32(i.bytes, i.rsrc + 0x4C, 0x10000); }},
         {"name string outside the section",

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lang/lang_table.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/harness.h"
 #include "tests/win/target_install.h"
@@ -24,20 +25,28 @@ enum class Fault { kReadOnly, kHeldOpen, kFolderMissing, kDiskFull };
 
 const char* Name(Kind k) {
     switch (k) {
-        case Kind::kProfile: return "Profile";
-        case Kind::kLanguage: return "LanguageFile";
-        case Kind::kPicture: return "Picture";
-        case Kind::kExecutable: return "Executable";
+        case Kind::kProfile:
+            return "Profile";
+        case Kind::kLanguage:
+            return "LanguageFile";
+        case Kind::kPicture:
+            return "Picture";
+        case Kind::kExecutable:
+            return "Executable";
     }
     return "";
 }
 
 const char* Name(Fault f) {
     switch (f) {
-        case Fault::kReadOnly: return "ReadOnly";
-        case Fault::kHeldOpen: return "HeldOpenWithoutSharing";
-        case Fault::kFolderMissing: return "FolderMissing";
-        case Fault::kDiskFull: return "DiskFull";
+        case Fault::kReadOnly:
+            return "ReadOnly";
+        case Fault::kHeldOpen:
+            return "HeldOpenWithoutSharing";
+        case Fault::kFolderMissing:
+            return "FolderMissing";
+        case Fault::kDiskFull:
+            return "DiskFull";
     }
     return "";
 }
@@ -106,10 +115,16 @@ Scenario Prepare(Kind kind, const TargetInstall& install, DialogHarness& h) {
 void Act(Kind kind, DialogHarness& h) {
     h.Prompts().messages.clear();
     switch (kind) {
-        case Kind::kProfile: h.Click(1024); break;
-        case Kind::kLanguage: h.Click(1028); break;
+        case Kind::kProfile:
+            h.Click(1024);
+            break;
+        case Kind::kLanguage:
+            h.Click(1028);
+            break;
         case Kind::kPicture:
-        case Kind::kExecutable: h.Click(1000); break;
+        case Kind::kExecutable:
+            h.Click(1000);
+            break;
     }
 }
 
@@ -134,13 +149,13 @@ TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
     HANDLE held = INVALID_HANDLE_VALUE;
     switch (fault) {
         case Fault::kReadOnly:
-            fs::permissions(file, fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write,
-                            fs::perm_options::remove);
+            fs::permissions(
+                file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                fs::perm_options::remove);
             break;
         case Fault::kHeldOpen:
-            held = CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               0, nullptr);
+            held = CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
             ASSERT_NE(INVALID_HANDLE_VALUE, held);
             break;
         case Fault::kFolderMissing: {
@@ -171,16 +186,15 @@ TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFiles, FaultMatrix,
-    testing::Combine(testing::Values(Kind::kProfile, Kind::kLanguage, Kind::kPicture,
-                                     Kind::kExecutable),
-                     testing::Values(Fault::kReadOnly, Fault::kHeldOpen, Fault::kFolderMissing,
-                                     Fault::kDiskFull)),
-    [](const testing::TestParamInfo<std::tuple<Kind, Fault>>& info) {
-        return std::string(Name(std::get<0>(info.param))) + "_" +
-               Name(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(AllFiles, FaultMatrix,
+                         testing::Combine(testing::Values(Kind::kProfile, Kind::kLanguage,
+                                                          Kind::kPicture, Kind::kExecutable),
+                                          testing::Values(Fault::kReadOnly, Fault::kHeldOpen,
+                                                          Fault::kFolderMissing, Fault::kDiskFull)),
+                         [](const testing::TestParamInfo<std::tuple<Kind, Fault>>& info) {
+                             return std::string(Name(std::get<0>(info.param))) + "_" +
+                                    Name(std::get<1>(info.param));
+                         });
 
 }  // namespace
 
@@ -195,8 +209,10 @@ uint32_t Le32(const std::string& b, size_t at) {
 // The file offset of the .rsrc section's raw data.
 size_t ResourceSectionOffset(const std::string& exe) {
     const size_t pe = Le32(exe, 0x3C);
-    const size_t sections = static_cast<uint8_t>(exe[pe + 6]) | static_cast<uint8_t>(exe[pe + 7]) << 8;
-    const size_t optionalSize = static_cast<uint8_t>(exe[pe + 20]) | static_cast<uint8_t>(exe[pe + 21]) << 8;
+    const size_t sections = static_cast<uint8_t>(exe[pe + 6]) | static_cast<uint8_t>(exe[pe + 7])
+                                                                    << 8;
+    const size_t optionalSize =
+        static_cast<uint8_t>(exe[pe + 20]) | static_cast<uint8_t>(exe[pe + 21]) << 8;
     const size_t table = pe + 24 + optionalSize;
     for (size_t i = 0; i < sections; ++i) {
         if (exe.compare(table + 40 * i, 5, ".rsrc") == 0) {
@@ -271,6 +287,122 @@ TEST(HostileInputs, ExecutableWithACorruptResourceDirectoryIsLeftAlone) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(u"图标修改失败", messages[0]);
     EXPECT_EQ(bytes, ReadBytes(exe));
+}
+
+}  // namespace
+
+namespace {
+
+std::string Utf16(const std::u16string& text) {
+    return testsupport::Utf16LeBytes(text);
+}
+
+// The rows of every language, as the list shows them.
+std::vector<std::vector<std::pair<std::u16string, std::u16string>>> AllRows(DialogHarness& h) {
+    std::vector<std::vector<std::pair<std::u16string, std::u16string>>> rows;
+    for (int slot = 0; slot < 16; ++slot) {
+        h.ChooseLanguage(slot);
+        rows.push_back(h.ListRows());
+    }
+    return rows;
+}
+
+TEST(HostileInputs, LanguageFilesAndListsNeverCrashNorLeaveTheLangFolder) {
+    TargetInstall install;
+    const fs::path lang = install.install / "Lang";
+    const std::string mark("\xFF\xFE", 2);
+    // Files that must never be read or written: beside Lang, above the install, absolute.
+    const std::string outside = mark + Utf16(u"OUTSIDE=secret\r\n");
+    testsupport::WriteBytes(install.install / "x.ini", outside);
+    testsupport::WriteBytes(install.dir.Path() / "x.ini", outside);
+    const std::u16string absolute = (install.dir.Path() / "abs.ini").u16string();
+    testsupport::WriteBytes(install.dir.Path() / "abs.ini", outside);
+
+    std::u16string hugeLine = u"HUGE=" + std::u16string(5 * 1024 * 1024, u'x') + u"\r\n";
+    std::u16string manyEntries;
+    for (int i = 0; i < 200000; ++i) {
+        manyEntries += u"K" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"_" +
+                       std::u16string(1, static_cast<char16_t>(0x4E00 + i % 500)) + u"=v\r\n";
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"zeros.ini", mark + Utf16(std::u16string(u"A=x\0y\r\nB\0=z\r\n", 13))},
+        {"cr.ini", mark + Utf16(u"A=1\rB=2\rC=3\r\n")},
+        {"huge.ini", mark + Utf16(hugeLine)},
+        {"many.ini", mark + Utf16(manyEntries)},
+        {"surrogates.ini",
+         mark + Utf16(u"A=" + std::u16string(1, char16_t(0xDC00)) + u"\r\nB=\xD800\r\n")},
+        {"badutf8.ini", std::string("\xEF\xBB\xBF"
+                                    "A=\xC3\x28\xFF\r\nB=ok\r\n")},
+        {"odd.ini", mark + Utf16(u"A=1\r\n") + "\x42"},
+    };
+    std::string list;
+    for (const auto& [name, bytes] : files) {
+        testsupport::WriteBytes(lang / name, bytes);
+        list += std::string(name) + "|";
+    }
+    list += "..\\x.ini|..\\..\\..\\x.ini|" + std::string(absolute.begin(), absolute.end()) +
+            "|a*b.ini|con|";
+    testsupport::WriteBytes(install.install / "config" / "ZovIDE.cfg",
+                            "[SYSPAR]\r\nLANGFILELIST=" + list + "\r\n");
+
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    for (int slot = 0; slot < 16; ++slot) {
+        h.ChooseLanguage(slot);
+        for (const auto& row : h.ListRows()) {
+            EXPECT_NE(u"OUTSIDE", row.first) << slot;
+        }
+    }
+    using Rows = std::vector<std::pair<std::u16string, std::u16string>>;
+    // NUL is an ordinary character of the table (the list shows a text up to it).
+    Rows zeros;
+    for (const auto& [id, text] : CLangTable::Instance().Entries(0)) {
+        zeros.emplace_back(id, text);
+    }
+    EXPECT_EQ((Rows{{u"A", std::u16string(u"x\0y", 3)}, {std::u16string(u"B\0", 2), u"z"}}), zeros);
+    h.ChooseLanguage(1);  // a lone CR does not end a line
+    EXPECT_EQ((Rows{{u"A", u"1\rB=2\rC=3"}}), h.ListRows());
+    h.ChooseLanguage(2);
+    ASSERT_EQ(1u, h.ListRows().size());
+    EXPECT_EQ(5u * 1024 * 1024, h.ListRows()[0].second.size());
+    h.ChooseLanguage(3);  // 200,000 lines, 6,500 distinct IDs
+    EXPECT_EQ(6500u, h.ListRows().size());
+    h.ChooseLanguage(5);
+    EXPECT_EQ((Rows{{u"A", u"\uFFFD(\uFFFD"}, {u"B", u"ok"}}), h.ListRows());
+
+    h.Click(1029);
+    EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
+    EXPECT_EQ(outside, ReadBytes(install.install / "x.ini"));
+    EXPECT_EQ(outside, ReadBytes(install.dir.Path() / "x.ini"));
+    EXPECT_EQ(outside, ReadBytes(install.dir.Path() / "abs.ini"));
+    EXPECT_FALSE(fs::exists(lang / "a*b.ini"));
+    // What was written reads back the same.
+    const auto before = AllRows(h);
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(before, AllRows(h));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostileInputs, ProfilesWithZerosBareLineEndsAndHugeLinesSurviveTheWriteBack) {
+    TargetInstall install;
+    const std::string big(10 * 1024 * 1024, 'x');
+    const std::string config =
+        "[SYSPAR]\rLANGFILELIST=lang_en.ini\rBIG=" + big + "\nZ=a" + std::string(1, '\0') + "b\r\n";
+    testsupport::WriteBytes(install.install / "config" / "ZovIDE.cfg", config);
+    {
+        DialogHarness h;
+        h.SelectTarget(install.Exe());
+        EXPECT_EQ(3u, h.ListRows().size());  // lang_en.ini is slot 0 now
+        SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
+        h.Pump();
+    }
+    const std::string written = ReadBytes(install.install / "config" / "ZovIDE.cfg");
+    EXPECT_EQ("[SYSPAR]\r\nBIG=" + big + "\r\nLANGFILELIST=lang_en.ini\r\nZ=a" +
+                  std::string(1, '\0') + "b\r\n",
+              written);
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ public:
     std::vector<std::u16string> ListTexts() const;
 
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
-    bool Visible(int id) const { return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Visible(int id) const {
+        return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0;
+    }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     std::u16string Text(int id) const;
     std::vector<std::u16string> MessageTexts() const;

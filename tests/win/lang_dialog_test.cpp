@@ -26,9 +26,11 @@ using testsupport::WriteBytes;
 using namespace std::string_literals;
 using Rows = std::vector<std::pair<std::u16string, std::u16string>>;
 
-const std::vector<samples::LangEntry> kChinese = {
-    {u"b", u"file manager"}, {u"A", u"File open"}, {u"A_2", u"open %s"},
-    {u"C", u"文字"},          {u"ONLY_IN_ID_XYZ", u"zzz"}};
+const std::vector<samples::LangEntry> kChinese = {{u"b", u"file manager"},
+                                                  {u"A", u"File open"},
+                                                  {u"A_2", u"open %s"},
+                                                  {u"C", u"文字"},
+                                                  {u"ONLY_IN_ID_XYZ", u"zzz"}};
 
 // An install folder with a Lang folder; every default language has a file of its own.
 struct LangInstall {
@@ -76,13 +78,22 @@ TEST(LangDialog, SelectionLoadsSixteenNamesAndShowsSlotZeroSortedById) {
         }
         h.ChooseLanguage(4);
     }
-    const std::vector<std::u16string> names = {
-        u"Chinese(Simplified)-简体中文", u"Chinese(Traditional)-繁体中文", u"English(US)-English",
-        u"French(FRA)-Le français",      u"Korean(KOR)-한국어",            u"Japanese(JPN)-日本語",
-        u"Arabic(UAE)",                  u"Russian(RUS)-русский",          u"Portuguese(POR)-Português",
-        u"Thail(THA)-ไทย",               u"spanish(ESP)-Espanol",          u"Vietnamese(VIE)-Tiếng việt nam",
-        u"German(GER)-Deutsche",         u"Farsi(FAR)-فارسی",              u"Turkish(TUR)-Türk dili",
-        u"Czech(CZ)-Česko"};
+    const std::vector<std::u16string> names = {u"Chinese(Simplified)-简体中文",
+                                               u"Chinese(Traditional)-繁体中文",
+                                               u"English(US)-English",
+                                               u"French(FRA)-Le français",
+                                               u"Korean(KOR)-한국어",
+                                               u"Japanese(JPN)-日本語",
+                                               u"Arabic(UAE)",
+                                               u"Russian(RUS)-русский",
+                                               u"Portuguese(POR)-Português",
+                                               u"Thail(THA)-ไทย",
+                                               u"spanish(ESP)-Espanol",
+                                               u"Vietnamese(VIE)-Tiếng việt nam",
+                                               u"German(GER)-Deutsche",
+                                               u"Farsi(FAR)-فارسی",
+                                               u"Turkish(TUR)-Türk dili",
+                                               u"Czech(CZ)-Česko"};
     for (int i = 0; i < 16; ++i) {
         wchar_t text[64] = {};
         SendMessageW(h.Item(1015), CB_GETLBTEXT, static_cast<WPARAM>(i),
@@ -91,8 +102,11 @@ TEST(LangDialog, SelectionLoadsSixteenNamesAndShowsSlotZeroSortedById) {
     }
     // A further selection shows slot 0 again; choosing the language shown before refills.
     h.SelectTarget(install.Exe());
-    EXPECT_EQ((Rows{{u"A", u"File open"}, {u"A_2", u"open %s"}, {u"B", u"file manager"},
-                    {u"C", u"文字"}, {u"ONLY_IN_ID_XYZ", u"zzz"}}),
+    EXPECT_EQ((Rows{{u"A", u"File open"},
+                    {u"A_2", u"open %s"},
+                    {u"B", u"file manager"},
+                    {u"C", u"文字"},
+                    {u"ONLY_IN_ID_XYZ", u"zzz"}}),
               h.ListRows());
     h.ChooseLanguage(4);
     EXPECT_EQ((Rows{{u"K1", u"text 4 one"}, {u"K2", u"text 4 two"}}), h.ListRows());
@@ -152,7 +166,8 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     EXPECT_EQ(editor, GetFocus());
     EXPECT_EQ(u"open %s", d.m_editCell.Text());
     DWORD start = 0, end = 0;
-    SendMessageW(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(7u, start);
     EXPECT_EQ(7u, end);
     EXPECT_EQ(1, d.m_nEditRow);
@@ -263,9 +278,9 @@ TEST(LangDialog, SaveCurrentWritesOnlyItsFileIncludingTheEditInProgress) {
     h.Click(1028);
     EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
     const std::string fra = install.Read(u"lang_fra.ini");
-    const std::u16string expected =
-        u"\uFEFF[ZOVIDE]\r\nK1" + std::u16string(58, u' ') + u"=    text 3 one\r\nK2" +
-        std::u16string(58, u' ') + u"=    nouveau\r\n";
+    const std::u16string expected = u"\uFEFF[ZOVIDE]\r\nK1" + std::u16string(58, u' ') +
+                                    u"=    text 3 one\r\nK2" + std::u16string(58, u' ') +
+                                    u"=    nouveau\r\n";
     EXPECT_EQ(testsupport::Utf16LeBytes(expected), fra);
     EXPECT_EQ(before, install.Read(u"lang_cht.ini"));
 }
@@ -277,7 +292,8 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
     h.Click(1029);
     EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
     for (const auto& name : samples::DefaultLangFileNames()) {
-        EXPECT_EQ(0u, install.Read(name).find("\xFF\xFE[\0Z\0O\0V\0I\0D\0E\0]\0"s)) << fs::path(name);
+        EXPECT_EQ(0u, install.Read(name).find("\xFF\xFE[\0Z\0O\0V\0I\0D\0E\0]\0"s))
+            << fs::path(name);
     }
 
     // A read-only file keeps its content and is named; the others are still written.
@@ -293,7 +309,8 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
     EXPECT_NE(std::u16string::npos, message.find(u"保存失败")) << win::W(message);
     EXPECT_NE(std::u16string::npos, message.find(u"lang_cz.ini"));
     EXPECT_EQ(czBefore, ReadBytes(cz));
-    EXPECT_NE(std::string::npos, install.Read(u"lang_ger.ini").find(testsupport::Utf16LeBytes(u"neu")));
+    EXPECT_NE(std::string::npos,
+              install.Read(u"lang_ger.ini").find(testsupport::Utf16LeBytes(u"neu")));
 }
 
 }  // namespace

@@ -134,25 +134,24 @@ TEST(MainDialog, UnnamedLabelsAndFramesInTemplateOrder) {
             texts.push_back(win::Window(c).Text());
         }
     }
-    const std::vector<std::u16string> expected = {
-        u"（*修改应用程序前请先\r\n   关闭该应用程序）",
-        u"（图标大小建议为 40 * 40像素，格式为ico）",
-        u"（格式为BMP）",
-        u"选择语种",
-        u"启动图片",
-        u"图标",
-        u"应用程序名称",
-        u"应用程序左上角文字",
-        u"配置文件",
-        u"语言资源",
-        u"公司名称",
-        u"电话",
-        u"网址",
-        u"应用程序",
-        u"选择应用程序",
-        u"新建文档名称",
-        u"(为空则不更改)",
-        u"(为空则不更改)"};
+    const std::vector<std::u16string> expected = {u"（*修改应用程序前请先\r\n   关闭该应用程序）",
+                                                  u"（图标大小建议为 40 * 40像素，格式为ico）",
+                                                  u"（格式为BMP）",
+                                                  u"选择语种",
+                                                  u"启动图片",
+                                                  u"图标",
+                                                  u"应用程序名称",
+                                                  u"应用程序左上角文字",
+                                                  u"配置文件",
+                                                  u"语言资源",
+                                                  u"公司名称",
+                                                  u"电话",
+                                                  u"网址",
+                                                  u"应用程序",
+                                                  u"选择应用程序",
+                                                  u"新建文档名称",
+                                                  u"(为空则不更改)",
+                                                  u"(为空则不更改)"};
     EXPECT_EQ(expected, texts);
 }
 
@@ -365,9 +364,8 @@ TEST(MainDialog, WarningLabelIsRedAndOtherLabelsAreNot) {
     DialogHarness h;
     const HDC dc = GetDC(h.Hwnd());
     SetTextColor(dc, RGB(0, 0, 0));
-    const LRESULT brush =
-        SendMessageW(h.Hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(h.Item(1035)));
+    const LRESULT brush = SendMessageW(h.Hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(h.Item(1035)));
     EXPECT_NE(0, brush);
     EXPECT_EQ(RGB(255, 0, 0), GetTextColor(dc));
     SetTextColor(dc, RGB(0, 0, 0));

@@ -105,7 +105,8 @@ TEST(ModifyApp, InputChecksInOrderMoveTheFocusAndChangeNothing) {
         EXPECT_EQ(Messages{u"应用程序路径不应为空"}, d.Run());
         EXPECT_EQ(d.h.Item(1002), GetFocus());
     }
-    for (const std::u16string name : {u"sub\\New", u"C:New", u"a|b", u"New.", u"CON", u"tab\there"}) {
+    for (const std::u16string name :
+         {u"sub\\New", u"C:New", u"a|b", u"New.", u"CON", u"tab\there"}) {
         Dialog d(install);
         d.Icon(install.Source("new.ico"));
         d.h.Type(1009, name);
@@ -264,7 +265,8 @@ TEST(ModifyApp, StringTablesPerEdition) {
     for (int edition = 0; edition < 3; ++edition) {
         const std::u16string ext = edition == 2 ? u"wmd" : u"vlqx";
         const std::u16string captionTemplate = u"\n新标题\n新标题\n新标题 Files (*." + ext +
-                                               u")\n." + ext + u"\n新标题.Document\n新标题.Document";
+                                               u")\n." + ext +
+                                               u"\n新标题.Document\n新标题.Document";
         struct Case {
             std::u16string caption, docName;
             std::u16string e102, e110, e111;
@@ -302,7 +304,8 @@ TEST(ModifyApp, StringTablesPerEdition) {
                 EXPECT_EQ(t, *title);
             }
             for (WORD block7or3585 : {WORD{7}, WORD{3585}}) {
-                EXPECT_EQ(before.at(Key(6, block7or3585, kEn)), after.at(Key(6, block7or3585, kEn)));
+                EXPECT_EQ(before.at(Key(6, block7or3585, kEn)),
+                          after.at(Key(6, block7or3585, kEn)));
                 after.erase(Key(6, block7or3585, kZh));
             }
             auto rest = before;
@@ -334,13 +337,16 @@ TEST(ModifyApp, PicturesAreCopiedAndAReadOnlyDestinationKeepsItsPicture) {
     d.Startup(install.Source("login.bmp"));
     d.Ad(install.Source("main.bmp"));
     EXPECT_EQ(Messages{u"修改应用程序成功"}, d.Run());
-    EXPECT_EQ(ReadBytes(install.sources / "login.bmp"), ReadBytes(install.install / "res" / "login.bmp"));
-    EXPECT_EQ(ReadBytes(install.sources / "main.bmp"), ReadBytes(install.install / "res" / "main.bmp"));
+    EXPECT_EQ(ReadBytes(install.sources / "login.bmp"),
+              ReadBytes(install.install / "res" / "login.bmp"));
+    EXPECT_EQ(ReadBytes(install.sources / "main.bmp"),
+              ReadBytes(install.install / "res" / "main.bmp"));
 
     // The destination itself as source is left in place.
     d.Startup((install.install / "res" / "login.bmp").u16string());
     EXPECT_EQ(Messages{u"修改应用程序成功"}, d.Run());
-    EXPECT_EQ(ReadBytes(install.sources / "login.bmp"), ReadBytes(install.install / "res" / "login.bmp"));
+    EXPECT_EQ(ReadBytes(install.sources / "login.bmp"),
+              ReadBytes(install.install / "res" / "login.bmp"));
 
     const fs::path main = install.install / "res" / "main.bmp";
     const std::string former = ReadBytes(main);
@@ -388,12 +394,13 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     const Case cases[] = {
         {"read-only",
          [](const fs::path& exe) {
-             fs::permissions(exe, fs::perms::owner_write | fs::perms::group_write |
-                                      fs::perms::others_write,
-                             fs::perm_options::remove);
+             fs::permissions(
+                 exe, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                 fs::perm_options::remove);
          }},
         {"not a PE file", [](const fs::path& exe) { WriteBytes(exe, "MZ but nothing else"); }},
-        {"truncated headers", [&](const fs::path& exe) { WriteBytes(exe, standin.substr(0, 300)); }},
+        {"truncated headers",
+         [&](const fs::path& exe) { WriteBytes(exe, standin.substr(0, 300)); }},
         {"truncated sections",
          [&](const fs::path& exe) { WriteBytes(exe, standin.substr(0, standin.size() / 2)); }},
     };
@@ -423,8 +430,8 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     RebrandInstall install;
     const fs::path exe = install.install / "ZovIDE.exe";
     const std::string before = ReadBytes(exe);
-    const HANDLE held = CreateFileW(exe.wstring().c_str(), GENERIC_READ, 0, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+    const HANDLE held =
+        CreateFileW(exe.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Dialog d(install);
     d.Icon(install.Source("new.ico"));
@@ -461,8 +468,8 @@ TEST(ModifyApp, ExecutablesOfOtherToolchainsStillStart) {
         EXPECT_EQ(FirstImage(ReadBytes(install.sources / "new.ico")),
                   resources->at(Key(3, 4, kZh)));
         const bool expandNeedsArguments = std::wstring(program) == L"expand.exe";
-        const auto exit = testsupport::RunProgram(
-            L"\"" + exe.wstring() + L"\"" + (expandNeedsArguments ? L" /?" : L""));
+        const auto exit = testsupport::RunProgram(L"\"" + exe.wstring() + L"\"" +
+                                                  (expandNeedsArguments ? L" /?" : L""));
         ASSERT_TRUE(exit);
         if (!expandNeedsArguments) {
             EXPECT_EQ(0u, *exit);

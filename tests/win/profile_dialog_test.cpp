@@ -50,8 +50,8 @@ TEST(ProfileDialog, PasswordLengthIsCheckedInCodeUnits) {
         std::u16string password;
         bool accepted;
     };
-    const Case cases[] = {{u"12345", false}, {u"123456", true}, {u"密码密码密码密码", true},
-                          {u"123456789", false}};
+    const Case cases[] = {
+        {u"12345", false}, {u"123456", true}, {u"密码密码密码密码", true}, {u"123456789", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.password.begin(), c.password.end()));
         Install install;

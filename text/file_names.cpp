@@ -1,0 +1,54 @@
+#include "text/file_names.h"
+
+#include <string>
+
+#include "text/blanks.h"
+
+namespace text {
+
+namespace {
+
+std::u16string AsciiUpper(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) {
+        if (c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        }
+    }
+    return out;
+}
+
+bool IsReservedDeviceName(std::u16string_view name) {
+    // The device names are reserved whatever extension follows them.
+    std::u16string stem = AsciiUpper(name.substr(0, name.find(u'.')));
+    while (!stem.empty() && stem.back() == u' ') {
+        stem.pop_back();
+    }
+    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL") {
+        return true;
+    }
+    return stem.size() == 4 &&
+           (stem.compare(0, 3, u"COM") == 0 || stem.compare(0, 3, u"LPT") == 0) &&
+           stem[3] >= u'1' && stem[3] <= u'9';
+}
+
+}  // namespace
+
+bool IsPlainFileName(std::u16string_view name) {
+    if (name.empty() || name == u"." || name == u"..") {
+        return false;
+    }
+    for (char16_t c : name) {
+        if (c < 0x20 || c == 0x7F ||
+            std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos) {
+            return false;
+        }
+    }
+    const char16_t last = name.back();
+    if (last == u'.' || IsBlank(last)) {
+        return false;
+    }
+    return !IsReservedDeviceName(name);
+}
+
+}  // namespace text

@@ -1,0 +1,16 @@
+// Windows' rules for a file name, applied to names that come from outside (the typed
+// application name, the target's language file list) before they reach the file system.
+#pragma once
+
+#include <string_view>
+
+namespace text {
+
+// True when name names a file in the folder it is appended to, as typed: not empty, no
+// path separator or drive colon, none of the characters Windows forbids in file names
+// (< > : " / \ | ? *), no control character, no trailing dot or blank, not "." or "..", and
+// not a reserved device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an
+// extension).
+bool IsPlainFileName(std::u16string_view name);
+
+}  // namespace text
