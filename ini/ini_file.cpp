@@ -126,30 +126,25 @@ void CIniFile::Parse(const std::u16string& text) {
     }
 }
 
-std::u16string CIniFile::GetString(const std::u16string& section, const std::u16string& key,
-                                   const std::u16string& def) const {
+const IniEntry* CIniFile::Find(const std::u16string& section, const std::u16string& key) const {
     const auto s = sections.find(FoldCase(section));
     if (s == sections.end()) {
-        return def;
+        return nullptr;
     }
     const auto e = s->second.entries.find(FoldCase(key));
-    if (e == s->second.entries.end()) {
-        return def;
-    }
-    return e->second.value;
+    return e == s->second.entries.end() ? nullptr : &e->second;
+}
+
+std::u16string CIniFile::GetString(const std::u16string& section, const std::u16string& key,
+                                   const std::u16string& def) const {
+    const IniEntry* entry = Find(section, key);
+    return entry != nullptr ? entry->value : def;
 }
 
 int32_t CIniFile::GetInt(const std::u16string& section, const std::u16string& key,
                          int32_t def) const {
-    const auto s = sections.find(FoldCase(section));
-    if (s == sections.end()) {
-        return def;
-    }
-    const auto e = s->second.entries.find(FoldCase(key));
-    if (e == s->second.entries.end()) {
-        return def;
-    }
-    return IniTextToInt(e->second.value);
+    const IniEntry* entry = Find(section, key);
+    return entry != nullptr ? IniTextToInt(entry->value) : def;
 }
 
 void CIniFile::SetString(const std::u16string& section, const std::u16string& key,

@@ -62,6 +62,9 @@ public:
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
 
 private:
+    // The entry of key in section, or null.
+    const IniEntry* Find(const std::u16string& section, const std::u16string& key) const;
+
     unsigned codePage_;
     bool loadFailed_ = false;
     bool discarded_ = false;

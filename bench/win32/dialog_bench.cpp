@@ -12,27 +12,9 @@
 #include <vector>
 
 #include "lang/lang_table.h"
+#include "bench/win32/bench_timing.h"
 #include "samples/sample_install.h"
 #include "tests/win/harness.h"
-
-namespace {
-
-double Milliseconds(const std::function<void()>& action) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    action();
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const int entries = argc > 1 ? std::atoi(argv[1]) : 20000;
@@ -47,24 +29,24 @@ int main(int argc, char** argv) {
     testsupport::DialogHarness h;
     std::vector<double> select, search, sw, save;
     for (int round = 0; round < 5; ++round) {
-        select.push_back(Milliseconds([&] {
+        select.push_back(bench::Milliseconds([&] {
             h.SelectTarget(exe);
             UpdateWindow(h.Item(1016));
         }));
-        search.push_back(Milliseconds([&] {
+        search.push_back(bench::Milliseconds([&] {
             h.Type(1022, u"Circle");
             h.Click(1023);
             UpdateWindow(h.Item(1016));
         }));
-        sw.push_back(Milliseconds([&] {
+        sw.push_back(bench::Milliseconds([&] {
             h.ChooseLanguage(3 + round % 2);  // the selection showed slot 0
             UpdateWindow(h.Item(1016));
         }));
-        save.push_back(Milliseconds([&] { h.Click(1029); }));
+        save.push_back(bench::Milliseconds([&] { h.Click(1029); }));
     }
     std::vector<double> load;
     for (int round = 0; round < 5; ++round) {
-        load.push_back(Milliseconds([&] {
+        load.push_back(bench::Milliseconds([&] {
             CLangTable::Instance().LoadFiles(dir.u16string(),
                                              std::u16string(CLangTable::kDefaultFileList));
         }));
@@ -72,16 +54,16 @@ int main(int argc, char** argv) {
     h.SelectTarget(exe);
     std::printf("entries per language: %d, rows shown after selection: %d\n", entries,
                 static_cast<int>(SendMessageW(h.Item(1016), LVM_GETITEMCOUNT, 0, 0)));
-    std::printf("select target (median of 5): %8.1f ms (best %.1f)\n", Median(select),
-                *std::min_element(select.begin(), select.end()));
-    std::printf("  of which the table's load (median of 5): %8.1f ms (best %.1f)\n", Median(load),
-                *std::min_element(load.begin(), load.end()));
-    std::printf("search        (median of 5): %8.1f ms (best %.1f)\n", Median(search),
-                *std::min_element(search.begin(), search.end()));
-    std::printf("switch        (median of 5): %8.1f ms (best %.1f)\n", Median(sw),
-                *std::min_element(sw.begin(), sw.end()));
-    std::printf("save all      (median of 5): %8.1f ms (best %.1f)\n", Median(save),
-                *std::min_element(save.begin(), save.end()));
+    std::printf("select target (median of 5): %8.1f ms (best %.1f)\n", bench::Median(select),
+                bench::Best(select));
+    std::printf("  of which the table's load (median of 5): %8.1f ms (best %.1f)\n",
+                bench::Median(load), bench::Best(load));
+    std::printf("search        (median of 5): %8.1f ms (best %.1f)\n", bench::Median(search),
+                bench::Best(search));
+    std::printf("switch        (median of 5): %8.1f ms (best %.1f)\n", bench::Median(sw),
+                bench::Best(sw));
+    std::printf("save all      (median of 5): %8.1f ms (best %.1f)\n", bench::Median(save),
+                bench::Best(save));
     fs::remove_all(dir);
     return 0;
 }

@@ -14,22 +14,13 @@
 
 #include "rebrand/icon_file.h"
 #include "rebrand/string_block.h"
+#include "bench/win32/bench_timing.h"
 #include "samples/sample_install.h"
 #include "tests/win/harness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-double Milliseconds(const std::function<void()>& action) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    action();
-    QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
 
 bool BareUpdate(const std::wstring& exe, WORD type, const std::vector<WORD>& ids,
                 const std::string& data) {
@@ -80,7 +71,7 @@ int main() {
         const fs::path plain = dir / ("plain" + std::to_string(round) + ".exe");
         fs::copy_file(big, plain);
 
-        bare.push_back(Milliseconds([&] {
+        bare.push_back(bench::Milliseconds([&] {
             BareUpdate(plain.wstring(), 3, {1, 2, 3, 4}, image);
             BareUpdate(plain.wstring(), 6, {7}, block7.bytes);
             BareUpdate(plain.wstring(), 6, {3585}, block3585.bytes);
@@ -93,7 +84,7 @@ int main() {
         h.Click(1005);
         h.Type(1008, u"新标题");
         h.Type(1037, u"新文档");
-        tool.push_back(Milliseconds([&] { h.Click(1000); }));
+        tool.push_back(bench::Milliseconds([&] { h.Click(1000); }));
         if (h.MessageTexts() != std::vector<std::u16string>{u"修改应用程序成功"}) {
             std::printf("the rebrand did not succeed\n");
             return 1;
