@@ -57,14 +57,24 @@ void CVedArodDlg::OnSearch() {
     HideCellEditor();
 }
 
-LRESULT CVedArodDlg::OnDblclkLangList(const NMHDR& header) {
-    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
-    // The row and column under the pointer.
+namespace {
+
+// The row (-1 for none) and column under the pointer of a click notification.
+int HitRow(const CCustomListCtrl& list, const NMHDR& header, int* column = nullptr) {
     LVHITTESTINFO hit{};
-    hit.pt = activate.ptAction;
-    m_listLang.SubItemHitTest(hit);
-    const int row = (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
-    const int column = hit.iSubItem;
+    hit.pt = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
+    list.SubItemHitTest(hit);
+    if (column != nullptr) {
+        *column = hit.iSubItem;
+    }
+    return (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
+}
+
+}  // namespace
+
+LRESULT CVedArodDlg::OnDblclkLangList(const NMHDR& header) {
+    int column = 0;
+    const int row = HitRow(m_listLang, header, &column);
 
     if (EditInProgress() && row != m_nEditRow) {
         CommitCellEdit();
@@ -92,12 +102,7 @@ LRESULT CVedArodDlg::OnDblclkLangList(const NMHDR& header) {
 }
 
 LRESULT CVedArodDlg::OnClickLangList(const NMHDR& header) {
-    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
-    LVHITTESTINFO hit{};
-    hit.pt = activate.ptAction;
-    m_listLang.SubItemHitTest(hit);
-    const int row = (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
-    if (EditInProgress() && row != m_nEditRow) {
+    if (EditInProgress() && HitRow(m_listLang, header) != m_nEditRow) {
         CommitCellEdit();
     }
     return 0;
