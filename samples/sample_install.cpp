@@ -12,7 +12,7 @@ namespace {
 // A small deterministic generator (xorshift), so that every run writes the same folder.
 class Random {
 public:
-    explicit Random(uint32_t seed) : state_(seed * 2654435761u + 0x9E3779B9u) {}
+    explicit Random(uint32_t variant) : state_(variant * 2654435761u + 0x9E3779B9u) {}
     uint32_t Next() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 17;
@@ -130,7 +130,7 @@ std::string EncodeLangFile(const std::vector<LangEntry>& entries) {
     return out;
 }
 
-std::string MakeBmp(int width, int height, uint32_t seed) {
+std::string MakeBmp(int width, int height, uint32_t variant) {
     const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     const uint32_t pixels = stride * static_cast<uint32_t>(height);
     std::string out = "BM";
@@ -151,9 +151,9 @@ std::string MakeBmp(int width, int height, uint32_t seed) {
     for (int y = 0; y < height; ++y) {
         std::string row;
         for (int x = 0; x < width; ++x) {
-            row.push_back(static_cast<char>((x * 255 / (width > 1 ? width - 1 : 1)) ^ seed));
+            row.push_back(static_cast<char>((x * 255 / (width > 1 ? width - 1 : 1)) ^ variant));
             row.push_back(static_cast<char>(y * 255 / (height > 1 ? height - 1 : 1)));
-            row.push_back(static_cast<char>(seed * 37));
+            row.push_back(static_cast<char>(variant * 37));
         }
         row.resize(stride, '\0');
         out += row;
@@ -161,7 +161,7 @@ std::string MakeBmp(int width, int height, uint32_t seed) {
     return out;
 }
 
-std::string MakeIco(const std::vector<int>& sizes, uint32_t seed) {
+std::string MakeIco(const std::vector<int>& sizes, uint32_t variant) {
     std::vector<std::string> images;
     for (int size : sizes) {
         const uint32_t s = static_cast<uint32_t>(size);
@@ -181,9 +181,9 @@ std::string MakeIco(const std::vector<int>& sizes, uint32_t seed) {
             for (uint32_t x = 0; x < s; ++x) {
                 const bool ring =
                     (x - s / 2) * (x - s / 2) + (y - s / 2) * (y - s / 2) < (s / 2) * (s / 2);
-                img.push_back(static_cast<char>(ring ? 40 + seed * 50 : 255));
+                img.push_back(static_cast<char>(ring ? 40 + variant * 50 : 255));
                 img.push_back(static_cast<char>(ring ? 80 : 255));
-                img.push_back(static_cast<char>(ring ? 200 - seed * 30 : 255));
+                img.push_back(static_cast<char>(ring ? 200 - variant * 30 : 255));
                 img.push_back(static_cast<char>(0xFF));
             }
         }

@@ -25,10 +25,10 @@ std::vector<LangEntry> MakeLangEntries(int slot, int count);
 std::string EncodeLangFile(const std::vector<LangEntry>& entries);
 
 // A 24-bit uncompressed BMP of the given size filled with a gradient.
-std::string MakeBmp(int width, int height, uint32_t seed);
+std::string MakeBmp(int width, int height, uint32_t variant);
 
 // An .ico file with one 32-bit image per size in sizes (BMP-encoded, with AND mask).
-std::string MakeIco(const std::vector<int>& sizes, uint32_t seed);
+std::string MakeIco(const std::vector<int>& sizes, uint32_t variant);
 
 struct SampleOptions {
     int entriesPerLanguage = 300;
