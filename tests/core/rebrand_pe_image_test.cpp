@@ -28,13 +28,13 @@ PeHeaders ParsedOrFail(const std::string& bytes) {
 TEST(PeImage, ParsesPe32AndPe32PlusLayouts) {
     for (bool pe32Plus : {true, false}) {
         SCOPED_TRACE(pe32Plus);
-        PeSpec spec;
-        spec.pe32Plus = pe32Plus;
-        spec.sectionSizes = {0x400, 0x10, 0x200};
-        spec.overlay = "overlay";
-        spec.certificate = std::string(24, 'C');
-        spec.checksum = 0x1234;
-        const std::string image = BuildPeImage(spec);
+        PeSpec layout;
+        layout.pe32Plus = pe32Plus;
+        layout.sectionSizes = {0x400, 0x10, 0x200};
+        layout.overlay = "overlay";
+        layout.certificate = std::string(24, 'C');
+        layout.checksum = 0x1234;
+        const std::string image = BuildPeImage(layout);
         const PeHeaders h = ParsedOrFail(image);
         EXPECT_EQ(pe32Plus, h.pe32Plus);
         EXPECT_EQ(kBuiltPeOffset, h.peOffset);
@@ -132,12 +132,12 @@ TEST(PeImage, ChecksumAgainstHandComputedValues) {
 }
 
 TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
-    PeSpec spec;
-    spec.sectionSizes = {0x200, 0x200};
-    spec.overlay = std::string("payload\0data", 12);
-    spec.certificate = std::string(13, 'S');  // padded with three zero bytes
-    spec.checksum = 0xABCD;
-    const std::string original = BuildPeImage(spec);
+    PeSpec layout;
+    layout.sectionSizes = {0x200, 0x200};
+    layout.overlay = std::string("payload\0data", 12);
+    layout.certificate = std::string(13, 'S');  // padded with three zero bytes
+    layout.checksum = 0xABCD;
+    const std::string original = BuildPeImage(layout);
     const PeHeaders h = ParsedOrFail(original);
 
     PreparedCopy prepared;
@@ -145,7 +145,7 @@ TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
     EXPECT_TRUE(prepared.removedCertificate);
     EXPECT_TRUE(prepared.recomputeChecksum);
     // The overlay keeps the alignment bytes before the certificate, not the certificate.
-    EXPECT_EQ(spec.overlay + std::string(4, '\0'), prepared.overlay);
+    EXPECT_EQ(layout.overlay + std::string(4, '\0'), prepared.overlay);
     ASSERT_EQ(h.sectionDataEnd, prepared.bytes.size());
     EXPECT_EQ(0u, GetLe32(prepared.bytes, h.certEntryOffset));
     EXPECT_EQ(0u, GetLe32(prepared.bytes, h.certEntryOffset + 4));
@@ -161,10 +161,10 @@ TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
 }
 
 TEST(PeImage, CertificateFollowedByOtherDataStaysAsInertOverlay) {
-    PeSpec spec;
-    spec.overlay = "before";
-    spec.certificate = std::string(16, 'S');
-    std::string original = BuildPeImage(spec);
+    PeSpec layout;
+    layout.overlay = "before";
+    layout.certificate = std::string(16, 'S');
+    std::string original = BuildPeImage(layout);
     original += "after the certificate";
     const PeHeaders h = ParsedOrFail(original);
 
@@ -177,13 +177,13 @@ TEST(PeImage, CertificateFollowedByOtherDataStaysAsInertOverlay) {
 }
 
 TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
-    PeSpec spec;
-    spec.sectionSizes = {0x200, 0x200};
-    spec.overlay = "OVERLAY-DATA";
-    const std::string original = BuildPeImage(spec);
+    PeSpec layout;
+    layout.sectionSizes = {0x200, 0x200};
+    layout.overlay = "OVERLAY-DATA";
+    const std::string original = BuildPeImage(layout);
     PreparedCopy prepared;
     ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    ASSERT_EQ(spec.overlay, prepared.overlay);
+    ASSERT_EQ(layout.overlay, prepared.overlay);
     EXPECT_FALSE(prepared.recomputeChecksum);
 
     // What an updater may leave: the last section grew, and the overlay is gone, kept
@@ -195,7 +195,7 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
     };
     const Case cases[] = {
         {"dropped", grown},
-        {"kept", grown + spec.overlay},
+        {"kept", grown + layout.overlay},
         {"replaced", grown + "other"},
         {"unchanged copy", prepared.bytes},
     };
@@ -204,7 +204,7 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
         std::string updated = c.updated;
         ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
         const PeHeaders h = ParsedOrFail(updated);
-        EXPECT_EQ(spec.overlay, updated.substr(h.sectionDataEnd));
+        EXPECT_EQ(layout.overlay, updated.substr(h.sectionDataEnd));
         EXPECT_EQ(c.updated.substr(0, h.sectionDataEnd), updated.substr(0, h.sectionDataEnd));
     }
 
@@ -254,12 +254,12 @@ TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
 }
 
 TEST(PeImage, FinishRecomputesTheChecksumOnlyWhenTheOriginalHadOne) {
-    PeSpec spec;
-    spec.overlay = "12345678";
-    spec.certificate = "certificate!";
-    spec.checksum = 0x5555;
+    PeSpec layout;
+    layout.overlay = "12345678";
+    layout.certificate = "certificate!";
+    layout.checksum = 0x5555;
     PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(spec), prepared));
+    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(layout), prepared));
     ASSERT_TRUE(prepared.recomputeChecksum);
 
     std::string updated = prepared.bytes;

@@ -24,8 +24,8 @@ struct Image {
 // One section holding type 3 / id 1 / language 2052 with four bytes of data at 0x60:
 // directories at 0x00, 0x18 and 0x30, the data entry at 0x48.
 Image WithResources() {
-    testsupport::PeSpec spec;
-    Image image{testsupport::BuildPeImage(spec), 0};
+    testsupport::PeSpec layout;
+    Image image{testsupport::BuildPeImage(layout), 0};
     image.rsrc = GetLe32(image.bytes, kSectionTable + 20);
     const uint32_t va = GetLe32(image.bytes, kSectionTable + 12);
     SetLe32(image.bytes, kOptional + 112 + 16, va);  // data directory 2: resources

@@ -28,11 +28,11 @@ void SetLe32(std::string& bytes, size_t pos, uint32_t value) {
     SetLe16(bytes, pos + 2, static_cast<uint16_t>(value >> 16));
 }
 
-std::string BuildPeImage(const PeSpec& spec) {
-    const uint32_t optionalSize = spec.pe32Plus ? 240 : 224;
+std::string BuildPeImage(const PeSpec& layout) {
+    const uint32_t optionalSize = layout.pe32Plus ? 240 : 224;
     const uint32_t optional = kBuiltPeOffset + 24;
     const uint32_t sectionTable = optional + optionalSize;
-    const auto sectionCount = static_cast<uint32_t>(spec.sectionSizes.size());
+    const auto sectionCount = static_cast<uint32_t>(layout.sectionSizes.size());
     const uint32_t headersSize = AlignUp(sectionTable + 40 * sectionCount, kBuiltFileAlignment);
 
     std::string out(headersSize, '\0');
@@ -40,13 +40,13 @@ std::string BuildPeImage(const PeSpec& spec) {
     out[1] = 'Z';
     SetLe32(out, 0x3C, kBuiltPeOffset);
     out.replace(kBuiltPeOffset, 4, std::string("PE\0\0", 4));
-    SetLe16(out, kBuiltPeOffset + 4, spec.pe32Plus ? 0x8664 : 0x14C);
+    SetLe16(out, kBuiltPeOffset + 4, layout.pe32Plus ? 0x8664 : 0x14C);
     SetLe16(out, kBuiltPeOffset + 6, static_cast<uint16_t>(sectionCount));
     SetLe16(out, kBuiltPeOffset + 20, static_cast<uint16_t>(optionalSize));
-    SetLe16(out, kBuiltPeOffset + 22, spec.pe32Plus ? 0x22 : 0x102);
+    SetLe16(out, kBuiltPeOffset + 22, layout.pe32Plus ? 0x22 : 0x102);
 
-    SetLe16(out, optional, spec.pe32Plus ? 0x20B : 0x10B);
-    if (spec.pe32Plus) {
+    SetLe16(out, optional, layout.pe32Plus ? 0x20B : 0x10B);
+    if (layout.pe32Plus) {
         SetLe32(out, optional + 24, 0x40000000);  // ImageBase, low half
         SetLe32(out, optional + 28, 0x1);         // ImageBase, high half
     } else {
@@ -57,14 +57,14 @@ std::string BuildPeImage(const PeSpec& spec) {
     SetLe16(out, optional + 40, 6);  // operating system version
     SetLe16(out, optional + 48, 6);  // subsystem version
     SetLe32(out, optional + 60, headersSize);
-    SetLe32(out, optional + 64, spec.checksum);
+    SetLe32(out, optional + 64, layout.checksum);
     SetLe16(out, optional + 68, 2);  // GUI subsystem
-    const uint32_t directories = optional + (spec.pe32Plus ? 112 : 96);
+    const uint32_t directories = optional + (layout.pe32Plus ? 112 : 96);
     SetLe32(out, directories - 4, 16);
 
     uint32_t rva = 0x1000;
     for (uint32_t i = 0; i < sectionCount; ++i) {
-        const uint32_t size = spec.sectionSizes[i];
+        const uint32_t size = layout.sectionSizes[i];
         const uint32_t header = sectionTable + 40 * i;
         const std::string name = ".s" + std::to_string(i);
         out.replace(header, name.size(), name);
@@ -82,12 +82,12 @@ std::string BuildPeImage(const PeSpec& spec) {
     }
     SetLe32(out, optional + 56, rva);  // SizeOfImage
 
-    out += spec.overlay;
-    if (!spec.certificate.empty()) {
+    out += layout.overlay;
+    if (!layout.certificate.empty()) {
         out.resize(AlignUp(static_cast<uint32_t>(out.size()), 8), '\0');
         SetLe32(out, directories + 8 * 4, static_cast<uint32_t>(out.size()));
-        SetLe32(out, directories + 8 * 4 + 4, static_cast<uint32_t>(spec.certificate.size()));
-        out += spec.certificate;
+        SetLe32(out, directories + 8 * 4 + 4, static_cast<uint32_t>(layout.certificate.size()));
+        out += layout.certificate;
         out.resize(AlignUp(static_cast<uint32_t>(out.size()), 8), '\0');
     }
     return out;
