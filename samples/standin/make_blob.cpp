@@ -1,5 +1,5 @@
 // make_blob <file> <megabytes>: writes that many MiB of pseudo-random bytes (xorshift64,
-// fixed seed, so every build gets the same data) for the large stand-in variant.
+// fixed start value, so every build gets the same data) for the large stand-in variant.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

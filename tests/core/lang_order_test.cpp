@@ -18,7 +18,7 @@ using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 // A small deterministic generator, so that failures repeat.
 class Random {
 public:
-    explicit Random(uint32_t seed) : state_(seed * 2654435761u + 1) {}
+    explicit Random(uint32_t start) : state_(start * 2654435761u + 1) {}
     uint32_t Below(uint32_t n) {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 17;
@@ -49,11 +49,11 @@ std::vector<LangEntry> Entries(const std::vector<std::u16string>& ids) {
 // IDs drawn from a few units that stress the ordering: 0, letters, units above 0x7F and
 // 0xFF, both halves of a surrogate pair and U+FFFF; of every length from 0 to maxLength,
 // sharing prefixes of many lengths.
-std::vector<std::u16string> MakeIds(uint32_t seed, size_t count, size_t maxLength,
+std::vector<std::u16string> MakeIds(uint32_t start, size_t count, size_t maxLength,
                                     const std::u16string& prefix) {
     const std::u16string units = std::u16string(u"\0AB_z\u00E9\u0100\u3000", 8) +
                                  std::u16string{char16_t(0xD83D), char16_t(0xDE00), 0xFFFF};
-    Random random(seed);
+    Random random(start);
     std::vector<std::u16string> ids;
     for (size_t i = 0; i < count; ++i) {
         std::u16string id = prefix;

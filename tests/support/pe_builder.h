@@ -24,7 +24,7 @@ struct PeSpec {
 // per section (named .s0, .s1, ...; raw data aligned to kBuiltFileAlignment, virtual
 // addresses one 0x1000 page apart per 0x1000 bytes), the sections' data, the overlay and
 // the certificate table.
-std::string BuildPeImage(const PeSpec& spec);
+std::string BuildPeImage(const PeSpec& layout);
 
 // Little-endian field access for tests that damage or inspect built images.
 uint32_t GetLe32(const std::string& bytes, size_t pos);
