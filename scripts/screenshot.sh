@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# screenshot.sh <out.png> [folder to start in]
+# screenshot.sh <out.png> [install folder]
 # Starts the built tool under Wine on a private Xvfb display, saves a PNG of its main window
-# and prints the file's path.
+# and prints the file's path. Given a sample install folder (it starts there), it then picks
+# the folder's ZovIDE.exe through "...." and the real file dialog, as a user would, and saves
+# <out>-selected.png with the target loaded.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 out=${1:-$ROOT/build/screenshot/main.png}
@@ -26,3 +28,19 @@ fi
 sleep 1.5  # let it paint
 import -window "$window" "$out" 2>/dev/null || { echo "screenshot failed" >&2; exit 1; }
 echo "$out"
+
+if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # The dialog is 707 x 374 dialog units below a caption bar; "...." (1003) sits at
+    # (420, 20) and is 19 x 14 units.
+    caption=24
+    x=$((X + WIDTH * 429 / 707))
+    y=$((Y + caption + (HEIGHT - caption) * 27 / 374))
+    xdotool mousemove "$x" "$y" click 1
+    sleep 2
+    xdotool type --delay 20 "Z:$(echo "$start_dir/ZovIDE.exe" | tr / '\\')"
+    xdotool key Return
+    sleep 3
+    selected="${out%.png}-selected.png"
+    import -window "$window" "$selected" 2>/dev/null && echo "$selected"
+fi

@@ -25,11 +25,12 @@ mount_full_disk
     >"$LOGS/win.out" 2>&1 || status=1
 grep -E '\[  FAILED  \]|Failure|\*\*\*' "$LOGS/win.out" | head -n 40 || true
 
-if [ -x "$ROOT/scripts/screenshot.sh" ]; then
-    echo "== screenshot of the main window"
-    shot=$("$ROOT/scripts/screenshot.sh" "$ROOT/build/screenshot/main.png") || status=1
-    echo "${shot:-no screenshot}"
-fi
+echo "== screenshots of the main window (start, and with the sample target loaded)"
+sample="$ROOT/build/screenshot/sample/ZovIDE"
+rm -rf "$ROOT/build/screenshot/sample"
+"$BUILD_NATIVE/samples/make_sample" "$sample" 300 "$BUILD_WIN/samples/standin/standin.exe"
+shot=$("$ROOT/scripts/screenshot.sh" "$ROOT/build/screenshot/main.png" "$sample") || status=1
+echo "${shot:-no screenshot}"
 
 echo "== summary"
 echo "native:  $(grep -E 'tests passed' "$LOGS/native.out" | tail -n 1)"
