@@ -193,6 +193,15 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     EXPECT_EQ(u"opened %s", h.ListRows()[1].second);
     EXPECT_EQ(u"opened %s", TableText(0, u"A_2"));
 
+    // The editor's loss of focus reaches the dialog although the editor is the list's child.
+    h.DoubleClickList(h.CellPoint(2, 1));
+    ASSERT_TRUE(IsWindowVisible(editor));
+    d.m_editCell.SetText(u"via focus");
+    SetFocus(h.Item(1031));
+    h.Pump();
+    EXPECT_FALSE(IsWindowVisible(editor));
+    EXPECT_EQ(u"via focus", TableText(0, u"B"));
+
     // Column 0 (once dragged wider) and the space below the last row open nothing.
     SendMessageW(h.Item(1016), LVM_SETCOLUMNWIDTH, 0, 60);
     h.DoubleClickList(h.CellPoint(2, 0));
@@ -201,7 +210,7 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     below.y += 60;
     h.DoubleClickList(below);
     EXPECT_FALSE(IsWindowVisible(editor));
-    EXPECT_EQ(1, d.m_nEditRow);
+    EXPECT_EQ(2, d.m_nEditRow);
 }
 
 TEST(LangDialog, EditsReachTheirLanguageAndIdWhateverIsShownAfterwards) {
