@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
+#include "lang/byte_order.h"
 #include "platform/unicode.h"
 
 namespace lang {
@@ -16,14 +18,38 @@ bool StartsWith(const std::string& bytes, const char* mark, size_t length) {
 void DecodeUtf16Le(const std::string& bytes, size_t offset, std::u16string& text) {
     const size_t units = (bytes.size() - offset) / 2;
     text.resize(units);
+    if (units == 0) {
+        return;
+    }
+    if (HostIsLittleEndian()) {
+        std::memcpy(&text[0], bytes.data() + offset, units * 2);
+        return;
+    }
     const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
     for (size_t i = 0; i < units; ++i) {
         text[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
     }
 }
 
-char16_t ToUpperAscii(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+// The first unit c in [p, p + n), or nullptr. c is below U+0100 and not 0: the search runs
+// over the bytes with memchr, which the C library does many bytes at a time, and checks the
+// unit of each hit (a byte c can also be half of another unit).
+const char16_t* FindUnit(const char16_t* p, size_t n, char16_t c) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(p);
+    const size_t size = n * 2;
+    size_t offset = 0;
+    while (offset < size) {
+        const void* hit = std::memchr(bytes + offset, c, size - offset);
+        if (hit == nullptr) {
+            return nullptr;
+        }
+        const size_t k = static_cast<size_t>(static_cast<const unsigned char*>(hit) - bytes);
+        if (p[k / 2] == c) {
+            return p + k / 2;
+        }
+        offset = k + 1;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -37,18 +63,22 @@ bool DecodeLangText(const std::string& bytes, std::u16string& text) {
     if (StartsWith(bytes, "\xFE\xFF", 2)) {
         return false;
     }
-    DecodeUtf16Le(bytes, StartsWith(bytes, "\xFF\xFE", 2) ? 2 : 0, text);
+    const bool marked = StartsWith(bytes, "\xFF\xFE", 2);
+    if (!marked && !bytes.empty() && bytes.find('\0') == std::string::npos) {
+        return false;
+    }
+    DecodeUtf16Le(bytes, marked ? 2 : 0, text);
     return true;
 }
 
 void ParseLangText(std::u16string& text, std::vector<LangEntry>& entries) {
     char16_t* const chars = &text[0];
     const size_t size = text.size();
-    entries.reserve(entries.size() +
-                    static_cast<size_t>(std::count(text.begin(), text.end(), u'\n')) + 1);
+    // About one entry in 24 units or more (an ID, " = ", a text, CR LF); more only grows.
+    entries.reserve(entries.size() + size / 24 + 1);
     size_t start = 0;
     while (start < size) {
-        const char16_t* lf = std::char_traits<char16_t>::find(chars + start, size - start, u'\n');
+        const char16_t* lf = FindUnit(chars + start, size - start, u'\n');
         const size_t lineEnd = lf != nullptr ? static_cast<size_t>(lf - chars) : size;
         const size_t next = lf != nullptr ? lineEnd + 1 : size;
         // The characters of the line as the runtime hands it over: CR LF is one LF.
@@ -67,8 +97,7 @@ void ParseLangText(std::u16string& text, std::vector<LangEntry>& entries) {
             chars[lineStart + 1] == u'#') {
             continue;
         }
-        const char16_t* eq =
-            std::char_traits<char16_t>::find(chars + lineStart, contentEnd - lineStart, u'=');
+        const char16_t* eq = FindUnit(chars + lineStart, contentEnd - lineStart, u'=');
         if (eq == nullptr) {
             continue;
         }
@@ -89,7 +118,9 @@ void ParseLangText(std::u16string& text, std::vector<LangEntry>& entries) {
             --textEnd;
         }
         for (size_t i = idBegin; i < idEnd; ++i) {
-            chars[i] = ToUpperAscii(chars[i]);
+            if (chars[i] >= u'a' && chars[i] <= u'z') {
+                chars[i] = static_cast<char16_t>(chars[i] - u'a' + u'A');
+            }
         }
         entries.push_back(LangEntry{std::u16string_view(chars + idBegin, idEnd - idBegin),
                                     std::u16string_view(chars + textBegin, textEnd - textBegin)});

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/lang_slot.h"
+#include "lang/lang_entry.h"
 
 namespace lang {
 
@@ -30,6 +30,9 @@ inline bool IsLangSpace(char16_t c) {
 // U+FFFD; a last odd byte of UTF-16 is dropped, as it holds no whole character. A file
 // that starts with the UTF-16BE mark (FE FF) is refused (false): the runtime's Unicode
 // mode does not read big-endian files, and reading one as UTF-16LE would give no entries.
+// A file without a mark that has not one zero byte is refused too: every entry needs an
+// "=", which is 3D 00 in UTF-16LE, so such a file (UTF-8 or ANSI text, most likely) would
+// give an empty slot, and saving that slot would replace the file with its header alone.
 bool DecodeLangText(const std::string& bytes, std::u16string& text);
 
 // Appends the entries of text in file order. The views point into text, whose IDs are

@@ -1,38 +1,45 @@
 #include "lang/lang_slot.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
+#include "lang/id_order.h"
 #include "lang/lang_reader.h"
+#include "lang/prefetch.h"
 
 namespace {
 
+bool SameId(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * 2) == 0;
+}
+
 bool IdLess(const LangEntry& entry, std::u16string_view id) {
-    return entry.id < id;
+    return lang::CompareIdsFrom(entry.id, id, 0) < 0;
 }
 
 }  // namespace
 
-void CLangSlot::Load(std::u16string fileText) {
+void CLangSlot::Load(std::u16string fileText, LangLoadBuffers& buffers) {
     Clear();
     fileText_ = std::move(fileText);
-    lang::ParseLangText(fileText_, entries_);
-
-    // Equal IDs end up in file order (their views lie in one text, in file order), so the
-    // last of each run is the line that wins.
-    std::sort(entries_.begin(), entries_.end(), [](const LangEntry& a, const LangEntry& b) {
-        const int c = a.id.compare(b.id);
-        return c != 0 ? c < 0 : std::less<const char16_t*>()(a.id.data(), b.id.data());
-    });
-    size_t kept = 0;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        if (i + 1 < entries_.size() && entries_[i + 1].id == entries_[i].id) {
+    std::vector<LangEntry>& parsed = buffers.parsed;
+    parsed.clear();
+    lang::ParseLangText(fileText_, parsed);
+    const std::vector<uint32_t>& order = buffers.sorter.Order(parsed);
+    // Equal IDs are adjacent and in file order: the last of each run is the line that wins.
+    entries_.reserve(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + lang::kPrefetchDistance + 1 < order.size()) {
+            lang::PrefetchForRead(parsed[order[i + lang::kPrefetchDistance + 1]].id.data());
+        }
+        const LangEntry& entry = parsed[order[i]];
+        if (i + 1 < order.size() && SameId(parsed[order[i + 1]].id, entry.id)) {
             continue;
         }
-        entries_[kept++] = entries_[i];
+        entries_.push_back(entry);
     }
-    entries_.resize(kept);
 }
 
 void CLangSlot::Clear() {
@@ -45,7 +52,7 @@ void CLangSlot::Set(std::u16string_view id, std::u16string_view text) {
     const auto it = std::lower_bound(entries_.begin(), entries_.end(), id, IdLess);
     setStrings_.emplace_back(text);
     const std::u16string_view storedText = setStrings_.back();
-    if (it != entries_.end() && it->id == id) {
+    if (it != entries_.end() && SameId(it->id, id)) {
         it->text = storedText;
         return;
     }
@@ -55,7 +62,7 @@ void CLangSlot::Set(std::u16string_view id, std::u16string_view text) {
 
 std::optional<std::u16string_view> CLangSlot::Find(std::u16string_view id) const {
     const auto it = std::lower_bound(entries_.begin(), entries_.end(), id, IdLess);
-    if (it == entries_.end() || it->id != id) {
+    if (it == entries_.end() || !SameId(it->id, id)) {
         return std::nullopt;
     }
     return it->text;

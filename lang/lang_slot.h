@@ -13,11 +13,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-struct LangEntry {
-    std::u16string_view id;
-    std::u16string_view text;
+#include "lang/id_order.h"
+#include "lang/lang_entry.h"
+
+// Buffers that loading needs only while it runs. Loading several files with one set saves
+// allocating them (and the system clearing their pages) anew for each file.
+struct LangLoadBuffers {
+    std::string fileBytes;
+    std::vector<LangEntry> parsed;
+    lang::IdSorter sorter;
 };
 
 class CLangSlot {
@@ -31,7 +38,11 @@ public:
 
     // Replaces the contents with the entries of a language file's decoded text. Later
     // lines with the same ID win.
-    void Load(std::u16string fileText);
+    void Load(std::u16string fileText, LangLoadBuffers& buffers);
+    void Load(std::u16string fileText) {
+        LangLoadBuffers buffers;
+        Load(std::move(fileText), buffers);
+    }
 
     // Removes every entry and releases the memory.
     void Clear();

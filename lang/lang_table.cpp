@@ -18,10 +18,18 @@ bool IsPlainFileName(std::u16string_view name) {
     return name.find_first_of(u"\\/:") == std::u16string_view::npos;
 }
 
-bool SameNameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+// Whether two names of the list name the same file as Windows compares file names: a-z and
+// A-Z alike, blanks and dots at the end dropped.
+bool SameFileName(std::u16string_view a, std::u16string_view b) {
+    const auto strip = [](std::u16string_view s) {
+        const size_t end = s.find_last_not_of(u" .");
+        return end == std::u16string_view::npos ? std::u16string_view() : s.substr(0, end + 1);
+    };
     const auto lower = [](char16_t c) {
         return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
     };
+    a = strip(a);
+    b = strip(b);
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
@@ -44,6 +52,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         slots_[k].Clear();
         fileNames_[k].clear();
     }
+    LangLoadBuffers buffers;  // shared by the files, so that each does not allocate its own
     std::vector<std::u16string_view> names;
     const std::u16string_view list(fileList);
     size_t pos = 0;
@@ -56,7 +65,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         }
         const int slot = static_cast<int>(names.size());
         const bool repeated = std::any_of(names.begin(), names.end(), [&](std::u16string_view n) {
-            return SameNameIgnoringAsciiCase(n, name);
+            return SameFileName(n, name);
         });
         names.push_back(name);
         if (!IsPlainFileName(name) || repeated) {
@@ -65,25 +74,27 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         std::u16string path = installFolder;
         path += u"\\lang\\";
         path += name;
-        ReadLangFile(slot, path);
+        ReadLangFile(slot, path, buffers);
     }
 }
 
 int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
+    LangLoadBuffers buffers;
+    return ReadLangFile(slot, path, buffers);
+}
+
+int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
     if (path.empty() || !InRange(slot)) {
         return -1;
     }
-    std::string bytes;
-    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+    if (platform::ReadWholeFile(path, buffers.fileBytes) != platform::ReadResult::kOk) {
         return -1;
     }
     std::u16string text;
-    const bool decoded = lang::DecodeLangText(bytes, text);
-    std::string().swap(bytes);
-    if (!decoded) {
+    if (!lang::DecodeLangText(buffers.fileBytes, text)) {
         return -1;
     }
-    slots_[slot].Load(std::move(text));
+    slots_[slot].Load(std::move(text), buffers);
     const std::u16string_view name = LastComponent(path);
     fileNames_[slot] = IsPlainFileName(name) ? std::u16string(name) : std::u16string();
     return 0;
@@ -114,8 +125,8 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     if (fileNames_[slot].empty()) {
         return LangSaveResult::kNothingToWrite;
     }
-    const std::string bytes = lang::EncodeLangFile(slots_[slot]);
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    return platform::WriteFileReplacing(path, bytes, errorCode) ? LangSaveResult::kWritten
-                                                                : LangSaveResult::kFailed;
+    return lang::WriteLangFile(path, slots_[slot], saveBuffer_, errorCode)
+               ? LangSaveResult::kWritten
+               : LangSaveResult::kFailed;
 }

@@ -42,9 +42,10 @@ public:
 
     // Empties every slot, then reads the k-th name of fileList ("|"-separated; empty parts
     // skipped, names not trimmed) into slot k, for the first sixteen names. A name that would
-    // leave the language folder ("\", "/", ":", "." or "..") or repeats an earlier name of the
-    // list (ignoring a-z/A-Z case, as file names compare on Windows) is skipped: its slot
-    // stays empty and has no file. Files that cannot be read are skipped silently.
+    // leave the language folder ("\", "/", ":", "." or "..") or names the same file as an
+    // earlier name of the list (compared as Windows compares file names) is skipped: its slot
+    // stays empty and has no file, so that no two slots write one file. Files that cannot be
+    // read are skipped silently.
     void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
 
     // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
@@ -70,7 +71,11 @@ public:
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
+    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers);
 
     std::array<CLangSlot, kSlotCount> slots_;
     std::array<std::u16string, kSlotCount> fileNames_;
+    // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
+    // the table, hence mutable).
+    mutable std::u16string saveBuffer_;
 };

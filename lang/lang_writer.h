@@ -1,4 +1,4 @@
-// The bytes of a language file as the tool writes it: the UTF-16LE byte-order mark
+// Writing of language files. A file as the tool writes it: the UTF-16LE byte-order mark
 // (FF FE), the header line "[ZOVIDE]", then one line per entry in ascending ID order:
 // the ID left-aligned in a field of 60 characters (a longer ID whole), "=", four blanks,
 // the text. Everything after the mark is UTF-16LE with CR LF line ends.
@@ -18,6 +18,15 @@ constexpr std::u16string_view kEscapedApostrophe = u"\\'";
 
 constexpr size_t kIdFieldWidth = 60;
 
+// The bytes of the slot's file.
 std::string EncodeLangFile(const CLangSlot& slot);
+
+// Writes the slot's file to path through a temporary file beside it, which replaces path
+// only once it was written completely (platform::WriteFileReplacing). The file is composed
+// in buffer, which a caller that writes several files passes each time: a file's worth of
+// memory is then allocated (and cleared by the system) once, not for every file. On false
+// the former file is unchanged and errorCode (if given) receives the system's error code.
+bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
+                   int* errorCode);
 
 }  // namespace lang

@@ -46,7 +46,139 @@ bool OnlyPaddingFrom(std::string_view bytes, uint64_t pos) {
                        [](char c) { return c == 0; });
 }
 
+// The section holding an RVA: where its raw data lies in the file. False when no
+// section's raw data holds it.
+struct RawRange {
+    uint64_t begin = 0;  // file offset of the RVA
+    uint64_t end = 0;    // end of that section's raw data
+};
+
+bool MapRva(std::string_view bytes, const PeHeaders& h, uint64_t sectionTable, uint32_t rva,
+            RawRange& range) {
+    for (uint16_t i = 0; i < h.sectionCount; ++i) {
+        const size_t section = static_cast<size_t>(sectionTable) + i * kSectionHeaderSize;
+        const uint32_t virtualSize = Le32(bytes, section + 8);
+        const uint32_t virtualAddress = Le32(bytes, section + 12);
+        const uint32_t rawSize = Le32(bytes, section + 16);
+        const uint32_t rawOffset = Le32(bytes, section + 20);
+        const uint64_t extent = std::max(virtualSize, rawSize);
+        if (rva < virtualAddress || rva >= uint64_t{virtualAddress} + extent) {
+            continue;
+        }
+        const uint64_t inSection = rva - virtualAddress;
+        if (inSection >= rawSize) {
+            return false;  // in the section's memory but not in its file data
+        }
+        range.begin = uint64_t{rawOffset} + inSection;
+        range.end = uint64_t{rawOffset} + rawSize;
+        return true;
+    }
+    return false;
+}
+
+// Walks the resource tree (type, name, language, data) within the resource section's
+// file data, so that nothing behind it reads outside the file or loops.
+class ResourceTreeCheck {
+public:
+    ResourceTreeCheck(std::string_view bytes, const PeHeaders& h, uint64_t sectionTable,
+                      RawRange root)
+        : bytes_(bytes), h_(h), sectionTable_(sectionTable), root_(root) {}
+
+    bool Directory(uint64_t offset, int depth) {
+        constexpr size_t kHeader = 16;
+        constexpr size_t kEntry = 8;
+        if (depth > 2 || !Inside(offset, kHeader)) {
+            return false;
+        }
+        const uint64_t at = root_.begin + offset;
+        const uint32_t count = uint32_t{Le16(bytes_, at + 12)} + Le16(bytes_, at + 14);
+        if (!Inside(offset + kHeader, uint64_t{count} * kEntry)) {
+            return false;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            if (++visited_ > kMaxEntries) {
+                return false;
+            }
+            const uint64_t entry = at + kHeader + uint64_t{i} * kEntry;
+            const uint32_t name = Le32(bytes_, entry);
+            const uint32_t target = Le32(bytes_, entry + 4);
+            if ((name & 0x80000000u) != 0 && !NameString(name & 0x7FFFFFFFu)) {
+                return false;
+            }
+            const bool isDirectory = (target & 0x80000000u) != 0;
+            if (isDirectory != (depth < 2)) {
+                return false;  // types and names hold directories, languages hold data
+            }
+            if (isDirectory ? !Directory(target & 0x7FFFFFFFu, depth + 1) : !DataEntry(target)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    static constexpr uint32_t kMaxEntries = 1000000;
+
+    bool Inside(uint64_t offset, uint64_t size) const {
+        return root_.begin + offset + size <= root_.end;
+    }
+
+    bool NameString(uint64_t offset) const {
+        if (!Inside(offset, 2)) {
+            return false;
+        }
+        return Inside(offset + 2, 2 * uint64_t{Le16(bytes_, root_.begin + offset)});
+    }
+
+    bool DataEntry(uint64_t offset) const {
+        if (!Inside(offset, 16)) {
+            return false;
+        }
+        const uint32_t rva = Le32(bytes_, root_.begin + offset);
+        const uint32_t size = Le32(bytes_, root_.begin + offset + 4);
+        RawRange data;
+        if (size == 0) {
+            return true;
+        }
+        return MapRva(bytes_, h_, sectionTable_, rva, data) && data.begin + size <= data.end;
+    }
+
+    std::string_view bytes_;
+    const PeHeaders& h_;
+    uint64_t sectionTable_;
+    RawRange root_;
+    uint32_t visited_ = 0;
+};
+
 }  // namespace
+
+PeStatus CheckResourceDirectory(std::string_view bytes) {
+    PeHeaders h;
+    const PeStatus status = ParsePeHeaders(bytes, h);
+    if (status != PeStatus::kOk) {
+        return status;
+    }
+    const uint64_t optional = uint64_t{h.peOffset} + 4 + kFileHeaderSize;
+    const size_t directories = h.pe32Plus ? 112 : 96;
+    const uint32_t directoryCount = Le32(bytes, optional + directories - 4);
+    const uint16_t optionalSize = Le16(bytes, uint64_t{h.peOffset} + 4 + 16);
+    constexpr size_t kResourceDirectory = 2;
+    const size_t entry = directories + 8 * kResourceDirectory;
+    if (directoryCount <= kResourceDirectory || entry + 8 > optionalSize) {
+        return PeStatus::kOk;
+    }
+    const uint32_t rva = Le32(bytes, optional + entry);
+    if (rva == 0) {
+        return PeStatus::kOk;
+    }
+    RawRange root;
+    const uint64_t sectionTable = optional + optionalSize;
+    if (!MapRva(bytes, h, sectionTable, rva, root)) {
+        return PeStatus::kBadResources;
+    }
+    ResourceTreeCheck check(bytes, h, sectionTable, root);
+    return check.Directory(0, 0) ? PeStatus::kOk : PeStatus::kBadResources;
+}
 
 PeStatus ParsePeHeaders(std::string_view bytes, PeHeaders& headers) {
     if (bytes.size() < 2 || bytes[0] != 'M' || bytes[1] != 'Z') {
@@ -145,7 +277,10 @@ uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset) {
 
 PeStatus PlanPrepare(std::string_view original, PreparedCopy& prepared, ByteEdits& edits) {
     PeHeaders headers;
-    const PeStatus status = ParsePeHeaders(original, headers);
+    PeStatus status = ParsePeHeaders(original, headers);
+    if (status == PeStatus::kOk) {
+        status = CheckResourceDirectory(original);
+    }
     if (status != PeStatus::kOk) {
         return status;
     }

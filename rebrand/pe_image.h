@@ -30,6 +30,8 @@ enum class PeStatus {
                        // optional header too short for its kind
     kTruncated,        // the file ends inside the headers (e_lfanew included)
     kBadSectionTable,  // the section table or a section's raw data lies outside the file
+    kBadResources,     // the resource tree reaches outside its section, nests too deep, or
+                       // has data outside the file
 };
 
 struct PeHeaders {
@@ -55,6 +57,11 @@ struct PeHeaders {
 // Validates the headers and section table of bytes and fills headers. On any status
 // but kOk, headers is left unchanged.
 PeStatus ParsePeHeaders(std::string_view bytes, PeHeaders& headers);
+
+// Walks the resource tree: every directory, name string and data entry within the
+// resource section's file data, three levels (type, name, language), every data block
+// within a section's file data. kOk also for an executable without resources.
+PeStatus CheckResourceDirectory(std::string_view bytes);
 
 // The PE checksum: the one's-complement sum of the file as little-endian 16-bit words
 // (an odd last byte padded with 0), with the four bytes at checksumOffset counted as 0,
@@ -99,7 +106,8 @@ PeStatus PlanFinish(std::string_view updated, const PreparedCopy& prepared, Byte
 // Builds the copy to update from the original executable. A certificate table is dropped:
 // its directory entry is cleared, and its bytes are cut off when they end the file
 // (followed by at most 7 bytes of zero padding); otherwise they stay inside the overlay
-// as inert data. On any status but kOk, prepared is left unchanged.
+// as inert data. An executable whose resource tree does not pass CheckResourceDirectory is
+// refused. On any status but kOk, prepared is left unchanged.
 PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared);
 
 // Turns what the resource update wrote into the final executable: puts the overlay back

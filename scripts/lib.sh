@@ -70,6 +70,13 @@ wine_env() {
     fi
 }
 
+# Commands run when the shell exits, last registered first.
+VEDAROD_CLEANUP=""
+on_exit() {
+    VEDAROD_CLEANUP="$1; $VEDAROD_CLEANUP"
+    trap 'eval "$VEDAROD_CLEANUP"' EXIT
+}
+
 # Starts a private Xvfb and exports DISPLAY; it is stopped when the shell exits.
 start_xvfb() {
     local n
@@ -80,10 +87,24 @@ start_xvfb() {
         sleep 0.5
         if kill -0 "$XVFB_PID" 2>/dev/null; then
             export DISPLAY=":$n"
-            trap 'kill $XVFB_PID 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+            on_exit "kill $XVFB_PID 2>/dev/null; wineserver -k 2>/dev/null"
             return 0
         fi
     done
     echo "cannot start Xvfb" >&2
     return 1
+}
+
+# Mounts a small tmpfs for the full-disk tests and exports VEDAROD_FULL_DISK_DIR; without
+# the right to mount (not root), the variable stays unset and those tests are skipped.
+mount_full_disk() {
+    local dir="$ROOT/build/fulldisk"
+    mkdir -p "$dir"
+    mountpoint -q "$dir" && umount "$dir" 2>/dev/null
+    if mount -t tmpfs -o size=16m tmpfs "$dir" 2>/dev/null; then
+        export VEDAROD_FULL_DISK_DIR="$dir"
+        on_exit "umount '$dir' 2>/dev/null"
+    else
+        echo "(no tmpfs could be mounted: the full-disk tests are skipped)"
+    fi
 }

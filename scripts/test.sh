@@ -20,6 +20,7 @@ tail -n 25 "$LOGS/native.out" | grep -vE '^\s*$' | grep -E 'Failed|\*\*\*|tests 
 echo "== Windows tests under Wine"
 wine_env || exit 1
 start_xvfb || exit 1
+mount_full_disk
 (cd "$BUILD_WIN" && ctest -V --output-on-failure --output-log "$LOGS/win.log") \
     >"$LOGS/win.out" 2>&1 || status=1
 grep -E '\[  FAILED  \]|Failure|\*\*\*' "$LOGS/win.out" | head -n 40 || true

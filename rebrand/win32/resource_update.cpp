@@ -108,6 +108,7 @@ bool CopyBeside(const std::u16string& exePath, std::u16string& copyPath) {
             return true;
         }
         if (GetLastError() != ERROR_FILE_EXISTS) {
+            DeleteFileW(W(copyPath));  // a copy that broke off (a full disk) goes
             return false;
         }
     }

@@ -126,7 +126,9 @@ TEST(LangReader, EncodingsAndMarks) {
 
 TEST(LangReader, OddAndBrokenBytesNeverFail) {
     EXPECT_EQ((Pairs{{u"A", u"1"}}), Read(kUtf16Mark + Utf16LeBytes(u"a=1") + "\x41"));
-    EXPECT_EQ((Pairs{}), Read(std::string("\xFF", 1)));
+    std::u16string text;
+    EXPECT_FALSE(lang::DecodeLangText(std::string("\xFF", 1), text));  // no zero byte, no mark
+    EXPECT_EQ((Pairs{}), Read(std::string("\xFF\0", 2)));
     EXPECT_EQ((Pairs{}), Read(std::string("")));
     EXPECT_EQ((Pairs{}), Read(kUtf16Mark));
     EXPECT_EQ((Pairs{}), Read(kUtf8Mark));
@@ -150,6 +152,21 @@ TEST(LangReader, BigEndianFileIsNotRead) {
     EXPECT_EQ(-1, table.ReadLangFile(0, dir.Text(u"be.ini")));
     EXPECT_EQ((Pairs{{u"B", u"2"}}), ToPairs(table.Entries(0)));  // unchanged
     EXPECT_EQ(u"le.ini", table.FileName(0));
+}
+
+TEST(LangReader, MarklessFileWithoutZeroBytesIsNotRead) {
+    std::u16string text;
+    // UTF-8 without a mark: as UTF-16LE it could hold no "=", so it is not taken.
+    EXPECT_FALSE(lang::DecodeLangText("[ZOVIDE]\r\nKEY = \xE6\x96\x87\r\n", text));
+    EXPECT_TRUE(lang::DecodeLangText(Utf16LeBytes(u"k=1"), text));
+    EXPECT_EQ(u"k=1", text);
+    TempDir dir;
+    WriteBytes(dir.Path() / "utf8.ini", "KEY = value\r\n");
+    CLangTable table;
+    EXPECT_EQ(-1, table.ReadLangFile(0, dir.Text(u"utf8.ini")));
+    EXPECT_TRUE(table.FileName(0).empty());
+    EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(0, dir.Text()));
+    EXPECT_EQ("KEY = value\r\n", testsupport::ReadBytes(dir.Path() / "utf8.ini"));
 }
 
 TEST(LangReader, ReadLangFileResults) {
@@ -180,42 +197,6 @@ TEST(LangReader, ReadLangFileResults) {
     ASSERT_EQ(0, table.ReadLangFile(15, dir.Text(u"empty.ini")));
     EXPECT_TRUE(table.Entries(15).empty());
     EXPECT_EQ(u"empty.ini", table.FileName(15));
-}
-
-TEST(LangSlot, SetAddsReplacesAndKeepsOrder) {
-    CLangSlot slot;
-    slot.Load(u"b=1\nd=2\n");
-    slot.Set(u"c", u"  new text  ");  // stored as given, not trimmed
-    slot.Set(u"D", u"replaced");      // IDs are used unchanged: "d" would be another ID
-    slot.Set(u"a", u"first");
-    slot.Set(u"a", u"again");
-    EXPECT_EQ((Pairs{{u"B", u"1"}, {u"D", u"replaced"}, {u"a", u"again"}, {u"c", u"  new text  "}}),
-              ToPairs(slot));
-    ASSERT_TRUE(slot.Find(u"c").has_value());
-    EXPECT_EQ(u"  new text  ", *slot.Find(u"c"));
-    EXPECT_FALSE(slot.Find(u"C").has_value());
-
-    // An ID taken from the slot itself can be passed back.
-    const LangEntry first = *slot.begin();
-    slot.Set(first.id, first.id);
-    EXPECT_EQ(u"B", *slot.Find(u"B"));
-
-    slot.Clear();
-    EXPECT_TRUE(slot.empty());
-}
-
-TEST(LangTable, SetTextAndEntriesOutsideTheSlots) {
-    CLangTable table;
-    table.SetText(-1, u"A", u"x");
-    table.SetText(16, u"A", u"x");
-    table.SetText(3, u"lower id", u" text ");
-    EXPECT_TRUE(table.Entries(-1).empty());
-    EXPECT_TRUE(table.Entries(16).empty());
-    EXPECT_EQ((Pairs{{u"lower id", u" text "}}), ToPairs(table.Entries(3)));
-    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
-        EXPECT_EQ(k == 3 ? 1u : 0u, table.Entries(k).size()) << k;
-    }
-    EXPECT_EQ(&CLangTable::Instance(), &CLangTable::Instance());
 }
 
 }  // namespace

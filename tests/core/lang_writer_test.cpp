@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,15 @@ const std::string kUtf16Mark("\xFF\xFE", 2);
 // The bytes of a written file whose text after the mark is text.
 std::string FileBytes(const std::u16string& text) {
     return kUtf16Mark + Utf16LeBytes(text);
+}
+
+// Concatenation by appending (GCC 12 warns wrongly about chains of operator+ on strings).
+std::u16string Cat(std::initializer_list<std::u16string_view> parts) {
+    std::u16string out;
+    for (std::u16string_view part : parts) {
+        out.append(part.data(), part.size());
+    }
+    return out;
 }
 
 std::u16string Blanks(size_t n) {
@@ -46,17 +57,17 @@ TEST(LangWriter, LineLayout) {
         std::u16string line;
     };
     const std::vector<Case> cases = {
-        {"3 characters", u"ABC", u"text", u"ABC" + Blanks(57) + u"=    text\r\n"},
-        {"60 characters", id60, u"t", id60 + u"=    t\r\n"},
-        {"70 characters", id70, u"t", id70 + u"=    t\r\n"},
-        {"empty ID and text", u"", u"", Blanks(60) + u"=    \r\n"},
-        {"= in the text", u"K", u"a=b = c", u"K" + Blanks(59) + u"=    a=b = c\r\n"},
-        {"blanks at the ends", u"K", u"  x  ", u"K" + Blanks(59) + u"=      x  \r\n"},
+        {"3 characters", u"ABC", u"text", Cat({u"ABC", Blanks(57), u"=    text\r\n"})},
+        {"60 characters", id60, u"t", Cat({id60, u"=    t\r\n"})},
+        {"70 characters", id70, u"t", Cat({id70, u"=    t\r\n"})},
+        {"empty ID and text", u"", u"", Cat({Blanks(60), u"=    \r\n"})},
+        {"= in the text", u"K", u"a=b = c", Cat({u"K", Blanks(59), u"=    a=b = c\r\n"})},
+        {"blanks at the ends", u"K", u"  x  ", Cat({u"K", Blanks(59), u"=      x  \r\n"})},
         // Widths count UTF-16 code units: a surrogate pair is two.
         {"code units", u"\U0001F600\u6587", u"\u6587",
-         u"\U0001F600\u6587" + Blanks(57) + u"=    \u6587\r\n"},
+         Cat({u"\U0001F600\u6587", Blanks(57), u"=    \u6587\r\n"})},
         {"escaped apostrophe", u"K", u"it\\'s \\\\'q\\' \\x",
-         u"K" + Blanks(59) + u"=    it's \\'q' \\x\r\n"},
+         Cat({u"K", Blanks(59), u"=    it's \\'q' \\x\r\n"})},
     };
     for (const Case& c : cases) {
         CLangSlot slot;

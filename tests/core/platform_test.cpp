@@ -24,13 +24,16 @@ TEST(CodePage, Gbk936RoundTripsChineseText) {
 
 TEST(CodePage, UnrepresentableCharacterBecomesQuestionMark) {
     EXPECT_EQ("a?b", platform::EncodeCodePage(u"a\u0E01b", 936));  // Thai letter
-    EXPECT_EQ("a?b", platform::EncodeCodePage(u"a\xD800" u"b", 936));
+    EXPECT_EQ("a?b", platform::EncodeCodePage(u"a\xD800"
+                                              u"b",
+                                              936));
 }
 
 TEST(Unicode, Utf8RoundTripAndInvalidBytes) {
     const std::u16string text = u"ID=内容 \U0001F600";
     EXPECT_EQ(text, platform::Utf8ToUtf16(platform::Utf16ToUtf8(text)));
-    EXPECT_EQ(u"a\uFFFDb", platform::Utf8ToUtf16("a\xC3" "b"));
+    EXPECT_EQ(u"a\uFFFDb", platform::Utf8ToUtf16("a\xC3"
+                                                 "b"));
     EXPECT_EQ(u"\uFFFD", platform::Utf8ToUtf16("\xED\xA0\x80"));  // encoded surrogate
 }
 
@@ -54,9 +57,10 @@ TEST(Files, ReadOnlyOrMissingFolderLeavesEverythingAsItWas) {
     TempDir dir;
     const auto file = dir.Path() / "ro.cfg";
     WriteBytes(file, "keep");
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write |
-                                           std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
+    std::filesystem::permissions(file,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     int err = 0;
     EXPECT_FALSE(platform::WriteFileReplacing(dir.Text(u"ro.cfg"), std::string("new"), &err));

@@ -10,11 +10,13 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(fs::temp_directory_path()) {}
+
+TempDir::TempDir(const fs::path& parent) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = fs::temp_directory_path() /
+        fs::path candidate = parent /
                              ("vedarod-test-" + std::to_string(stamp) + "-" +
                               std::to_string(counter++));
         if (fs::create_directory(candidate)) {

@@ -10,6 +10,8 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir();
+    // A new empty folder inside parent.
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

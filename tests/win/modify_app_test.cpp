@@ -16,6 +16,7 @@
 #include "tests/win/harness.h"
 #include "tests/win/resource_snapshot.h"
 #include "tests/win/standin_run.h"
+#include "tests/win/target_install.h"
 
 namespace {
 
@@ -29,41 +30,7 @@ using testsupport::WriteBytes;
 constexpr WORD kZh = 2052;
 constexpr WORD kEn = 1033;
 
-// A sample install around the stand-in, and replacement pictures in a folder beside it.
-struct RebrandInstall {
-    TempDir dir;
-    fs::path install;
-    fs::path sources;
-    RebrandInstall() {
-        install = dir.Path() / "Soft" / "ZovIDE";
-        sources = dir.Path() / "pictures";
-        samples::SampleOptions options;
-        options.entriesPerLanguage = 3;
-        options.executable = testsupport::StandInPath();
-        samples::WriteSampleInstall(install, options);
-        fs::create_directories(sources);
-        WriteBytes(sources / "new.ico", samples::MakeIco({16, 32, 48}, 5));
-        WriteBytes(sources / "login.bmp", samples::MakeBmp(40, 30, 9));
-        WriteBytes(sources / "main.bmp", samples::MakeBmp(21, 10, 8));
-    }
-    std::u16string Exe() const { return (install / "ZovIDE.exe").u16string(); }
-    std::u16string Source(const char* name) const { return (sources / name).u16string(); }
-
-    // Every file of the install folder with its bytes.
-    std::map<std::string, std::string> Files() const {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::recursive_directory_iterator(install)) {
-            if (e.is_regular_file()) {
-                files[fs::relative(e.path(), install).generic_string()] = ReadBytes(e.path());
-            }
-        }
-        return files;
-    }
-    testsupport::ResourceMap Resources(const char* exe = "ZovIDE.exe") const {
-        auto map = testsupport::ReadAllResources((install / exe).wstring());
-        return map ? *map : testsupport::ResourceMap{};
-    }
-};
+using RebrandInstall = testsupport::TargetInstall;
 
 // The first image of MakeIco({16, 32, 48}, 5): after the header and three entries.
 std::string FirstImage(const std::string& ico) {

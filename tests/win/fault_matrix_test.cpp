@@ -1,0 +1,276 @@
+// Every file the tool writes, under every fault the file system can put in its way: the
+// former file stays as it was and the user is told.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+#include "tests/win/harness.h"
+#include "tests/win/target_install.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DialogHarness;
+using testsupport::ReadBytes;
+using testsupport::TargetInstall;
+
+enum class Kind { kProfile, kLanguage, kPicture, kExecutable };
+enum class Fault { kReadOnly, kHeldOpen, kFolderMissing, kDiskFull };
+
+const char* Name(Kind k) {
+    switch (k) {
+        case Kind::kProfile: return "Profile";
+        case Kind::kLanguage: return "LanguageFile";
+        case Kind::kPicture: return "Picture";
+        case Kind::kExecutable: return "Executable";
+    }
+    return "";
+}
+
+const char* Name(Fault f) {
+    switch (f) {
+        case Fault::kReadOnly: return "ReadOnly";
+        case Fault::kHeldOpen: return "HeldOpenWithoutSharing";
+        case Fault::kFolderMissing: return "FolderMissing";
+        case Fault::kDiskFull: return "DiskFull";
+    }
+    return "";
+}
+
+// The folder of a small tmpfs that the test command mounts, as a Windows path; empty when
+// there is none.
+fs::path FullDiskFolder() {
+    wchar_t unixPath[1024] = {};
+    if (GetEnvironmentVariableW(L"VEDAROD_FULL_DISK_DIR", unixPath, 1024) == 0) {
+        return {};
+    }
+    std::wstring path = L"Z:";
+    for (const wchar_t* p = unixPath; *p != 0; ++p) {
+        path += *p == L'/' ? L'\\' : *p;
+    }
+    return fs::path(path);
+}
+
+// Fills the disk of folder until not one more byte can be written.
+void FillDisk(const fs::path& folder) {
+    const HANDLE h = CreateFileW((folder / "filler.bin").wstring().c_str(), GENERIC_WRITE, 0,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    const std::string block(1 << 16, 'f');
+    for (DWORD size : {DWORD{1} << 16, DWORD{4096}, DWORD{1}}) {
+        DWORD written = 0;
+        while (WriteFile(h, block.data(), size, &written, nullptr) && written == size) {
+        }
+    }
+    CloseHandle(h);
+}
+
+// What the user did, the file it was meant to change, the folder that may go missing, and
+// the message that must tell of the failure.
+struct Scenario {
+    fs::path file;
+    fs::path folder;
+    std::u16string message;
+};
+
+Scenario Prepare(Kind kind, const TargetInstall& install, DialogHarness& h) {
+    h.SelectTarget(install.Exe());
+    switch (kind) {
+        case Kind::kProfile:
+            h.Type(1031, u"新公司");
+            return {install.install / "config" / "VirUdezed.cfg", install.install,
+                    u"生成配置文件失败"};
+        case Kind::kLanguage:
+            return {install.install / "Lang" / "lang_chs.ini", install.install / "Lang",
+                    u"语言文件保存失败"};
+        case Kind::kPicture:
+            h.Click(1030);
+            h.Prompts().AnswerNextPicker(install.Source("login.bmp"));
+            h.Click(1007);
+            return {install.install / "res" / "login.bmp", install.install / "res",
+                    u"开机图片修改失败"};
+        case Kind::kExecutable:
+            h.Click(1034);
+            h.Prompts().AnswerNextPicker(install.Source("new.ico"));
+            h.Click(1005);
+            return {install.install / "ZovIDE.exe", install.install, u"图标修改失败"};
+    }
+    return {};
+}
+
+void Act(Kind kind, DialogHarness& h) {
+    h.Prompts().messages.clear();
+    switch (kind) {
+        case Kind::kProfile: h.Click(1024); break;
+        case Kind::kLanguage: h.Click(1028); break;
+        case Kind::kPicture:
+        case Kind::kExecutable: h.Click(1000); break;
+    }
+}
+
+class FaultMatrix : public testing::TestWithParam<std::tuple<Kind, Fault>> {};
+
+TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
+    const auto [kind, fault] = GetParam();
+    fs::path parent = fs::temp_directory_path();
+    if (fault == Fault::kDiskFull) {
+        parent = FullDiskFolder();
+        if (parent.empty()) {
+            GTEST_SKIP() << "no small file system to fill: the test command mounts a tmpfs "
+                            "(as root) and names it in VEDAROD_FULL_DISK_DIR";
+        }
+    }
+    TargetInstall install(parent);
+    DialogHarness h;
+    const Scenario s = Prepare(kind, install, h);
+    const std::string before = ReadBytes(s.file);
+    ASSERT_FALSE(before.empty());
+    fs::path file = s.file;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    switch (fault) {
+        case Fault::kReadOnly:
+            fs::permissions(file, fs::perms::owner_write | fs::perms::group_write |
+                                      fs::perms::others_write,
+                            fs::perm_options::remove);
+            break;
+        case Fault::kHeldOpen:
+            held = CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+            break;
+        case Fault::kFolderMissing: {
+            const fs::path moved = s.folder.parent_path() / "moved-away";
+            fs::rename(s.folder, moved);
+            file = moved / fs::relative(s.file, s.folder);
+            break;
+        }
+        case Fault::kDiskFull:
+            FillDisk(install.dir.Path());
+            break;
+    }
+    Act(kind, h);
+    if (held != INVALID_HANDLE_VALUE) {
+        CloseHandle(held);
+    }
+    if (fault == Fault::kDiskFull) {
+        fs::remove(install.dir.Path() / "filler.bin");
+    }
+    const auto messages = h.MessageTexts();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find(s.message)) << messages[0].size();
+    EXPECT_EQ(before, ReadBytes(file));
+    // No temporary file is left beside it.
+    for (const auto& e : fs::directory_iterator(file.parent_path())) {
+        EXPECT_EQ(std::string::npos, e.path().filename().string().find(".~"))
+            << e.path().filename();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllFiles, FaultMatrix,
+    testing::Combine(testing::Values(Kind::kProfile, Kind::kLanguage, Kind::kPicture,
+                                     Kind::kExecutable),
+                     testing::Values(Fault::kReadOnly, Fault::kHeldOpen, Fault::kFolderMissing,
+                                     Fault::kDiskFull)),
+    [](const testing::TestParamInfo<std::tuple<Kind, Fault>>& info) {
+        return std::string(Name(std::get<0>(info.param))) + "_" +
+               Name(std::get<1>(info.param));
+    });
+
+}  // namespace
+
+namespace {
+
+uint32_t Le32(const std::string& b, size_t at) {
+    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
+           static_cast<uint8_t>(b[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+// The file offset of the .rsrc section's raw data.
+size_t ResourceSectionOffset(const std::string& exe) {
+    const size_t pe = Le32(exe, 0x3C);
+    const size_t sections = static_cast<uint8_t>(exe[pe + 6]) | static_cast<uint8_t>(exe[pe + 7]) << 8;
+    const size_t optionalSize = static_cast<uint8_t>(exe[pe + 20]) | static_cast<uint8_t>(exe[pe + 21]) << 8;
+    const size_t table = pe + 24 + optionalSize;
+    for (size_t i = 0; i < sections; ++i) {
+        if (exe.compare(table + 40 * i, 5, ".rsrc") == 0) {
+            return Le32(exe, table + 40 * i + 20);
+        }
+    }
+    return 0;
+}
+
+std::string IcoHeader(uint16_t count, uint32_t size, uint32_t offset) {
+    std::string ico("\0\0\1\0", 4);
+    ico += static_cast<char>(count & 0xFF);
+    ico += static_cast<char>(count >> 8);
+    ico += std::string("\x20\x20\0\0\1\0\x20\0", 8);
+    for (uint32_t v : {size, offset}) {
+        for (int i = 0; i < 4; ++i) {
+            ico += static_cast<char>((v >> (8 * i)) & 0xFF);
+        }
+    }
+    return ico;
+}
+
+TEST(HostileInputs, BadIconFilesFailTheIconStepBeforeTheExecutableIsTouched) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"21 bytes", std::string(21, '\0')},
+        {"entry beyond the end", IcoHeader(1, 100, 4000) + std::string(100, 'x')},
+        {"image size 0", IcoHeader(1, 0, 22) + std::string(100, 'x')},
+        {"image size 4 GB", IcoHeader(1, 0xFFFFFFFFu, 22) + std::string(100, 'x')},
+        {"image count 0", IcoHeader(0, 100, 22) + std::string(100, 'x')},
+    };
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Click(1034);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::WriteBytes(install.sources / "bad.ico", c.bytes);
+        h.Prompts().AnswerNextPicker(install.Source("bad.ico"));
+        h.Click(1005);
+        h.Prompts().messages.clear();
+        h.Click(1000);
+        EXPECT_EQ(std::vector<std::u16string>{u"图标修改失败"}, h.MessageTexts());
+    }
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(HostileInputs, ExecutableWithACorruptResourceDirectoryIsLeftAlone) {
+    TargetInstall install;
+    const fs::path exe = install.install / "ZovIDE.exe";
+    std::string bytes = ReadBytes(exe);
+    const size_t rsrc = ResourceSectionOffset(bytes);
+    ASSERT_NE(0u, rsrc);
+    // Entry counts far beyond the section and entries pointing nowhere.
+    for (size_t i = 12; i < 64; ++i) {
+        bytes[rsrc + i] = '\xFF';
+    }
+    testsupport::WriteBytes(exe, bytes);
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1008, u"标题");
+    h.Click(1034);
+    h.Prompts().AnswerNextPicker(install.Source("new.ico"));
+    h.Click(1005);
+    h.Click(1000);
+    const auto messages = h.MessageTexts();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(u"图标修改失败", messages[0]);
+    EXPECT_EQ(bytes, ReadBytes(exe));
+}
+
+}  // namespace
