@@ -172,6 +172,38 @@ struct.pack_into("<I", huge, 0x3C, 0xFFFFFFF0)
 write("pe_image", "huge_lfanew", bytes(huge))
 # The file header overlaps the DOS header: NumberOfSymbols is e_lfanew as well.
 write("pe_image", "headers_overlap_dos", pe(pe_offset=0x2C, symbols=b"symbols!", symbol_count=0x2C))
+
+
+def with_resources(patch=None):
+    """A PE32+ image whose second section (RVA 0x2000, file offset 0x400) holds a resource
+    tree: type 3, a named entry "ICO", language 2052, 8 bytes of data."""
+    out = bytearray(pe(sections=(0x200, 0x200)))
+    tree = bytearray(0x200)
+    struct.pack_into("<HH", tree, 12, 0, 1)
+    struct.pack_into("<II", tree, 16, 3, 0x80000000 | 0x18)
+    struct.pack_into("<HH", tree, 0x18 + 12, 1, 0)
+    struct.pack_into("<II", tree, 0x18 + 16, 0x80000000 | 0x60, 0x80000000 | 0x30)
+    struct.pack_into("<HH", tree, 0x30 + 12, 0, 1)
+    struct.pack_into("<II", tree, 0x30 + 16, 2052, 0x48)
+    struct.pack_into("<II", tree, 0x48, 0x2070, 8)
+    struct.pack_into("<H", tree, 0x60, 3)
+    tree[0x62:0x68] = u16("ICO")
+    tree[0x70:0x78] = b"icondata"
+    if patch:
+        patch(tree)
+    out[0x400:0x600] = tree
+    directories = 0x80 + 24 + 112
+    struct.pack_into("<II", out, directories + 16, 0x2000, 0x78)
+    return bytes(out)
+
+
+write("pe_image", "resources", with_resources())
+write("pe_image", "resource_data_outside",
+      with_resources(lambda t: struct.pack_into("<I", t, 0x4C, 0x1000)))
+write("pe_image", "resource_loop",
+      with_resources(lambda t: struct.pack_into("<I", t, 0x30 + 20, 0x80000000)))
+write("pe_image", "resource_name_outside",
+      with_resources(lambda t: struct.pack_into("<H", t, 0x60, 0xFFFF)))
 write("pe_image", "mz_only", b"MZ")
 write("pe_image", "not_mz", b"ZM" + full[2:0x100])
 

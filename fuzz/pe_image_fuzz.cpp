@@ -1,5 +1,5 @@
-// The executable helpers on arbitrary bytes: header parsing, the checksum, and the copy
-// prepared for a resource update and finished after it.
+// The executable helpers on arbitrary bytes: header parsing, the resource tree check, the
+// checksum, and the copy prepared for a resource update and finished after it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -65,15 +65,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     rebrand::ComputePeChecksum(original, size > 8 ? data[0] % size : 0);
 
+    const PeStatus resources = rebrand::CheckResourceDirectory(original);
+    fuzz::Require(parsed == PeStatus::kOk
+                      ? resources == PeStatus::kOk || resources == PeStatus::kBadResources
+                      : resources == parsed,
+                  "the resource check parses the headers first");
+
     PreparedCopy prepared;
     const PeStatus status = rebrand::PrepareCopy(original, prepared);
-    fuzz::Require(status == parsed, "the copy is prepared from every executable");
+    fuzz::Require(status == resources, "the copy is prepared from every sound executable");
     if (status != PeStatus::kOk) {
         return 0;
     }
     fuzz::Require(prepared.bytes.size() == headers.sectionDataEnd,
                   "the copy ends with the sections");
     fuzz::Require(std::string_view(prepared.bytes).substr(0, 2) == "MZ", "the copy keeps MZ");
+    PeHeaders copyHeaders;
+    fuzz::Require(rebrand::ParsePeHeaders(prepared.bytes, copyHeaders) != PeStatus::kOk ||
+                      rebrand::CheckResourceDirectory(prepared.bytes) == PeStatus::kOk,
+                  "the copy keeps a sound resource tree");
 
     // The same plan applied to a whole copy of the file, as for large executables.
     PreparedCopy planned;
