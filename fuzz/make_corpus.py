@@ -102,10 +102,10 @@ block("new_doc_name", 1, 0, "", "新文档")
 block("both_v62", 2, 0, "维达", "Doc")
 block("edition_out_of_range", 3, 0, "x", "y")
 block("nothing", 0, 0, "", "")
-block("template_at_limit", 0, 138, "ab", "")      # caption 13098 units: template 65534
-block("template_over_limit", 0, 139, "ab", "")    # 13099 units: template 65539
-block("caption_at_limit", 1, 79, "c", "n")        # 65535 units
-block("caption_over_limit", 1, 80, "c", "n")      # 65536 units
+block("template_at_limit", 0, 0xF8, "ab", "")      # caption 13098 units: template 65534
+block("template_over_limit", 0, 0xF9, "ab", "")    # 13099 units: template 65539
+block("caption_at_limit", 1, 0xE7, "c", "n")        # 65535 units
+block("caption_over_limit", 1, 0xE8, "c", "n")      # 65536 units
 block("surrogates_nul", 0, 0, "\ud800a\x00", "\udc00")
 write("string_block", "empty_block_data", bytes([0, 0, 0, 0]) + bytes(32))
 write("string_block", "padded_block_data", bytes([0, 0, 0, 0]) + struct.pack("<H", 2) + u16("ab")

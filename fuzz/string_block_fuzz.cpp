@@ -1,11 +1,12 @@
 // String-table blocks: the two blocks built from typed texts, and block data parsed from
 // and serialized to bytes.
 //
-// Input: byte 0 the edition (0 to 2; 3 stands for a value outside the three), byte 1 how
-// the caption is stretched (bit 7: to 13080..13119 code units, where the document template
-// of block 7 passes 65535; bit 6: to 65520..65583, where the caption itself does), bytes 2
-// and 3 the lengths of the caption and the new-document name in code units, then the
-// code units (UTF-16LE) of both. Everything after byte 3 is also parsed as block data.
+// Input: byte 0 the edition (0 to 2; 3 stands for a value outside the three), byte 1 whether
+// the caption is stretched (F0..FF: to 13090..13105 code units, where the document template
+// of block 7 passes 65535; E0..EF: to 65528..65543, where the caption itself does; rare, as
+// such long texts make a run slow), bytes 2 and 3 the lengths of the caption and the
+// new-document name in code units, then the code units (UTF-16LE) of both. Everything after
+// byte 3 is also parsed as block data.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -68,10 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::u16string caption = units.substr(0, data[2]);
     const std::u16string newDocName = units.substr(caption.size(), data[3]);
-    if ((data[1] & 0x80) != 0) {
-        caption = Stretched(caption, 13080 + data[1] % 40);
-    } else if ((data[1] & 0x40) != 0) {
-        caption = Stretched(caption, 65520 + data[1] % 64);
+    if (data[1] >= 0xF0) {
+        caption = Stretched(caption, 13090 + (data[1] - 0xF0));
+    } else if (data[1] >= 0xE0) {
+        caption = Stretched(caption, 65528 + (data[1] - 0xE0));
     }
 
     const BlockData doc = rebrand::BuildDocStringBlock(caption, newDocName, edition);
