@@ -89,13 +89,13 @@ std::u16string Unescaped(std::u16string_view text) {
 }
 
 // The sorter against a plain stable sort, on entries that repeat those of the file and
-// their prefixes until there are enough for the radix passes.
+// their prefixes until there are enough for the radix passes (256 and more).
 void CheckSorter(const std::vector<LangEntry>& parsed) {
     if (parsed.empty()) {
         return;
     }
     std::vector<LangEntry> many;
-    for (size_t round = 0; many.size() < 600; ++round) {
+    for (size_t round = 0; many.size() < 300; ++round) {
         for (const LangEntry& e : parsed) {
             many.push_back(
                 LangEntry{e.id.substr(0, e.id.size() - std::min(e.id.size(), round % 9)), {}});
