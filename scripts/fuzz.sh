@@ -60,7 +60,7 @@ for t in $targets; do
     nice -n 19 "$BUILD_FUZZ/fuzz/fuzz_$t" -merge=1 -use_counters=0 -timeout=10 "$corpus" \
         "$work" >>"$log" 2>&1 || status=1
     after=$(ls "$corpus" | wc -l)
-    bytes=$(du -sb "$corpus" | cut -f1)
+    bytes=$(find "$corpus" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')
     line="$t: ${seconds}s, ${execs:-?} executions, corpus $after files ($bytes bytes), $((after - before)) new"
     echo "   $line"
     summary+=("$line")
