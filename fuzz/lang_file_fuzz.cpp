@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/blanks.h"
 #include "fuzz/fuzz_check.h"
 #include "lang/id_order.h"
 #include "lang/lang_reader.h"
@@ -58,7 +59,7 @@ bool IsUpperId(std::u16string_view id) {
 }
 
 bool Trimmed(std::u16string_view s) {
-    return s.empty() || (!lang::IsLangSpace(s.front()) && !lang::IsLangSpace(s.back()));
+    return s.empty() || (!::text::IsBlank(s.front()) && !::text::IsBlank(s.back()));
 }
 
 Entries SlotEntries(const CLangSlot& slot) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "text/blanks.h"
 #include "fuzz/fuzz_check.h"
 #include "ini/ini_text.h"
 
@@ -18,7 +19,7 @@ namespace {
 std::vector<std::u16string> SplitPlainly(const std::u16string& source,
                                          const std::u16string& separator) {
     std::vector<std::u16string> pieces;
-    const std::u16string text = TrimIniSpace(source);
+    const std::u16string text = ::text::TrimBlanks(source);
     if (text.empty()) {
         return pieces;
     }
@@ -30,7 +31,7 @@ std::vector<std::u16string> SplitPlainly(const std::u16string& source,
     for (;;) {
         const size_t next = text.find(separator, start);
         const size_t end = next == std::u16string::npos ? text.size() : next;
-        std::u16string piece = TrimIniSpace(text.substr(start, end - start));
+        std::u16string piece = ::text::TrimBlanks(text.substr(start, end - start));
         if (!piece.empty()) {
             pieces.push_back(std::move(piece));
         }
@@ -77,11 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::u16string> list = {u"left over"};
     SplitString(source, separator, list);
 
-    const std::u16string trimmed = TrimIniSpace(source);
+    const std::u16string trimmed = ::text::TrimBlanks(source);
     size_t from = 0;
     for (const std::u16string& piece : list) {
         fuzz::Require(!piece.empty(), "no piece is empty");
-        fuzz::Require(!IsIniSpace(piece.front()) && !IsIniSpace(piece.back()),
+        fuzz::Require(!::text::IsBlank(piece.front()) && !::text::IsBlank(piece.back()),
                       "pieces are trimmed");
         fuzz::Require(separator.empty() || piece.find(separator) == std::u16string::npos,
                       "no piece holds the separator");
