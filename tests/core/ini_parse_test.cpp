@@ -50,7 +50,8 @@ TEST(SplitString, PiecesAreTrimmedAndNeverEmpty) {
         {u"k=v=w", u"=", {u"k", u"v", u"w"}},
         {u"\r\n\r\na\r\n\r\n b \r\nc\r\n", u"\r\n", {u"a", u"b", u"c"}},
         {u"a\rb\r\nc\nd", u"\r\n", {u"a\rb", u"c\nd"}},
-        {u"a\u00A0", u"=", {u"a\u00A0"}},  // no-break space is not white space
+        {u"\u3000a\u00A0", u"=", {u"a"}},  // the runtime's iswspace takes both as white space
+        {u"a\u200B", u"=", {u"a\u200B"}},  // but not the zero-width space
     };
     for (const Case& c : cases) {
         std::vector<std::u16string> list{u"stale"};
@@ -135,7 +136,8 @@ TEST(IniParse, GetIntConvertsLikeWtoi) {
         {u"1 2", 1},
         {u"- 5", 0},
         {u"--1", 0},
-        {u"\u00A05", 0},
+        {u"\u00A0\u30005", 5},  // _wtoi skips what iswspace takes as white space
+        {u"\u200B5", 0},
         {u"2147483647", INT_MAX},
         {u"2147483648", INT_MAX},
         {u"99999999999999999999999", INT_MAX},

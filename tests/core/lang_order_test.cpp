@@ -51,7 +51,7 @@ std::vector<LangEntry> Entries(const std::vector<std::u16string>& ids) {
 // sharing prefixes of many lengths.
 std::vector<std::u16string> MakeIds(uint32_t start, size_t count, size_t maxLength,
                                     const std::u16string& prefix) {
-    const std::u16string units = std::u16string(u"\0AB_z\u00E9\u0100\u3000", 8) +
+    const std::u16string units = std::u16string(u"\0AB_z\u00E9\u0100\u3001", 8) +
                                  std::u16string{char16_t(0xD83D), char16_t(0xDE00), 0xFFFF};
     Random random(start);
     std::vector<std::u16string> ids;
