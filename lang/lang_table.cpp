@@ -10,18 +10,12 @@
 
 namespace {
 
-// Whether two names of the list name the same file as Windows compares file names: a-z and
-// A-Z alike, blanks and dots at the end dropped.
+// Whether two names that Windows has resolved (text::WindowsResolvedName) name the same
+// file as Windows compares file names: a-z and A-Z alike.
 bool SameFileName(std::u16string_view a, std::u16string_view b) {
-    const auto strip = [](std::u16string_view s) {
-        const size_t end = s.find_last_not_of(u" .");
-        return end == std::u16string_view::npos ? std::u16string_view() : s.substr(0, end + 1);
-    };
     const auto lower = [](char16_t c) {
         return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
     };
-    a = strip(a);
-    b = strip(b);
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
@@ -50,11 +44,13 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
     size_t pos = 0;
     while (pos < list.size() && static_cast<int>(names.size()) < kSlotCount) {
         const size_t bar = std::min(list.find(u'|', pos), list.size());
-        const std::u16string_view name = list.substr(pos, bar - pos);
+        const std::u16string_view listed = list.substr(pos, bar - pos);
         pos = bar + 1;
-        if (name.empty()) {
+        if (listed.empty()) {
             continue;
         }
+        // Taken as Windows opens it: "lang_chs.ini " and "lang_chs.ini." are lang_chs.ini.
+        const std::u16string_view name = text::WindowsResolvedName(listed);
         const int slot = static_cast<int>(names.size());
         const bool repeated = std::any_of(names.begin(), names.end(), [&](std::u16string_view n) {
             return SameFileName(n, name);
@@ -116,6 +112,9 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     }
     if (fileNames_[slot].empty()) {
         return LangSaveResult::kNothingToWrite;
+    }
+    if (slots_[slot].empty()) {
+        return LangSaveResult::kNoEntries;
     }
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
     return lang::WriteLangFile(path, slots_[slot], saveBuffer_, errorCode)

@@ -4,9 +4,9 @@
 //
 // A slot is bound to the name at its position in the language file list given to
 // LoadFiles: it is read from install folder + "\lang\" + name and written back to
-// language folder + "\" + name. A slot whose file was not read has no file and is never
-// written, so no language file is replaced by another language's texts or by an empty
-// file.
+// language folder + "\" + name. A slot whose file was not read has no file, and a slot that
+// holds no entry is never written, so no language file is replaced by another language's
+// texts or by a header-only file.
 #pragma once
 
 #include <array>
@@ -18,6 +18,7 @@
 enum class LangSaveResult {
     kWritten,         // the file was replaced by the slot's entries
     kNothingToWrite,  // the slot's file was not read (missing, skipped, no name): no file touched
+    kNoEntries,       // the slot holds no entry: its file is left as it is
     kFailed,          // slot outside 0..15, or the file could not be written; the former file is
                       // unchanged
 };
@@ -41,11 +42,12 @@ public:
     CLangTable& operator=(const CLangTable&) = delete;
 
     // Empties every slot, then reads the k-th name of fileList ("|"-separated; empty parts
-    // skipped, names not trimmed) into slot k, for the first sixteen names. A name that would
-    // leave the language folder ("\", "/", ":", "." or "..") or names the same file as an
-    // earlier name of the list (compared as Windows compares file names) is skipped: its slot
-    // stays empty and has no file, so that no two slots write one file. Files that cannot be
-    // read are skipped silently.
+    // skipped, names not trimmed) into slot k, for the first sixteen names. A name is taken as
+    // Windows opens it, without trailing dots and blanks. A name that would leave the language
+    // folder ("\", "/", ":", "." or "..") or names the same file as an earlier name of the
+    // list (compared as Windows compares file names) is skipped: its slot stays empty and has
+    // no file, so that no two slots write one file. Files that cannot be read are skipped
+    // silently.
     void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
 
     // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
@@ -63,9 +65,10 @@ public:
     // The name of the file the slot was read from; empty when it was not read.
     const std::u16string& FileName(int slot) const;
 
-    // Writes the slot as a complete new file to langFolder + "\" + FileName(slot). The bytes
-    // go to a temporary file beside it, which replaces the file only once it was written
-    // completely. errorCode (if given) receives the system's error code on kFailed.
+    // Writes the slot as a complete new file to langFolder + "\" + FileName(slot); a slot
+    // without a file or without an entry writes nothing. The bytes go to a temporary file
+    // beside it, which replaces the file only once it was written completely. errorCode (if
+    // given) receives the system's error code on kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
 

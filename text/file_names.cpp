@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "text/blanks.h"
-
 namespace text {
 
 namespace {
@@ -45,10 +43,15 @@ bool IsPlainFileName(std::u16string_view name) {
         }
     }
     const char16_t last = name.back();
-    if (last == u'.' || IsBlank(last)) {
+    if (last == u'.' || last == u' ') {
         return false;
     }
     return !IsReservedDeviceName(name);
+}
+
+std::u16string_view WindowsResolvedName(std::u16string_view name) {
+    const size_t end = name.find_last_not_of(u" .");
+    return end == std::u16string_view::npos ? std::u16string_view() : name.substr(0, end + 1);
 }
 
 }  // namespace text

@@ -13,4 +13,8 @@ namespace text {
 // extension).
 bool IsPlainFileName(std::u16string_view name);
 
+// The name Windows opens for name: the trailing dots and blanks dropped ("lang_chs.ini " and
+// "lang_chs.ini." open "lang_chs.ini"). Empty when name holds nothing else.
+std::u16string_view WindowsResolvedName(std::u16string_view name);
+
 }  // namespace text

@@ -255,6 +255,27 @@ TEST(LangTableSave, FailedWriteKeepsTheFormerFile) {
     EXPECT_FALSE(fs::exists(install.Lang().parent_path() / "no_such"));
 }
 
+// Windows opens "name " and "name." as name: such list names read and write that file.
+TEST(LangTableLoad, TrailingBlanksAndDotsAreResolvedAsWindowsDoes) {
+    Install install;
+    install.Write("lang_chs.ini", u"K", u"chs");
+    install.Write("lang_en.ini", u"K", u"en");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"lang_chs.ini |lang_en.ini.|lang_chs.ini| .");
+    EXPECT_EQ(u"chs", *table.Entries(0).Find(u"K"));
+    EXPECT_EQ(u"lang_chs.ini", table.FileName(0));
+    EXPECT_EQ(u"en", *table.Entries(1).Find(u"K"));
+    EXPECT_EQ(u"lang_en.ini", table.FileName(1));
+    for (int k = 2; k < 4; ++k) {  // the repeated name, and a name of blanks and dots only
+        EXPECT_TRUE(table.Entries(k).empty()) << k;
+        EXPECT_TRUE(table.FileName(k).empty()) << k;
+    }
+    table.SetText(1, u"K", u"edited");
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(1, install.LangFolder()));
+    EXPECT_NE(std::string::npos, install.Read("lang_en.ini").find(Utf16LeBytes(u"edited")));
+    EXPECT_EQ(2, CountFiles(install.Lang()));
+}
+
 TEST(LangTableLoad, NamesLeavingTheFolderOrRepeatedAreSkipped) {
     Install install;
     install.Write("lang_en.ini", u"K", u"en");
