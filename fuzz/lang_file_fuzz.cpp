@@ -40,17 +40,20 @@ bool ExpectedText(std::string_view bytes, std::u16string& text) {
         text = platform::Utf8ToUtf16(std::string(bytes.substr(3)));
         return true;
     }
-    if (StartsWith(bytes, "\xFE\xFF")) {
+    if (StartsWith(bytes, "\xFE\xFF") || StartsWith(bytes, std::string_view("\xFF\xFE\0\0", 4)) ||
+        StartsWith(bytes, std::string_view("\0\0\xFE\xFF", 4))) {
         return false;
     }
     if (StartsWith(bytes, "\xFF\xFE")) {
         text = Utf16LeUnits(bytes.substr(2));
         return true;
     }
-    if (!bytes.empty() && bytes.find('\0') == std::string_view::npos) {
+    const std::u16string units = Utf16LeUnits(bytes);
+    if (!bytes.empty() && (bytes.size() % 2 != 0 || units.find(u'\0') != std::u16string::npos ||
+                           units.find(u'=') == std::u16string::npos)) {
         return false;
     }
-    text = Utf16LeUnits(bytes);
+    text = units;
     return true;
 }
 

@@ -62,14 +62,34 @@ bool DecodeLangText(const std::string& bytes, std::u16string& text) {
         text = platform::Utf8ToUtf16(bytes.substr(3));
         return true;
     }
-    if (StartsWith(bytes, "\xFE\xFF", 2)) {
+    if (StartsWith(bytes, "\xFF\xFE\x00\x00", 4) || StartsWith(bytes, "\x00\x00\xFE\xFF", 4) ||
+        StartsWith(bytes, "\xFE\xFF", 2)) {
+        return false;  // UTF-32LE, UTF-32BE, UTF-16BE
+    }
+    if (StartsWith(bytes, "\xFF\xFE", 2)) {
+        DecodeUtf16Le(bytes, 2, text);
+        return true;
+    }
+    if (bytes.empty()) {
+        return true;
+    }
+    if (bytes.size() % 2 != 0) {
         return false;
     }
-    const bool marked = StartsWith(bytes, "\xFF\xFE", 2);
-    if (!marked && !bytes.empty() && bytes.find('\0') == std::string::npos) {
-        return false;
+    bool equals = false;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        if (bytes[i + 1] != '\0') {
+            continue;
+        }
+        if (bytes[i] == '\0') {
+            return false;  // U+0000: UTF-32, or 8-bit text padded with NUL bytes
+        }
+        equals = equals || bytes[i] == '=';
     }
-    DecodeUtf16Le(bytes, marked ? 2 : 0, text);
+    if (!equals) {
+        return false;  // no entry possible: UTF-16BE, UTF-8 or 8-bit text
+    }
+    DecodeUtf16Le(bytes, 0, text);
     return true;
 }
 

@@ -2,8 +2,10 @@
 //
 // A language file is Unicode text as the C runtime's "r,ccs=UNICODE" mode opens it:
 // a UTF-16LE byte-order mark (FF FE) or a UTF-8 one (EF BB BF) selects that encoding and
-// is not part of the text; a file without a mark is UTF-16LE from its first byte. Lines
-// end with LF; CR LF reads as LF, a CR anywhere else is an ordinary character.
+// is not part of the text; a file without a mark is UTF-16LE from its first byte. Files
+// whose encoding the reader cannot take are refused rather than read as something else, so
+// that their slot has no file and saving never replaces them (DecodeLangText gives the rule).
+// Lines end with LF; CR LF reads as LF, a CR anywhere else is an ordinary character.
 //
 // Each line is, in this order:
 //   1. ignored when it has fewer than two characters, its LF included;
@@ -21,13 +23,20 @@
 
 namespace lang {
 
-// Decodes a language file's bytes into text (without the mark). Invalid UTF-8 becomes
-// U+FFFD; a last odd byte of UTF-16 is dropped, as it holds no whole character. A file
-// that starts with the UTF-16BE mark (FE FF) is refused (false): the runtime's Unicode
-// mode does not read big-endian files, and reading one as UTF-16LE would give no entries.
-// A file without a mark that has not one zero byte is refused too: every entry needs an
-// "=", which is 3D 00 in UTF-16LE, so such a file (UTF-8 or ANSI text, most likely) would
-// give an empty slot, and saving that slot would replace the file with its header alone.
+// Decodes a language file's bytes into text (without the mark), or refuses them (false).
+// By its first bytes:
+//   EF BB BF     UTF-8; invalid UTF-8 becomes U+FFFD.
+//   FF FE 00 00  UTF-32LE: refused (not UTF-16LE starting with U+0000).
+//   00 00 FE FF  UTF-32BE: refused.
+//   FE FF        UTF-16BE: refused (the runtime's Unicode mode does not read it).
+//   FF FE        UTF-16LE; a last odd byte is dropped, as it holds no whole character.
+//   no mark      UTF-16LE when the file is empty, or when it has an even number of bytes,
+//                no U+0000 unit (00 00 at an even offset) and at least one "=" unit (3D 00
+//                at an even offset), which every entry needs. Anything else is refused:
+//                UTF-16BE without a mark (its "=" is 00 3D), UTF-32 (a U+0000 unit after
+//                each character), 8-bit text (UTF-8, ANSI), NUL-padded or not. Read as
+//                UTF-16LE, none of them would give the entries it holds, and saving the slot
+//                would replace the file with a header-only one or with garbled text.
 bool DecodeLangText(const std::string& bytes, std::u16string& text);
 
 // Appends the entries of text in file order. The views point into text, whose IDs are

@@ -68,9 +68,9 @@ TEST(LangReader, ClassifiesTrimsAndUpperCasesLines) {
          u"\u00E9=1\nZ=2\n\uFF21=3\n_=4\n\U0001F600=5\n",
          {{u"Z", u"2"}, {u"_", u"4"}, {u"\u00E9", u"1"}, {u"\U0001F600", u"5"}, {u"\uFF21", u"3"}}},
         {"trim set", u"\t\v\fid \t=\f text\v \r\n", {{u"ID", u"text"}}},
-        {"no-break and ideographic spaces stay",
-         u"\u00A0id=x\u3000\n",
-         {{u"\u00A0ID", u"x\u3000"}}},
+        {"no-break and ideographic spaces go, zero-width space stays",
+         u"\u00A0id=\u3000x\u200B\n",
+         {{u"ID", u"x\u200B"}}},
         {"only a-z upper-cased",
          u"\u00E4bc_z\u0101=Mixed Case\n",
          {{u"\u00E4BC_Z\u0101", u"Mixed Case"}}},
@@ -127,8 +127,8 @@ TEST(LangReader, EncodingsAndMarks) {
 TEST(LangReader, OddAndBrokenBytesNeverFail) {
     EXPECT_EQ((Pairs{{u"A", u"1"}}), Read(kUtf16Mark + Utf16LeBytes(u"a=1") + "\x41"));
     std::u16string text;
-    EXPECT_FALSE(lang::DecodeLangText(std::string("\xFF", 1), text));  // no zero byte, no mark
-    EXPECT_EQ((Pairs{}), Read(std::string("\xFF\0", 2)));
+    EXPECT_FALSE(lang::DecodeLangText(std::string("\xFF", 1), text));    // no zero byte, no mark
+    EXPECT_FALSE(lang::DecodeLangText(std::string("\xFF\0", 2), text));  // no "=", no mark
     EXPECT_EQ((Pairs{}), Read(std::string("")));
     EXPECT_EQ((Pairs{}), Read(kUtf16Mark));
     EXPECT_EQ((Pairs{}), Read(kUtf8Mark));
@@ -167,6 +167,43 @@ TEST(LangReader, MarklessFileWithoutZeroBytesIsNotRead) {
     EXPECT_TRUE(table.FileName(0).empty());
     EXPECT_EQ(LangSaveResult::kNothingToWrite, table.SaveLangFile(0, dir.Text()));
     EXPECT_EQ("KEY = value\r\n", testsupport::ReadBytes(dir.Path() / "utf8.ini"));
+}
+
+// Files in an encoding the reader cannot take: not read, and saving leaves them as they are.
+TEST(LangReader, ForeignEncodingsAreNotReadAndNeverWritten) {
+    std::string utf32le;
+    std::string utf16beBare;
+    for (char c : std::string("[ZOVIDE]\r\nKEY=value\r\n")) {
+        utf32le += std::string(1, c) + std::string(3, '\0');
+        utf16beBare += std::string(1, '\0') + c;
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-32LE with mark", std::string("\xFF\xFE\0\0", 4) + utf32le},
+        {"UTF-32LE without mark", utf32le},
+        {"UTF-32BE with mark",
+         std::string("\0\0\xFE\xFF", 4) + std::string(utf32le.rbegin(), utf32le.rend())},
+        {"UTF-16BE without mark", utf16beBare},
+        {"ANSI, odd byte count", "KEY=value\r\n"},
+        {"ANSI padded to an even count", std::string("KEY=value\r\n\0", 12)},
+        {"ANSI padded with NULs", std::string("AB=\0value\n\0\0", 12)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::u16string text;
+        EXPECT_FALSE(lang::DecodeLangText(c.bytes, text));
+        TempDir dir;
+        WriteBytes(dir.Path() / "lang_chs.ini", c.bytes);
+        CLangTable table;
+        EXPECT_EQ(-1, table.ReadLangFile(0, dir.Text(u"lang_chs.ini")));
+        table.SetText(0, u"KEY", u"edited");
+        EXPECT_NE(LangSaveResult::kWritten, table.SaveLangFile(0, dir.Text()));
+        EXPECT_EQ(c.bytes, testsupport::ReadBytes(dir.Path() / "lang_chs.ini"));
+    }
+    // UTF-16LE without a mark and with a NUL-free "=" is still read.
+    EXPECT_EQ((Pairs{{u"KEY", u"value"}}), Read(Utf16LeBytes(u"KEY=value\r\n")));
 }
 
 TEST(LangReader, ReadLangFileResults) {

@@ -87,15 +87,16 @@ TEST(LangWriter, EntriesSortedAndEmptySlotIsHeaderOnly) {
               lang::EncodeLangFile(slot));
 }
 
-TEST(LangWriter, SlotReadFromAnEmptyFileIsWrittenAsMarkAndHeader) {
+TEST(LangWriter, SlotWithoutEntriesLeavesItsFileAsItIs) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "lang");
-    WriteBytes(dir.Path() / "lang" / "lang_chs.ini",
-               FileBytes(u"## only comments\r\n[ZOVIDE]\r\n\r\n"));
+    const std::string bytes = FileBytes(u"## only comments\r\n[ZOVIDE]\r\n\r\n");
+    WriteBytes(dir.Path() / "lang" / "lang_chs.ini", bytes);
     CLangTable table;
     table.LoadFiles(dir.Text(), u"lang_chs.ini");
-    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, dir.Text() + u"\\lang"));
-    EXPECT_EQ(FileBytes(u"[ZOVIDE]\r\n"), ReadBytes(dir.Path() / "lang" / "lang_chs.ini"));
+    EXPECT_EQ(u"lang_chs.ini", table.FileName(0));
+    EXPECT_EQ(LangSaveResult::kNoEntries, table.SaveLangFile(0, dir.Text() + u"\\lang"));
+    EXPECT_EQ(bytes, ReadBytes(dir.Path() / "lang" / "lang_chs.ini"));
 }
 
 TEST(LangWriter, LiteralIsWrittenAsApostropheAndSavingTwiceGivesTheSameBytes) {
