@@ -6,6 +6,9 @@ namespace {
 
 constexpr size_t kHeaderSize = 6;
 constexpr size_t kEntrySize = 16;
+constexpr uint16_t kTypeIcon = 1;  // 2 is a cursor
+constexpr uint32_t kBitmapHeaderSize = 40;
+constexpr std::string_view kPngSignature("\x89PNG\r\n\x1A\n", 8);
 
 uint8_t Byte(std::string_view data, size_t pos) {
     return static_cast<uint8_t>(data[pos]);
@@ -26,7 +29,11 @@ IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, st
     if (file.size() < kHeaderSize + kEntrySize) {
         return IconFileStatus::kTooShort;
     }
-    if (Le16(file, 4) == 0) {
+    if (Le16(file, 2) != kTypeIcon) {
+        return IconFileStatus::kNotAnIcon;
+    }
+    const uint16_t count = Le16(file, 4);
+    if (count == 0) {
         return IconFileStatus::kNoImages;
     }
     IconDirEntry first;
@@ -44,7 +51,16 @@ IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, st
     if (end > file.size()) {
         return IconFileStatus::kImageOutsideFile;
     }
-    image.assign(file.substr(first.imageOffset, first.imageSize));
+    if (first.imageOffset < kHeaderSize + size_t{count} * kEntrySize) {
+        return IconFileStatus::kImageOverlapsDirectory;
+    }
+    const std::string_view bytes = file.substr(first.imageOffset, first.imageSize);
+    const bool bitmap = bytes.size() >= kBitmapHeaderSize && Le32(bytes, 0) == kBitmapHeaderSize;
+    const bool png = bytes.substr(0, kPngSignature.size()) == kPngSignature;
+    if (!bitmap && !png) {
+        return IconFileStatus::kNotAnIconImage;
+    }
+    image.assign(bytes);
     entry = first;
     return IconFileStatus::kOk;
 }

@@ -24,16 +24,20 @@ struct IconDirEntry {
 
 enum class IconFileStatus {
     kOk,
-    kTooShort,          // fewer than 22 bytes: no complete header and first entry
-    kNoImages,          // the header's image count is 0, so there is no first entry
-    kEmptyImage,        // the first entry's image size is 0
-    kImageOutsideFile,  // the image does not lie completely inside the file
+    kTooShort,                // fewer than 22 bytes: no complete header and first entry
+    kNoImages,                // the header's image count is 0, so there is no first entry
+    kEmptyImage,              // the first entry's image size is 0
+    kImageOutsideFile,        // the image does not lie completely inside the file
+    kNotAnIcon,               // the header's type is not 1 (icon): a cursor file, or no .ico at all
+    kImageOverlapsDirectory,  // the image starts inside the header or the entries it counts
+    kNotAnIconImage,          // the image starts neither with a 40-byte BITMAPINFOHEADER (its first
+                              // field, biSize, is 40) nor with the PNG signature
 };
 
 // Reads the first directory entry and its image from the whole file. On kOk, image holds
 // exactly imageSize bytes from imageOffset; on any other status entry and image are left
-// unchanged, so no partial image is ever handed on. The reserved and type fields and the
-// entries after the first are not looked at.
+// unchanged, so no partial image and nothing but an icon image is ever handed on. The
+// reserved field and the entries after the first are not looked at.
 IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, std::string& image);
 
 }  // namespace rebrand

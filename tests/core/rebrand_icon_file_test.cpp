@@ -46,8 +46,8 @@ TEST(IconFile, FirstImageOfSeveralIsTakenUnchanged) {
 
 TEST(IconFile, PngImageAndImageEndingTheFileAreCopiedAsTheyAre) {
     const std::string png("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
-    std::string file = IcoWithEntry(static_cast<uint32_t>(png.size()), 22, 22);
-    SetLe16(file, 4, 7);  // the count is not compared with the entries
+    std::string file = IcoWithEntry(static_cast<uint32_t>(png.size()), 6 + 7 * 16, 6 + 7 * 16);
+    SetLe16(file, 4, 7);  // entries 2 to 7 are filler: they are not looked at
     file += png;
     IconDirEntry entry;
     std::string image;
@@ -55,7 +55,7 @@ TEST(IconFile, PngImageAndImageEndingTheFileAreCopiedAsTheyAre) {
     EXPECT_EQ(png, image);
 }
 
-TEST(IconFile, IncompleteOrEmptyImagesAreRefusedWithoutOutput) {
+TEST(IconFile, IncompleteEmptyOrForeignImagesAreRefusedWithoutOutput) {
     struct Case {
         const char* name;
         std::string file;
@@ -63,6 +63,25 @@ TEST(IconFile, IncompleteOrEmptyImagesAreRefusedWithoutOutput) {
     };
     std::string noImages = IcoWithEntry(4, 22, 30);
     SetLe16(noImages, 4, 0);
+    // A 40-byte image at offset in a file whose header counts count entries; behind the
+    // first entry the image starts with biSize = 40.
+    const auto bitmapAt = [](uint32_t offset, uint16_t count) {
+        std::string file = IcoWithEntry(40, offset, 6 + size_t{count} * 16 + 40);
+        SetLe16(file, 4, count);
+        if (offset >= 22) {
+            SetLe32(file, offset, 40);
+        }
+        return file;
+    };
+    std::string cursor = bitmapAt(22, 1);
+    SetLe16(cursor, 2, 2);
+    std::string typeZero = bitmapAt(22, 1);
+    SetLe16(typeZero, 2, 0);
+    std::string core = bitmapAt(22, 1);
+    SetLe32(core, 22, 12);
+    std::string shortBitmap = IcoWithEntry(39, 22, 61);
+    SetLe32(shortBitmap, 22, 40);
+    std::string cutPng = IcoWithEntry(7, 22, 22) + "\x89PNG\r\n\x1A";
     const Case cases[] = {
         {"empty file", "", IconFileStatus::kTooShort},
         {"21 bytes", IcoWithEntry(4, 0, 22).substr(0, 21), IconFileStatus::kTooShort},
@@ -73,6 +92,15 @@ TEST(IconFile, IncompleteOrEmptyImagesAreRefusedWithoutOutput) {
         {"offset + size past 4 GB", IcoWithEntry(0x10, 0xFFFFFFF8u, 64),
          IconFileStatus::kImageOutsideFile},
         {"size of 4 GB - 1", IcoWithEntry(0xFFFFFFFFu, 6, 64), IconFileStatus::kImageOutsideFile},
+        {"cursor file", cursor, IconFileStatus::kNotAnIcon},
+        {"type 0", typeZero, IconFileStatus::kNotAnIcon},
+        {"image is the file's header", bitmapAt(0, 1), IconFileStatus::kImageOverlapsDirectory},
+        {"image inside the first entry", bitmapAt(6, 1), IconFileStatus::kImageOverlapsDirectory},
+        {"image inside the third entry", bitmapAt(22, 3), IconFileStatus::kImageOverlapsDirectory},
+        {"neither bitmap nor PNG", IcoWithEntry(40, 22, 62), IconFileStatus::kNotAnIconImage},
+        {"12-byte core header", core, IconFileStatus::kNotAnIconImage},
+        {"biSize 40 in a 39-byte image", shortBitmap, IconFileStatus::kNotAnIconImage},
+        {"PNG signature cut short", cutPng, IconFileStatus::kNotAnIconImage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

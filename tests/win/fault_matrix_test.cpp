@@ -247,6 +247,10 @@ TEST(HostileInputs, BadIconFilesFailTheIconStepBeforeTheExecutableIsTouched) {
         {"image size 0", IcoHeader(1, 0, 22) + std::string(100, 'x')},
         {"image size 4 GB", IcoHeader(1, 0xFFFFFFFFu, 22) + std::string(100, 'x')},
         {"image count 0", IcoHeader(0, 100, 22) + std::string(100, 'x')},
+        {"image is the file's own header", IcoHeader(1, 60, 0) + std::string(100, 'x')},
+        {"cursor file", std::string("\0\0\2", 3) + IcoHeader(1, 40, 22).substr(3) + "\x28" +
+                            std::string(39, '\0')},
+        {"image neither bitmap nor PNG", IcoHeader(1, 100, 22) + std::string(100, 'x')},
     };
     TargetInstall install;
     const auto before = install.Files();
