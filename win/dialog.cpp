@@ -1,5 +1,7 @@
 #include "win/dialog.h"
 
+#include <cstring>
+
 namespace win {
 
 namespace {
@@ -24,6 +26,64 @@ bool ReturnsResultDirectly(UINT message) {
         default:
             return false;
     }
+}
+
+// Whether the dialog template places the dialog at 0,0 and leaves its position to the
+// framework: not a child, not centred by Windows itself (DS_CENTER, DS_CENTERMOUSE).
+bool TemplateAtOrigin(HINSTANCE instance, UINT templateId) {
+    const HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(templateId),
+                                      MAKEINTRESOURCEW(5));  // RT_DIALOG
+    const HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const auto* bytes =
+        static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (bytes == nullptr || SizeofResource(instance, found) < 18) {
+        return false;
+    }
+    WORD words[2];
+    std::memcpy(words, bytes, sizeof(words));
+    const bool extended = words[0] == 1 && words[1] == 0xFFFF;  // DLGTEMPLATEEX
+    DWORD style = 0;
+    short xy[2];
+    if (extended) {
+        if (SizeofResource(instance, found) < 26) {
+            return false;
+        }
+        std::memcpy(&style, bytes + 12, sizeof(style));
+        std::memcpy(xy, bytes + 18, sizeof(xy));
+    } else {
+        std::memcpy(&style, bytes, sizeof(style));
+        std::memcpy(xy, bytes + 10, sizeof(xy));
+    }
+    return xy[0] == 0 && xy[1] == 0 && (style & (WS_CHILD | DS_CENTER | DS_CENTERMOUSE)) == 0;
+}
+
+// Centres the window over its owner when the owner is shown and not minimized, else in the
+// work area of its monitor, and keeps it inside that work area.
+void CenterWindow(HWND hwnd) {
+    const HWND owner = GetWindow(hwnd, GW_OWNER);
+    const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : hwnd, MONITOR_DEFAULTTONEAREST),
+                         &monitor)) {
+        return;
+    }
+    const RECT area = monitor.rcWork;
+    RECT centre = area;
+    if (overOwner) {
+        GetWindowRect(owner, &centre);
+    }
+    RECT self;
+    GetWindowRect(hwnd, &self);
+    const LONG width = self.right - self.left;
+    const LONG height = self.bottom - self.top;
+    LONG x = (centre.left + centre.right) / 2 - width / 2;
+    LONG y = (centre.top + centre.bottom) / 2 - height / 2;
+    x = x + width > area.right ? area.right - width : x;
+    y = y + height > area.bottom ? area.bottom - height : y;
+    x = x < area.left ? area.left : x;
+    y = y < area.top ? area.top : y;
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -152,6 +212,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM w, LPARAM l)
 
 INT_PTR Dialog::Route(UINT message, WPARAM w, LPARAM l) {
     if (message == WM_INITDIALOG) {
+        // A template at 0,0 opens centred, as the dialog framework places it.
+        if (TemplateAtOrigin(instance_, template_id_)) {
+            CenterWindow(hwnd_);
+        }
         return OnInitDialog();
     }
     LRESULT result = 0;

@@ -1,5 +1,6 @@
 // A dialog from a resource template, run modally (with its own message loop, so that the
-// dialog sees every message first) or created modelessly (tests drive it that way).
+// dialog sees every message first) or created modelessly (tests drive it that way). A
+// template placed at 0,0 opens centred over its owner (in the work area without one).
 //
 // Messages reach the derived class through its message table: a static array of
 // MessageEntry, each naming a message (or a control's command or notification) and the

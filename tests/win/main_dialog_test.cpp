@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -381,6 +382,7 @@ struct AboutProbe {
     std::u16string button;
     bool hasIcon = false;
     bool ownerDisabled = false;
+    RECT window{};
 };
 AboutProbe* g_probe = nullptr;
 HWND g_owner = nullptr;
@@ -400,6 +402,7 @@ void CALLBACK CloseAbout(HWND, UINT, UINT_PTR id, DWORD) {
         }
     }
     g_probe->ownerDisabled = IsWindowEnabled(g_owner) == FALSE;
+    GetWindowRect(about, &g_probe->window);
     SendMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
 }
 
@@ -424,7 +427,73 @@ TEST(MainDialog, SystemMenuOpensTheAboutBox) {
     EXPECT_TRUE(probe.hasIcon);
     EXPECT_TRUE(probe.ownerDisabled);
     EXPECT_TRUE(h.Enabled(1003)) << "the owner is enabled again";
+    // Centred over the main dialog.
+    RECT owner;
+    GetWindowRect(h.Hwnd(), &owner);
+    EXPECT_NEAR((owner.left + owner.right) / 2, (probe.window.left + probe.window.right) / 2, 1);
+    EXPECT_NEAR((owner.top + owner.bottom) / 2, (probe.window.top + probe.window.bottom) / 2, 1);
     EXPECT_FALSE(h.Dlg().Ended());
+}
+
+TEST(MainDialog, OpensCentredInTheWorkArea) {
+    DialogHarness h;
+    RECT self;
+    GetWindowRect(h.Hwnd(), &self);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(h.Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& area = monitor.rcWork;
+    ASSERT_LE(self.right - self.left, area.right - area.left) << "the screen is too small";
+    EXPECT_NEAR((area.left + area.right) / 2, (self.left + self.right) / 2, 1);
+    EXPECT_NEAR((area.top + area.bottom) / 2, (self.top + self.bottom) / 2, 1);
+}
+
+// The first control of a dialog template (DLGTEMPLATEEX) as compiled: x, y, cx, cy.
+std::vector<short> FirstControlOfTemplate(UINT templateId) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    const auto* p = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    if (p == nullptr) {
+        return {};
+    }
+    WORD word = 0;
+    std::memcpy(&word, p + 2, 2);
+    if (word != 0xFFFF) {
+        return {};
+    }
+    DWORD style = 0;
+    std::memcpy(&style, p + 12, 4);
+    const BYTE* q = p + 26;
+    // Menu and class (a string, or 0xFFFF and an ordinal), then the caption.
+    const auto skipNameOrOrdinal = [&q] {
+        WORD w = 0;
+        std::memcpy(&w, q, 2);
+        if (w == 0xFFFF) {
+            q += 4;
+            return;
+        }
+        do {
+            std::memcpy(&w, q, 2);
+            q += 2;
+        } while (w != 0);
+    };
+    skipNameOrOrdinal();
+    skipNameOrOrdinal();
+    skipNameOrOrdinal();
+    if ((style & DS_SETFONT) != 0) {
+        q += 6;  // point size, weight, italic, charset
+        skipNameOrOrdinal();
+    }
+    const uintptr_t aligned =
+        (reinterpret_cast<uintptr_t>(q) - reinterpret_cast<uintptr_t>(p) + 3) & ~uintptr_t{3};
+    q = p + aligned + 12;  // help id, extended style, style
+    std::vector<short> rect(4);
+    std::memcpy(rect.data(), q, 8);
+    return rect;
+}
+
+TEST(MainDialog, AboutBoxIconStaticKeepsItsSize) {
+    EXPECT_EQ((std::vector<short>{14, 14, 21, 20}), FirstControlOfTemplate(IDD_ABOUTBOX));
 }
 
 }  // namespace
