@@ -93,6 +93,8 @@ LRESULT CVedArodDlg::OnDblclkLangList(const NMHDR& header) {
     MoveWindow(m_editCell, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top,
                TRUE);
     m_editCell.SetText(std::u16string(m_listLang.CellText(row, column)));
+    // What the editor holds, which is less than the cell when the cell's text has a U+0000.
+    m_strEditShown = m_editCell.Text();
     m_editCell.Show(true);
     m_editCell.Focus();
     ShowCaret(m_editCell);
@@ -118,6 +120,10 @@ LRESULT CVedArodDlg::OnGetDispInfoLangList(const NMHDR& header) {
     return 0;
 }
 
+LRESULT CVedArodDlg::OnFindItemLangList(const NMHDR& header) {
+    return m_listLang.FindItem(reinterpret_cast<const NMLVFINDITEMW&>(header));
+}
+
 void CVedArodDlg::OnKillfocusCellEditor() {
     CommitCellEdit();
 }
@@ -132,8 +138,10 @@ void CVedArodDlg::CommitCellEdit() {
     }
     committing_ = true;
     const std::u16string text = m_editCell.Text();
-    m_listLang.SetCellText(m_nEditRow, m_nEditCol, text);
-    CLangTable::Instance().SetText(m_nEditLang, m_strEditKey, text);
+    if (text != m_strEditShown) {  // an editor the user did not change leaves the entry alone
+        m_listLang.SetCellText(m_nEditRow, m_nEditCol, text);
+        CLangTable::Instance().SetText(m_nEditLang, m_strEditKey, text);
+    }
     HideCellEditor();
     committing_ = false;
 }
@@ -157,6 +165,9 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
         case LangSaveResult::kNothingToWrite:
             Message(u"当前语种没有读入语言文件，未写入任何文件");
             break;
+        case LangSaveResult::kNoEntries:
+            Message(u"当前语种没有任何条目，语言文件保持不变");
+            break;
         case LangSaveResult::kFailed:
             Message(u"语言文件保存失败，原文件保持不变：\r\n" + LangFolder() + u"\\" +
                     table.FileName(slot));
@@ -176,6 +187,7 @@ void CVedArodDlg::OnSaveAllLanguages() {
                 ++written;
                 break;
             case LangSaveResult::kNothingToWrite:
+            case LangSaveResult::kNoEntries:
                 break;
             case LangSaveResult::kFailed:
                 failed += u"\r\n" + LangFolder() + u"\\" + table.FileName(slot);
@@ -185,7 +197,7 @@ void CVedArodDlg::OnSaveAllLanguages() {
     if (!failed.empty()) {
         Message(u"以下语言文件保存失败，原文件保持不变：" + failed);
     } else if (written == 0) {
-        Message(u"没有读入任何语言文件，未写入任何文件");
+        Message(u"没有读入任何语言条目，未写入任何文件");
     } else {
         Message(u"保存成功");
     }

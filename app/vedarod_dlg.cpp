@@ -102,6 +102,7 @@ bool CVedArodDlg::HandleMessage(UINT message, WPARAM w, LPARAM l, LRESULT& resul
         win::OnCommand<D>(IDC_BTN_SELECT_AD_IMAGE, BN_CLICKED, &D::OnBnClickedSelectAdImage),
         // The list has owner data: it asks for the texts of the rows it shows.
         win::OnNotify<D>(IDC_LIST_LANG, LVN_GETDISPINFOW, &D::OnGetDispInfoLangList),
+        win::OnNotify<D>(IDC_LIST_LANG, LVN_ODFINDITEMW, &D::OnFindItemLangList),
     };
     return win::DispatchTable(*this, table, message, w, l, result);
 }

@@ -48,6 +48,7 @@ public:
     int m_nEditCol = 0;
     int m_nEditLang = 0;
     std::u16string m_strEditKey;
+    std::u16string m_strEditShown;  // the editor's text as opened: commit only when it differs
     int m_nShownLang = 0;
     std::u16string m_strCompany;     // 1031
     std::u16string m_strPhone;       // 1032
@@ -117,6 +118,7 @@ private:
     LRESULT OnClickLangList(const NMHDR& header);
     LRESULT OnKillfocusLangList(const NMHDR& header);
     LRESULT OnGetDispInfoLangList(const NMHDR& header);
+    LRESULT OnFindItemLangList(const NMHDR& header);
     void OnKillfocusCellEditor();
     void CommitCellEdit();
     bool EditInProgress() const;

@@ -1,6 +1,7 @@
 #include "lang/win32/custom_list_ctrl.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -62,4 +63,37 @@ void CCustomListCtrl::OnGetDispInfo(NMLVDISPINFOW& info) const {
     const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
     std::copy_n(text.data(), n, reinterpret_cast<char16_t*>(item.pszText));
     item.pszText[n] = L'\0';
+}
+
+int CCustomListCtrl::FindItem(const NMLVFINDITEMW& info) const {
+    const LVFINDINFOW& find = info.lvfi;
+    if ((find.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.psz == nullptr) {
+        return -1;
+    }
+    const int wanted = lstrlenW(find.psz);
+    const bool partial = (find.flags & LVFI_PARTIAL) != 0;
+    const auto matches = [&](int row) {
+        const std::u16string_view id = rows_[static_cast<size_t>(row)].id;
+        const int length = static_cast<int>(std::min<size_t>(id.size(), INT_MAX));
+        if (length < wanted || (!partial && length != wanted)) {
+            return false;
+        }
+        return CompareStringOrdinal(reinterpret_cast<LPCWCH>(id.data()), wanted, find.psz, wanted,
+                                    TRUE) == CSTR_EQUAL;
+    };
+    const int count = RowCount();
+    const int start = info.iStart >= 0 && info.iStart < count ? info.iStart : 0;
+    for (int row = start; row < count; ++row) {
+        if (matches(row)) {
+            return row;
+        }
+    }
+    if ((find.flags & LVFI_WRAP) != 0) {
+        for (int row = 0; row < start; ++row) {
+            if (matches(row)) {
+                return row;
+            }
+        }
+    }
+    return -1;
 }

@@ -41,6 +41,11 @@ public:
 
     // Fills the control's request for a row's text (LVN_GETDISPINFOW).
     void OnGetDispInfo(NMLVDISPINFOW& info) const;
+    // Answers the control's search for a row by the text of column 0 (LVN_ODFINDITEMW, sent
+    // when the user types letters into the list): the first row from info.iStart on whose
+    // column 0 equals the string, or starts with it for LVFI_PARTIAL, letter case ignored;
+    // the search goes on from row 0 for LVFI_WRAP. -1 when no row matches.
+    int FindItem(const NMLVFINDITEMW& info) const;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,

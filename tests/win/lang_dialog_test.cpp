@@ -276,6 +276,59 @@ TEST(LangDialog, TargetWithoutLangFolderDisablesTheLanguageControls) {
     EXPECT_EQ(5u, h.ListRows().size()) << "the list keeps what it held";
 }
 
+// An edit control stops at U+0000: opening and leaving the editor must not cut such a text.
+TEST(LangDialog, EditorLeftUnchangedKeepsTheEntry) {
+    LangInstall install;
+    const std::u16string withNul(u"before\0after", 12);
+    install.Write(u"lang_chs.ini", {{u"A", withNul}, {u"B", u"plain"}});
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    CVedArodDlg& d = h.Dlg();
+    h.DoubleClickList(h.CellPoint(0, 1));
+    ASSERT_TRUE(IsWindowVisible(d.m_editCell.Handle()));
+    h.ClickList(h.CellPoint(1, 1));
+    EXPECT_FALSE(IsWindowVisible(d.m_editCell.Handle()));
+    EXPECT_EQ(withNul, TableText(0, u"A"));
+    EXPECT_EQ(withNul, std::u16string(d.m_listLang.CellText(0, 1)));
+
+    // A changed text is still stored.
+    h.DoubleClickList(h.CellPoint(0, 1));
+    d.m_editCell.SetText(u"typed");
+    h.ClickList(h.CellPoint(1, 1));
+    EXPECT_EQ(u"typed", TableText(0, u"A"));
+}
+
+// Typing letters into the list selects the next row whose ID starts with them.
+TEST(LangDialog, TypingSelectsTheRowWhoseIdStartsWithTheLetters) {
+    LangInstall install;
+    DialogHarness h;
+    h.SelectTarget(install.Exe());  // IDs A, A_2, B, C, ONLY_IN_ID_XYZ
+    const HWND list = h.Item(1016);
+    const auto selected = [&] {
+        return static_cast<int>(
+            SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    };
+    SetFocus(list);
+    SendMessageW(list, WM_CHAR, u'o', 1);
+    SendMessageW(list, WM_CHAR, u'n', 1);
+    h.Pump();
+    EXPECT_EQ(4, selected());
+    // The list's own search, as it asks the dialog: from a start row, wrapping or not.
+    NMLVFINDITEMW find{};
+    find.hdr.hwndFrom = list;
+    find.hdr.idFrom = 1016;
+    find.hdr.code = LVN_ODFINDITEMW;
+    find.iStart = 2;
+    find.lvfi.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+    find.lvfi.psz = L"a_";
+    EXPECT_EQ(1, SendMessageW(h.Hwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&find)));
+    find.lvfi.flags = LVFI_STRING | LVFI_PARTIAL;
+    EXPECT_EQ(-1, SendMessageW(h.Hwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&find)));
+    find.lvfi.flags = LVFI_STRING | LVFI_WRAP;
+    find.lvfi.psz = L"a";
+    EXPECT_EQ(0, SendMessageW(h.Hwnd(), WM_NOTIFY, 1016, reinterpret_cast<LPARAM>(&find)));
+}
+
 TEST(LangDialog, SaveCurrentWritesOnlyItsFileIncludingTheEditInProgress) {
     LangInstall install;
     DialogHarness h;
