@@ -126,6 +126,7 @@ TEST(LangDialog, SearchIsCaseSensitiveOnTextsOnly) {
         {u" open ", {u"File open", u"open %s"}},
         {u"XYZ", {}},
         {u"文", {u"文字"}},
+        {u"\u3000文\u00A0", {u"文字"}},  // as an input method types it
     };
     for (const auto& c : cases) {
         h.Type(1022, c.search);

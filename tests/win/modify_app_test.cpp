@@ -69,8 +69,8 @@ TEST(ModifyApp, NothingToDoTouchesNoFileAndSucceeds) {
     RebrandInstall install;
     const auto before = install.Files();
     Dialog d(install);
-    d.h.Type(1008, u"   ");
-    d.h.Type(1037, u"\t");
+    d.h.Type(1008, u" \u3000 ");  // the ideographic space is white space too
+    d.h.Type(1037, u"\t\u00A0");
     EXPECT_EQ(Messages{u"修改应用程序成功"}, d.Run());
     EXPECT_EQ(before, install.Files());
 }
