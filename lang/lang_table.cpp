@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "install/install_layout.h"
 #include "lang/lang_reader.h"
 #include "lang/lang_writer.h"
 #include "platform/files.h"
@@ -63,10 +64,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         if (!text::IsPlainFileName(name) || repeated) {
             continue;
         }
-        std::u16string path = installFolder;
-        path += u"\\lang\\";
-        path += name;
-        ReadLangFile(slot, path, buffers);
+        ReadLangFile(slot, install::Join(installFolder, install::LangFile(name)), buffers);
     }
 }
 
