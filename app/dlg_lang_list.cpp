@@ -150,7 +150,7 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     }
     win::WaitCursor wait;
     const CLangTable& table = CLangTable::Instance();
-    switch (table.SaveLangFile(slot, LangFolder())) {
+    switch (SaveLanguage(slot)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -171,7 +171,7 @@ void CVedArodDlg::OnSaveAllLanguages() {
     std::u16string failed;
     int written = 0;
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (table.SaveLangFile(slot, LangFolder())) {
+        switch (SaveLanguage(slot)) {
             case LangSaveResult::kWritten:
                 ++written;
                 break;
