@@ -13,7 +13,7 @@ void SystemPrompts::Message(HWND owner, const std::u16string& text) {
 }
 
 bool SystemPrompts::AskYesNo(HWND owner, const std::u16string& text) {
-    return MessageBoxW(owner, W(text), W(caption_), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(owner, W(text), W(caption_), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 bool SystemPrompts::OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) {

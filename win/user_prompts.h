@@ -22,7 +22,8 @@ public:
     virtual void Message(HWND owner, const std::u16string& text) = 0;
     // A file-open dialog; true and the chosen full path when the user confirmed.
     virtual bool OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) = 0;
-    // A question box owned by owner with the buttons Yes and No; true for Yes.
+    // A question box owned by owner with the buttons Yes and No (No the default, no icon);
+    // true for Yes.
     virtual bool AskYesNo(HWND owner, const std::u16string& text) = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/harness.h"
+#include "tests/win/standin_run.h"
 #include "tests/win/target_install.h"
 #include "win/wstr.h"
 
@@ -205,6 +206,38 @@ TEST(Restore, FileHeldOpenStaysInTheBackupUntilItCanBeRestored) {
     EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
               Restore(h, true));
     EXPECT_EQ(before, install.Files());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Restore, RefusedWhileAnExecutableOfTheBackupRuns) {
+    TargetInstall install;
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1009, u"RunCad");
+    h.Click(1000);
+    const auto after = install.Files();
+    // A process of the new name, started from elsewhere.
+    testsupport::TempDir dir;
+    const fs::path running = dir.Path() / "RunCad.exe";
+    fs::copy_file(testsupport::StandInPath(), running);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + running.wstring() + L"\" /show-ms 20000";
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    WaitForInputIdle(pi.hProcess, 5000);
+    const auto messages = Restore(h, true);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(std::vector<std::u16string>{u"应用程序正在运行，请关闭再重试"}, messages);
+    EXPECT_TRUE(h.Prompts().questions.empty());
+    EXPECT_EQ(after, install.Files());
 }
 
 }  // namespace
