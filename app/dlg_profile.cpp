@@ -45,10 +45,7 @@ void CVedArodDlg::LoadCustomProfile() {
 }
 
 void CVedArodDlg::OnBnClickedSaveConfig() {
-    if (!UpdateData(true)) {
-        Message(u"生成配置文件失败");
-        return;
-    }
+    UpdateData(true);
     CustomProfile profile;
     if (CheckBox(IDC_CHECK_FILE_PASSWORD).IsChecked()) {
         if (m_strFilePassword.size() < 6 || m_strFilePassword.size() > 8) {

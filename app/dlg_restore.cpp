@@ -44,7 +44,7 @@ bool CVedArodDlg::KeepOriginal(const std::u16string& path) {
 }
 
 LangSaveResult CVedArodDlg::SaveLanguage(int slot) {
-    const CLangTable& table = CLangTable::Instance();
+    const CLangTable& table = m_langTable;
     const std::u16string& name = table.FileName(slot);
     if (!name.empty() && !KeepOriginal(install::Join(LangFolder(), name))) {
         return LangSaveResult::kFailed;

@@ -61,7 +61,7 @@ void CVedArodDlg::LoadTargetContent() {
         }
         // The list shows texts of the table: it lets go of them before they are replaced.
         m_listLang.Clear();
-        CLangTable::Instance().LoadFiles(m_strInstallDir, fileList);
+        m_langTable.LoadFiles(m_strInstallDir, fileList);
         m_comboLang.SetCurSel(0);
         FillLangList(0, u"");
         for (int id : kLanguageControls) {

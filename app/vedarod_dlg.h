@@ -9,7 +9,7 @@
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
-#include "lang/win32/custom_list_ctrl.h"
+#include "app/custom_list_ctrl.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -40,7 +40,8 @@ public:
     std::u16string m_strFilePassword;      // 1011
     std::u16string m_strCaptionText;       // 1008
     int m_bUseFilePassword = 0;            // 1010
-    CCustomListCtrl m_listLang;            // 1016
+    CLangTable m_langTable;                // the sixteen language slots of the target
+    CCustomListCtrl m_listLang;            // 1016, shows texts of m_langTable
     win::ComboBox m_comboLang;             // 1015
     win::Edit m_editCell;                  // 1027
     int m_nEditRow = -1;

@@ -35,11 +35,6 @@ std::u16string_view LastComponent(std::u16string_view path) {
 
 }  // namespace
 
-CLangTable& CLangTable::Instance() {
-    static CLangTable table;
-    return table;
-}
-
 void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
     for (int k = 0; k < kSlotCount; ++k) {
         slots_[k].Clear();

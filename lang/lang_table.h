@@ -30,10 +30,7 @@ public:
     // The sixteen default language file names in slot order, as "|"-separated list.
     static constexpr std::u16string_view kDefaultFileList = install::kDefaultLangFileList;
 
-    // The program's table, created empty on first use.
-    static CLangTable& Instance();
-
-    // An empty table of its own (tests use one each).
+    // An empty table.
     CLangTable() = default;
     CLangTable(const CLangTable&) = delete;
     CLangTable& operator=(const CLangTable&) = delete;

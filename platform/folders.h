@@ -13,9 +13,6 @@ bool CreateFolder(const std::u16string& path, int* errorCode = nullptr);
 // Gives an existing file or folder the hidden attribute (a no-op where there is none).
 bool SetHidden(const std::u16string& path);
 
-// True when path names a file or folder with the hidden attribute.
-bool IsHidden(const std::u16string& path);
-
 // Removes the file. True when no file of that name is left (also when there was none); on
 // false errorCode (if given) receives the system's error code.
 bool RemoveFile(const std::u16string& path, int* errorCode = nullptr);

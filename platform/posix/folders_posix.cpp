@@ -48,10 +48,6 @@ bool SetHidden(const std::u16string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0;
 }
 
-bool IsHidden(const std::u16string&) {
-    return false;
-}
-
 bool RemoveFile(const std::u16string& path, int* errorCode) {
     if (::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT) {
         return true;

@@ -39,11 +39,6 @@ bool SetHidden(const std::u16string& path) {
            SetFileAttributesW(W(path), attrs | FILE_ATTRIBUTE_HIDDEN) != FALSE;
 }
 
-bool IsHidden(const std::u16string& path) {
-    const DWORD attrs = GetFileAttributesW(W(path));
-    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_HIDDEN) != 0;
-}
-
 bool RemoveFile(const std::u16string& path, int* errorCode) {
     if (DeleteFileW(W(path))) {
         return true;
