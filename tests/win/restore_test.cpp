@@ -178,6 +178,15 @@ TEST(Restore, BackupThatCannotBeWrittenLeavesTheFileAndSaysWhy) {
     EXPECT_NE(std::u16string::npos, messages[2].find(why));
     EXPECT_EQ(before, install.Files());
     EXPECT_FALSE(RestoreEnabled(h));
+    // Closing does not write back the system configuration it could not keep.
+    h.Prompts().messages.clear();
+    SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
+    h.Pump();
+    ASSERT_EQ(1u, h.MessageTexts().size());
+    EXPECT_EQ(0u,
+              h.MessageTexts()[0].find(u"以下配置文件的原文件未能备份，未写回，文件未修改：\r\n" +
+                                       install.install.u16string() + u"\\config\\ZovIDE.cfg"));
+    EXPECT_EQ(before, install.Files());
 }
 
 TEST(Restore, FileHeldOpenStaysInTheBackupUntilItCanBeRestored) {
