@@ -92,8 +92,8 @@ void CVedArodDlg::OnBnClickedModifyApp() {
 
     if (rename) {
         const std::u16string newName = rebrand::WithExeExtension(m_strAppName);
-        const std::u16string newPath = m_strInstallDir + u"\\" + newName;
-        const std::u16string oldPath = m_strInstallDir + u"\\" + m_strExeFileName;
+        const std::u16string newPath = install::Join(m_strInstallDir, newName);
+        const std::u16string oldPath = install::Join(m_strInstallDir, m_strExeFileName);
         // The new name is kept as "did not exist", so that a restore removes it.
         const bool kept = KeepOriginal(oldPath) && KeepOriginal(newPath);
         switch (kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed) {
