@@ -28,7 +28,7 @@ void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
     m_listLang.SetRedraw(false);
     const std::u16string search = text::TrimBlanks(searchText);
     std::vector<CCustomListCtrl::Row> rows;
-    const CLangSlot& entries = CLangTable::Instance().Entries(slot);
+    const CLangSlot& entries = m_langTable.Entries(slot);
     rows.reserve(search.empty() ? entries.size() : 0);
     for (const LangEntry& entry : entries) {
         if (search.empty() || entry.text.find(search) != std::u16string_view::npos) {
@@ -140,7 +140,7 @@ void CVedArodDlg::CommitCellEdit() {
     const std::u16string text = m_editCell.Text();
     if (text != m_strEditShown) {  // an editor the user did not change leaves the entry alone
         m_listLang.SetCellText(m_nEditRow, m_nEditCol, text);
-        CLangTable::Instance().SetText(m_nEditLang, m_strEditKey, text);
+        m_langTable.SetText(m_nEditLang, m_strEditKey, text);
     }
     HideCellEditor();
     committing_ = false;
@@ -157,8 +157,8 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
         return;
     }
     win::WaitCursor wait;
-    const CLangTable& table = CLangTable::Instance();
-    switch (table.SaveLangFile(slot, LangFolder())) {
+    const CLangTable& table = m_langTable;
+    switch (SaveLanguage(slot)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -178,11 +178,11 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
 void CVedArodDlg::OnSaveAllLanguages() {
     CommitCellEdit();
     win::WaitCursor wait;
-    const CLangTable& table = CLangTable::Instance();
+    const CLangTable& table = m_langTable;
     std::u16string failed;
     int written = 0;
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (table.SaveLangFile(slot, LangFolder())) {
+        switch (SaveLanguage(slot)) {
             case LangSaveResult::kWritten:
                 ++written;
                 break;

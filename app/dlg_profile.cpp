@@ -1,5 +1,4 @@
 // The main dialog's customization profile: loading it into the fields and saving it.
-#include "app/install_layout.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "platform/files.h"
@@ -16,8 +15,9 @@ const char16_t kUrl[] = u"URL";
 }  // namespace
 
 std::u16string CVedArodDlg::ProfileFilePath() {
-    return layout::ProfilePath(m_strInstallDir, m_nEdition,
-                               platform::IsDirectory(m_strInstallDir + u"\\config"));
+    const bool configIsFolder =
+        platform::IsDirectory(install::Join(m_strInstallDir, install::kConfigFolder));
+    return install::Join(m_strInstallDir, install::ProfileFile(m_nEdition, configIsFolder));
 }
 
 bool CVedArodDlg::ReadCustomProfile(CustomProfile& profile) {
@@ -45,10 +45,7 @@ void CVedArodDlg::LoadCustomProfile() {
 }
 
 void CVedArodDlg::OnBnClickedSaveConfig() {
-    if (!UpdateData(true)) {
-        Message(u"生成配置文件失败");
-        return;
-    }
+    UpdateData(true);
     CustomProfile profile;
     if (CheckBox(IDC_CHECK_FILE_PASSWORD).IsChecked()) {
         if (m_strFilePassword.size() < 6 || m_strFilePassword.size() > 8) {
@@ -68,13 +65,13 @@ void CVedArodDlg::OnBnClickedSaveConfig() {
 bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
     UpdateData(true);
     CIniFile& ini = GetIniFile(ProfileFilePath());
-    if (m_nEdition != kEdition62) {
+    if (!install::IsV62(m_nEdition)) {
         ini.SetString(kSection, kFilePassword, profile.filePassword);
         ini.SetInt(kSection, kUseFilePassword, profile.useFilePassword);
     }
     ini.SetString(kSection, kCompany, profile.company);
     ini.SetString(kSection, kPhone, profile.phone);
     ini.SetString(kSection, kUrl, profile.url);
-    Message(ini.Save() ? u"保存成功" : u"生成配置文件失败");
+    Message(KeepOriginal(ini.path) && ini.Save() ? u"保存成功" : u"生成配置文件失败");
     return true;
 }

@@ -92,9 +92,11 @@ void CVedArodDlg::OnBnClickedModifyApp() {
 
     if (rename) {
         const std::u16string newName = rebrand::WithExeExtension(m_strAppName);
-        const std::u16string newPath = m_strInstallDir + u"\\" + newName;
-        const std::u16string oldPath = m_strInstallDir + u"\\" + m_strExeFileName;
-        switch (rebrand::RenameFileTo(oldPath, newPath)) {
+        const std::u16string newPath = install::Join(m_strInstallDir, newName);
+        const std::u16string oldPath = install::Join(m_strInstallDir, m_strExeFileName);
+        // The new name is kept as "did not exist", so that a restore removes it.
+        const bool kept = KeepOriginal(oldPath) && KeepOriginal(newPath);
+        switch (kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed) {
             case rebrand::RenameResult::kRenamed:
                 break;
             case rebrand::RenameResult::kTargetExists:
@@ -133,9 +135,12 @@ bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16stri
         return false;
     }
     std::vector<rebrand::ResourceUpdate> updates;
-    const uint16_t lastId = m_nEdition == kEdition62 ? 1 : 4;
+    const uint16_t lastId = install::IsV62(m_nEdition) ? 1 : 4;
     for (uint16_t id = 1; id <= lastId; ++id) {
         updates.push_back({kIconType, id, kResourceLanguage, image});
+    }
+    if (!KeepOriginal(exePath)) {
+        return false;
     }
     return rebrand::UpdateExecutableResources(exePath, updates);
 }
@@ -153,13 +158,16 @@ bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
         case rebrand::BlockStatus::kWrite:
             break;
     }
+    if (!KeepOriginal(exePath)) {
+        return false;
+    }
     return rebrand::UpdateExecutableResources(
         exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
 }
 
 bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath) {
     const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
-    if (block.status != rebrand::BlockStatus::kWrite) {
+    if (block.status != rebrand::BlockStatus::kWrite || !KeepOriginal(exePath)) {
         return false;
     }
     return rebrand::UpdateExecutableResources(
@@ -167,15 +175,15 @@ bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16s
 }
 
 bool CVedArodDlg::CopyStartupPicture(std::u16string source) {
-    return CopyPicture(source, u"\\res\\login.bmp");
+    return CopyPicture(source, install::kStartupPicture);
 }
 
 bool CVedArodDlg::CopyAdPicture(std::u16string source) {
-    return CopyPicture(source, u"\\res\\main.bmp");
+    return CopyPicture(source, install::kAdPicture);
 }
 
 bool CVedArodDlg::CopyLogoIcon(std::u16string source) {
-    return CopyPicture(source, u"\\res\\logo32.ico");
+    return CopyPicture(source, install::kLogoIcon);
 }
 
 bool CVedArodDlg::CopyPicture(const std::u16string& source, const char16_t* relativeDestination) {
@@ -183,6 +191,9 @@ bool CVedArodDlg::CopyPicture(const std::u16string& source, const char16_t* rela
         Message(source + u"图片文件不存在");
         return false;
     }
-    return rebrand::CopyOver(source, m_strInstallDir + relativeDestination) !=
-           rebrand::CopyResult::kFailed;
+    const std::u16string destination = install::Join(m_strInstallDir, relativeDestination);
+    if (!KeepOriginal(destination)) {
+        return false;
+    }
+    return rebrand::CopyOver(source, destination) != rebrand::CopyResult::kFailed;
 }

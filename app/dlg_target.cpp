@@ -1,5 +1,4 @@
 // Selecting the target application and loading what the dialog shows of it.
-#include "app/install_layout.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "ini/ini_text.h"
@@ -37,21 +36,22 @@ void CVedArodDlg::OnBnClickedSelectExe() {
     }
     win::WaitCursor wait;
     m_strExePath = path;
-    m_strAppName = layout::FileNameOf(path);
+    m_strAppName = install::FileNameOf(path);
     m_strExeFileName = m_strAppName;
-    m_strInstallDir = layout::FolderOf(path);
+    m_strInstallDir = install::FolderOf(path);
     UpdateData(false);
     LoadTargetContent();
     for (int id : kEnabledBySelection) {
         EnableItem(id, true);
     }
+    UpdateRestoreMenuItem();
 }
 
 void CVedArodDlg::LoadTargetContent() {
-    if (platform::IsDirectory(m_strInstallDir + u"\\Lang")) {
-        CIniFile& config = GetIniFile(m_strInstallDir + u"\\config\\ZovIDE.cfg");
+    if (platform::IsDirectory(LangFolder())) {
+        CIniFile& config = GetIniFile(install::Join(m_strInstallDir, install::kSystemConfig));
         const std::u16string fileList = config.GetString(
-            u"SYSPAR", u"LANGFILELIST", std::u16string(CLangTable::kDefaultFileList));
+            u"SYSPAR", u"LANGFILELIST", std::u16string(install::kDefaultLangFileList));
 
         m_comboLang.ResetContent();
         std::vector<std::u16string> names;
@@ -61,7 +61,7 @@ void CVedArodDlg::LoadTargetContent() {
         }
         // The list shows texts of the table: it lets go of them before they are replaced.
         m_listLang.Clear();
-        CLangTable::Instance().LoadFiles(m_strInstallDir, fileList);
+        m_langTable.LoadFiles(m_strInstallDir, fileList);
         m_comboLang.SetCurSel(0);
         FillLangList(0, u"");
         for (int id : kLanguageControls) {

@@ -120,6 +120,7 @@ BOOL CVedArodDlg::OnInitDialog() {
             AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
         }
+        AddRestoreMenuItem(systemMenu);
     }
 
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -154,6 +155,11 @@ bool CVedArodDlg::PreTranslateMessage(MSG& msg) {
 }
 
 bool CVedArodDlg::OnSysCommand(WPARAM w, LPARAM, LRESULT& result) {
+    if ((w & 0xFFF0) == IDM_RESTORE) {
+        OnRestoreOriginals();
+        result = 0;
+        return true;
+    }
     if ((w & 0xFFF0) != IDM_ABOUTBOX) {
         return false;
     }
@@ -270,6 +276,7 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
 }
 
 bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
+    KeepCachedProfiles();
     ReleaseIniFiles(m_mapIniFiles);
     // Not handled: the default processing ends the dialog as cancelled.
     return false;

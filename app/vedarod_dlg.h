@@ -6,8 +6,10 @@
 #include <string>
 
 #include "app/custom_profile.h"
+#include "install/install_layout.h"
 #include "ini/ini_cache.h"
-#include "lang/win32/custom_list_ctrl.h"
+#include "lang/lang_table.h"
+#include "app/custom_list_ctrl.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -25,9 +27,6 @@ public:
     // The profile file at path from the cache, loaded on first use; never null.
     CIniFile& GetIniFile(const std::u16string& path);
 
-    // Target edition: index of the checked radio button 1039..1041.
-    enum Edition { kEditionSimple = 0, kEditionStandard = 1, kEdition62 = 2 };
-
     // Dialog members, exchanged with the controls by DoDataExchange.
     HICON m_hIcon = nullptr;
     std::u16string m_strExePath;           // 1002
@@ -41,7 +40,8 @@ public:
     std::u16string m_strFilePassword;      // 1011
     std::u16string m_strCaptionText;       // 1008
     int m_bUseFilePassword = 0;            // 1010
-    CCustomListCtrl m_listLang;            // 1016
+    CLangTable m_langTable;                // the sixteen language slots of the target
+    CCustomListCtrl m_listLang;            // 1016, shows texts of m_langTable
     win::ComboBox m_comboLang;             // 1015
     win::Edit m_editCell;                  // 1027
     int m_nEditRow = -1;
@@ -54,7 +54,7 @@ public:
     std::u16string m_strPhone;       // 1032
     std::u16string m_strUrl;         // 1033
     std::u16string m_strNewDocName;  // 1037
-    int m_nEdition = 0;              // radio group 1039
+    int m_nEdition = 0;              // radio group 1039: an install::Edition
 
 protected:
     BOOL OnInitDialog() override;
@@ -127,11 +127,32 @@ private:
     // Saving the language files.
     void OnSaveCurrentLanguage();
     void OnSaveAllLanguages();
-    std::u16string LangFolder() const { return m_strInstallDir + u"\\Lang"; }
+    // Keeps the slot's file in the backup, then writes it; kFailed when it could not be kept.
+    LangSaveResult SaveLanguage(int slot);
+
+    // The originals in the install's backup, and putting them back (system menu).
+    // Keeps the original of path (a file of the install folder) before it is replaced,
+    // renamed or created. False when it could not be kept: the caller leaves the file alone,
+    // and the next message tells why.
+    bool KeepOriginal(const std::u16string& path);
+    // Before the cached profiles are written back: keeps each one's original; one that
+    // cannot be kept is not written back, and the user is told.
+    void KeepCachedProfiles();
+    void AddRestoreMenuItem(HMENU systemMenu);
+    void UpdateRestoreMenuItem();
+    void OnRestoreOriginals();
+    std::u16string LangFolder() const {
+        return install::Join(m_strInstallDir, install::kLangFolder);
+    }
 
     win::Button CheckBox(int id) const { return win::Button(Item(id)); }
-    void Message(const std::u16string& text) { prompts_.Message(hwnd_, text); }
+    // A message box; when originals could not be kept since the last one, it says why.
+    void Message(const std::u16string& text) {
+        prompts_.Message(hwnd_, text + backupNotes_);
+        backupNotes_.clear();
+    }
 
     win::UserPrompts& prompts_;
-    bool committing_ = false;  // CommitCellEdit is running (hiding the editor moves the focus)
+    bool committing_ = false;     // CommitCellEdit is running (hiding the editor moves the focus)
+    std::u16string backupNotes_;  // why originals could not be kept, for the next message
 };

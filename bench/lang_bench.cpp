@@ -136,15 +136,11 @@ int main(int argc, char** argv) {
     samples::SampleOptions options;
     options.entriesPerLanguage = entries;
     samples::WriteSampleInstall(dir, options);
-    // The reader asks for "lang"; on a file system that tells case apart, name it so.
-    if (!fs::exists(dir / "lang")) {
-        fs::rename(dir / "Lang", dir / "lang");
-    }
     fs::create_directory(dir / "saved");
     const std::u16string install = dir.u16string();
     const std::u16string savedFolder = (dir / "saved").u16string();
     const std::u16string list(CLangTable::kDefaultFileList);
-    const double filesMb = FolderMb(dir / "lang");
+    const double filesMb = FolderMb(dir / "Lang");
     const Memory before = ProcessMemory();
 
     CLangTable table;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "install/install_layout.h"
 #include "lang/lang_reader.h"
 #include "lang/lang_writer.h"
 #include "platform/files.h"
@@ -27,11 +28,6 @@ std::u16string_view LastComponent(std::u16string_view path) {
 }
 
 }  // namespace
-
-CLangTable& CLangTable::Instance() {
-    static CLangTable table;
-    return table;
-}
 
 void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
     for (int k = 0; k < kSlotCount; ++k) {
@@ -59,10 +55,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         if (!text::IsPlainFileName(name) || repeated) {
             continue;
         }
-        std::u16string path = installFolder;
-        path += u"\\lang\\";
-        path += name;
-        ReadLangFile(slot, path, buffers);
+        ReadLangFile(slot, install::Join(installFolder, install::LangFile(name)), buffers);
     }
 }
 

@@ -3,7 +3,7 @@
 // written back.
 //
 // A slot is bound to the name at its position in the language file list given to
-// LoadFiles: it is read from install folder + "\lang\" + name and written back to
+// LoadFiles: it is read from install folder + "\Lang\" + name and written back to
 // language folder + "\" + name. A slot whose file was not read has no file, and a slot that
 // holds no entry is never written, so no language file is replaced by another language's
 // texts or by a header-only file.
@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "install/install_layout.h"
 #include "lang/lang_slot.h"
 
 enum class LangSaveResult {
@@ -28,15 +29,9 @@ public:
     static constexpr int kSlotCount = 16;
 
     // The sixteen default language file names in slot order, as "|"-separated list.
-    static constexpr std::u16string_view kDefaultFileList =
-        u"lang_chs.ini|lang_cht.ini|lang_en.ini|lang_fra.ini|lang_kor.ini|lang_jpn.ini|"
-        u"lang_uae.ini|lang_rus.ini|lang_por.ini|lang_tha.ini|lang_esp.ini|lang_vie.ini|"
-        u"lang_ger.ini|lang_far.ini|lang_tur.ini|lang_cz.ini";
+    static constexpr std::u16string_view kDefaultFileList = install::kDefaultLangFileList;
 
-    // The program's table, created empty on first use.
-    static CLangTable& Instance();
-
-    // An empty table of its own (tests use one each).
+    // An empty table.
     CLangTable() = default;
     CLangTable(const CLangTable&) = delete;
     CLangTable& operator=(const CLangTable&) = delete;

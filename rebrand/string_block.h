@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "install/install_layout.h"
+
 namespace rebrand {
 
 constexpr uint16_t kDocStringBlock = 7;       // ids 96..111
@@ -30,8 +32,7 @@ constexpr size_t kNewDocEntry = 6;     // id 102
 constexpr size_t kProductEntry = 14;   // id 110
 constexpr size_t kTemplateEntry = 15;  // id 111
 
-// Target edition: the index of the checked edition radio button.
-enum class Edition : int { kSimple = 0, kStandard = 1, kV62 = 2 };
+using install::Edition;
 
 using StringBlock = std::array<std::u16string, 16>;
 

@@ -159,10 +159,9 @@ void Dialog::EndDialog(INT_PTR result) {
     }
 }
 
-bool Dialog::UpdateData(bool save) {
+void Dialog::UpdateData(bool save) {
     DataExchange dx(hwnd_, save);
     DoDataExchange(dx);
-    return true;
 }
 
 bool Dialog::PreTranslateMessage(MSG&) {
@@ -181,9 +180,8 @@ bool Dialog::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 }
 
 void Dialog::OnOK() {
-    if (UpdateData(true)) {
-        EndDialog(IDOK);
-    }
+    UpdateData(true);
+    EndDialog(IDOK);
 }
 
 void Dialog::OnCancel() {

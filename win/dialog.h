@@ -92,7 +92,7 @@ public:
     INT_PTR Result() const { return result_; }
 
     // Data exchange between controls and members: save = true reads the controls.
-    bool UpdateData(bool save);
+    void UpdateData(bool save);
 
     // Offers a message to the dialog before it is dispatched; true when it consumed it.
     virtual bool PreTranslateMessage(MSG& msg);

@@ -28,8 +28,6 @@ public:
     void SetItemCountEx(int count, DWORD flags) const {
         SendMsg(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), static_cast<LPARAM>(flags));
     }
-    int InsertItem(int index, const std::u16string& text) const;
-    bool SetItemText(int item, int subItem, const std::u16string& text) const;
     std::u16string GetItemText(int item, int subItem) const;
     bool GetSubItemRect(int item, int subItem, int area, RECT& rect) const {
         rect.top = subItem;
@@ -43,10 +41,6 @@ public:
     bool RedrawItems(int first, int last) const {
         return SendMsg(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last)) != 0;
     }
-    bool EnsureVisible(int item) const {
-        return SendMsg(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != 0;
-    }
-    int GetTopIndex() const { return static_cast<int>(SendMsg(LVM_GETTOPINDEX)); }
     void SetRedraw(bool redraw) const { SendMsg(WM_SETREDRAW, redraw ? TRUE : FALSE); }
 };
 
@@ -60,22 +54,6 @@ inline int ListView::InsertColumn(int index, const std::u16string& heading, int 
     column.iSubItem = index;
     return static_cast<int>(
         SendMsg(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
-}
-
-inline int ListView::InsertItem(int index, const std::u16string& text) const {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(W(text));
-    return static_cast<int>(SendMsg(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-inline bool ListView::SetItemText(int item, int subItem, const std::u16string& text) const {
-    LVITEMW lvi{};
-    lvi.iSubItem = subItem;
-    lvi.pszText = const_cast<wchar_t*>(W(text));
-    return SendMsg(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)) !=
-           0;
 }
 
 inline std::u16string ListView::GetItemText(int item, int subItem) const {

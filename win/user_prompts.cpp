@@ -12,6 +12,10 @@ void SystemPrompts::Message(HWND owner, const std::u16string& text) {
     MessageBoxW(owner, W(text), W(caption_), MB_OK);
 }
 
+bool SystemPrompts::AskYesNo(HWND owner, const std::u16string& text) {
+    return MessageBoxW(owner, W(text), W(caption_), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 bool SystemPrompts::OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) {
     // The filter's "|" separators become the NULs that OPENFILENAME expects.
     std::u16string filter = request.filter;

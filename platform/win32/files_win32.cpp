@@ -70,6 +70,18 @@ bool WriteFileReplacing(const std::u16string& path, const void* data, size_t siz
         SetError(errorCode, ERROR_ACCESS_DENIED);
         return false;
     }
+    // A file that another program holds without sharing is refused before ReplaceFileW,
+    // which leaves a stray empty "rf*.tmp" beside it under Wine when it fails that way.
+    if (exists) {
+        const HANDLE probe =
+            CreateFileW(W(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            SetError(errorCode, GetLastError());
+            return false;
+        }
+        CloseHandle(probe);
+    }
     std::u16string tmp;
     HANDLE h = CreateTempBeside(path, tmp);
     if (h == INVALID_HANDLE_VALUE) {

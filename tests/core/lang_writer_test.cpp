@@ -89,35 +89,35 @@ TEST(LangWriter, EntriesSortedAndEmptySlotIsHeaderOnly) {
 
 TEST(LangWriter, SlotWithoutEntriesLeavesItsFileAsItIs) {
     TempDir dir;
-    std::filesystem::create_directory(dir.Path() / "lang");
+    std::filesystem::create_directory(dir.Path() / "Lang");
     const std::string bytes = FileBytes(u"## only comments\r\n[ZOVIDE]\r\n\r\n");
-    WriteBytes(dir.Path() / "lang" / "lang_chs.ini", bytes);
+    WriteBytes(dir.Path() / "Lang" / "lang_chs.ini", bytes);
     CLangTable table;
     table.LoadFiles(dir.Text(), u"lang_chs.ini");
     EXPECT_EQ(u"lang_chs.ini", table.FileName(0));
-    EXPECT_EQ(LangSaveResult::kNoEntries, table.SaveLangFile(0, dir.Text() + u"\\lang"));
-    EXPECT_EQ(bytes, ReadBytes(dir.Path() / "lang" / "lang_chs.ini"));
+    EXPECT_EQ(LangSaveResult::kNoEntries, table.SaveLangFile(0, dir.Text() + u"\\Lang"));
+    EXPECT_EQ(bytes, ReadBytes(dir.Path() / "Lang" / "lang_chs.ini"));
 }
 
 TEST(LangWriter, LiteralIsWrittenAsApostropheAndSavingTwiceGivesTheSameBytes) {
     TempDir dir;
-    std::filesystem::create_directory(dir.Path() / "lang");
-    WriteBytes(dir.Path() / "lang" / "lang_en.ini", FileBytes(u"msg=Don\\'t stop\r\n"));
+    std::filesystem::create_directory(dir.Path() / "Lang");
+    WriteBytes(dir.Path() / "Lang" / "lang_en.ini", FileBytes(u"msg=Don\\'t stop\r\n"));
     CLangTable table;
     table.LoadFiles(dir.Text(), u"lang_en.ini");
-    const std::u16string folder = dir.Text() + u"\\lang";
+    const std::u16string folder = dir.Text() + u"\\Lang";
     ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, folder));
-    const std::string first = ReadBytes(dir.Path() / "lang" / "lang_en.ini");
+    const std::string first = ReadBytes(dir.Path() / "Lang" / "lang_en.ini");
     EXPECT_EQ(FileBytes(u"[ZOVIDE]\r\nMSG" + Blanks(57) + u"=    Don't stop\r\n"), first);
     EXPECT_EQ(u"Don\\'t stop", *table.Entries(0).Find(u"MSG"));  // the table keeps the literal
     ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, folder));
-    EXPECT_EQ(first, ReadBytes(dir.Path() / "lang" / "lang_en.ini"));
+    EXPECT_EQ(first, ReadBytes(dir.Path() / "Lang" / "lang_en.ini"));
 }
 
 TEST(LangWriter, ReadWriteReadRoundTrip) {
     TempDir dir;
-    std::filesystem::create_directory(dir.Path() / "lang");
-    const auto file = dir.Path() / "lang" / "lang_fra.ini";
+    std::filesystem::create_directory(dir.Path() / "Lang");
+    const auto file = dir.Path() / "Lang" / "lang_fra.ini";
     WriteBytes(file, FileBytes(u"## header comment\r\n[ZOVIDE]\r\n  zeta = derni\u00E8re  \r\n"
                                u"\r\nAlpha=a = b\r\n[OTHER]\nmid=\u00E9t\u00E9\nalpha=again\n"
                                u"long_" +
@@ -131,7 +131,7 @@ TEST(LangWriter, ReadWriteReadRoundTrip) {
                             {u"ZETA", u"derni\u00E8re"}};
     ASSERT_EQ(expected, firstRead);
 
-    ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, dir.Text() + u"\\lang"));
+    ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, dir.Text() + u"\\Lang"));
     EXPECT_EQ(FileBytes(u"[ZOVIDE]\r\nALPHA" + Blanks(55) + u"=    again\r\nLONG_" +
                         std::u16string(70, u'X') + u"=    long\r\nMID" + Blanks(57) +
                         u"=    \u00E9t\u00E9\r\nZETA" + Blanks(56) + u"=    derni\u00E8re\r\n"),

@@ -360,7 +360,7 @@ TEST(HostileInputs, LanguageFilesAndListsNeverCrashNorLeaveTheLangFolder) {
     using Rows = std::vector<std::pair<std::u16string, std::u16string>>;
     // NUL is an ordinary character of the table (the list shows a text up to it).
     Rows zeros;
-    for (const auto& [id, text] : CLangTable::Instance().Entries(0)) {
+    for (const auto& [id, text] : h.Dlg().m_langTable.Entries(0)) {
         zeros.emplace_back(id, text);
     }
     EXPECT_EQ((Rows{{u"A", std::u16string(u"x\0y", 3)}, {std::u16string(u"B\0", 2), u"z"}}), zeros);

@@ -28,6 +28,16 @@ bool FakePrompts::OpenFile(HWND, const win::OpenFileRequest& request, std::u16st
     return true;
 }
 
+bool FakePrompts::AskYesNo(HWND, const std::u16string& text) {
+    questions.push_back(text);
+    if (yesNoAnswers.empty()) {
+        return false;
+    }
+    const bool yes = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return yes;
+}
+
 DialogHarness::DialogHarness() {
     InitCommonControlClasses();
     dlg_ = std::make_unique<CVedArodDlg>(prompts_, GetModuleHandleW(nullptr));

@@ -60,8 +60,8 @@ struct LangInstall {
     std::u16string Exe() const { return dir.Text() + u"\\ZovIDE.exe"; }
 };
 
-std::u16string TableText(int slot, const std::u16string& id) {
-    const auto text = CLangTable::Instance().Entries(slot).Find(id);
+std::u16string TableText(DialogHarness& h, int slot, const std::u16string& id) {
+    const auto text = h.Dlg().m_langTable.Entries(slot).Find(id);
     return text ? std::u16string(*text) : u"<none>";
 }
 
@@ -181,7 +181,7 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     h.PressKey(editor, VK_ESCAPE);
     EXPECT_TRUE(IsWindowVisible(editor));
     EXPECT_EQ(u"opened %s", d.m_editCell.Text());
-    EXPECT_EQ(u"open %s", TableText(0, u"A_2"));
+    EXPECT_EQ(u"open %s", TableText(h, 0, u"A_2"));
 
     // A click on the cell being edited (the editor lies over it) keeps editing; a click on
     // another row commits.
@@ -192,7 +192,7 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     h.ClickList(h.CellPoint(3, 1));
     EXPECT_FALSE(IsWindowVisible(editor));
     EXPECT_EQ(u"opened %s", h.ListRows()[1].second);
-    EXPECT_EQ(u"opened %s", TableText(0, u"A_2"));
+    EXPECT_EQ(u"opened %s", TableText(h, 0, u"A_2"));
 
     // The editor's loss of focus reaches the dialog although the editor is the list's child.
     h.DoubleClickList(h.CellPoint(2, 1));
@@ -201,7 +201,7 @@ TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     SetFocus(h.Item(1031));
     h.Pump();
     EXPECT_FALSE(IsWindowVisible(editor));
-    EXPECT_EQ(u"via focus", TableText(0, u"B"));
+    EXPECT_EQ(u"via focus", TableText(h, 0, u"B"));
 
     // Column 0 (once dragged wider) and the space below the last row open nothing.
     SendMessageW(h.Item(1016), LVM_SETCOLUMNWIDTH, 0, 60);
@@ -225,8 +225,8 @@ TEST(LangDialog, EditsReachTheirLanguageAndIdWhateverIsShownAfterwards) {
     h.DoubleClickList(h.CellPoint(0, 1));
     d.m_editCell.SetText(u"  edited two  ");
     h.ChooseLanguage(5);
-    EXPECT_EQ(u"  edited two  ", TableText(2, u"K1"));
-    EXPECT_EQ(u"text 5 one", TableText(5, u"K1"));
+    EXPECT_EQ(u"  edited two  ", TableText(h, 2, u"K1"));
+    EXPECT_EQ(u"text 5 one", TableText(h, 5, u"K1"));
     EXPECT_EQ(u"text 5 one", h.ListTexts()[0]);
 
     // Under a filter the row index differs from the full list's: the edit goes by ID.
@@ -237,8 +237,8 @@ TEST(LangDialog, EditsReachTheirLanguageAndIdWhateverIsShownAfterwards) {
     h.DoubleClickList(h.CellPoint(0, 1));
     d.m_editCell.SetText(u"zzz!");
     h.Click(1023);  // the search commits first
-    EXPECT_EQ(u"zzz!", TableText(0, u"ONLY_IN_ID_XYZ"));
-    EXPECT_EQ(u"File open", TableText(0, u"A"));
+    EXPECT_EQ(u"zzz!", TableText(h, 0, u"ONLY_IN_ID_XYZ"));
+    EXPECT_EQ(u"File open", TableText(h, 0, u"A"));
 }
 
 TEST(LangDialog, LanguageFileListFromTheTargetConfiguration) {

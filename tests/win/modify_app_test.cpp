@@ -435,7 +435,10 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Dialog d(install);
     d.Icon(install.Source("new.ico"));
-    EXPECT_EQ(Messages{u"图标修改失败"}, d.Run());
+    // Its original cannot even be read for the backup, and the message says so.
+    EXPECT_EQ(
+        Messages{u"图标修改失败\r\n原文件未能备份，文件未修改：无法读取原文件：" + install.Exe()},
+        d.Run());
     CloseHandle(held);
     EXPECT_EQ(before, ReadBytes(exe));
 }

@@ -133,7 +133,10 @@ TEST(ProfileDialog, MissingProfileShowsDefaultsAndAFailedSaveIsReported) {
     EXPECT_FALSE(h.Checked(1010));
     EXPECT_FALSE(h.Enabled(1011));
     SaveWith(h, false, u"");
-    EXPECT_EQ(u"生成配置文件失败", h.MessageTexts().back());
+    // No folder for the backup of the original either; the message says so.
+    EXPECT_EQ(0u, h.MessageTexts().back().find(
+                      u"生成配置文件失败\r\n原文件未能备份，文件未修改：无法创建备份文件夹：" +
+                      dir.Text() + u"\\nofolder\\VedArodBackup"));
 }
 
 TEST(ProfileDialog, CloseBoxWritesBackTheTargetConfigurationButNotTheProfile) {

@@ -22,6 +22,7 @@ struct BoxProbe {
     std::vector<int> buttons;
     bool icon = false;
 } g_box;
+int g_answer = IDOK;  // the button ProbeBox presses
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM) {
     wchar_t cls[32] = {};
@@ -52,7 +53,7 @@ void CALLBACK ProbeBox(HWND, UINT, UINT_PTR id, DWORD) {
     g_box.owner = GetWindow(box, GW_OWNER);
     g_box.caption = win::Window(box).Text();
     EnumChildWindows(box, CollectChild, 0);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, g_answer, 0);
 }
 
 TEST(SystemPrompts, MessageBoxIsOwnedByTheDialogWithOkOnlyAndNoIcon) {
@@ -65,6 +66,21 @@ TEST(SystemPrompts, MessageBoxIsOwnedByTheDialogWithOkOnlyAndNoIcon) {
     EXPECT_EQ(u"保存成功", g_box.text);
     EXPECT_EQ(std::vector<int>{IDOK}, g_box.buttons);
     EXPECT_FALSE(g_box.icon);
+}
+
+TEST(SystemPrompts, QuestionHasYesAndNoAndReturnsTheAnswer) {
+    testsupport::DialogHarness h;
+    win::SystemPrompts prompts(u"VedArod");
+    for (int answer : {IDYES, IDNO}) {
+        g_box = BoxProbe{};
+        g_answer = answer;
+        SetTimer(nullptr, 0, 50, ProbeBox);
+        EXPECT_EQ(answer == IDYES, prompts.AskYesNo(h.Hwnd(), u"是否恢复？"));
+        EXPECT_EQ(h.Hwnd(), g_box.owner);
+        EXPECT_EQ(u"是否恢复？", g_box.text);
+        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), g_box.buttons);
+    }
+    g_answer = IDOK;
 }
 
 std::u16string g_pick;  // empty: cancel

@@ -1,4 +1,4 @@
-#include "lang/win32/custom_list_ctrl.h"
+#include "app/custom_list_ctrl.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,6 @@
-// Application names for the rename, and the install layout's paths.
+// Application names for the rename.
 #include <gtest/gtest.h>
 
-#include "app/install_layout.h"
 #include "rebrand/app_name.h"
 #include "text/blanks.h"
 #include "text/file_names.h"
@@ -37,16 +36,6 @@ TEST(AppName, ExeExtensionAndTrimming) {
     EXPECT_EQ(u".eXe", rebrand::WithExeExtension(u".eXe"));
     EXPECT_EQ(u"a b", text::TrimBlanks(u" \t\r\n\v\fa b \t"));
     EXPECT_EQ(u"", text::TrimBlanks(u"   "));
-}
-
-TEST(InstallLayout, FolderFileNameAndProfilePath) {
-    EXPECT_EQ(u"D:\\Soft\\ZovIDE", layout::FolderOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
-    EXPECT_EQ(u"ZovIDE.exe", layout::FileNameOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
-    EXPECT_EQ(u"C:", layout::FolderOf(u"C:\\a.exe"));
-    EXPECT_EQ(u"D:\\x\\config\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 0, true));
-    EXPECT_EQ(u"D:\\x\\config\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 1, true));
-    EXPECT_EQ(u"D:\\x\\config\\ZuvEra.cfg", layout::ProfilePath(u"D:\\x", 2, true));
-    EXPECT_EQ(u"D:\\x\\VirUdezed.cfg", layout::ProfilePath(u"D:\\x", 2, false));
 }
 
 }  // namespace

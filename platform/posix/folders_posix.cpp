@@ -1,0 +1,62 @@
+#include "platform/folders.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/unicode.h"
+
+namespace platform {
+
+namespace {
+
+std::string NativePath(const std::u16string& path) {
+    std::string p = Utf16ToUtf8(path);
+    for (char& c : p) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return p;
+}
+
+bool Fail(int* errorCode) {
+    if (errorCode != nullptr) {
+        *errorCode = errno;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CreateFolder(const std::u16string& path, int* errorCode) {
+    const std::string native = NativePath(path);
+    if (::mkdir(native.c_str(), 0755) == 0) {
+        return true;
+    }
+    struct stat st {};
+    if (errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return true;
+    }
+    return Fail(errorCode);
+}
+
+// POSIX file systems have no hidden attribute.
+bool SetHidden(const std::u16string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool RemoveFile(const std::u16string& path, int* errorCode) {
+    if (::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT) {
+        return true;
+    }
+    return Fail(errorCode);
+}
+
+bool RemoveEmptyFolder(const std::u16string& path) {
+    return ::rmdir(NativePath(path).c_str()) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,252 @@
+// The originals kept before every change of an install, and their restore from the system
+// menu.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "samples/sample_install.h"
+#include "tests/support/temp_dir.h"
+#include "tests/win/harness.h"
+#include "tests/win/standin_run.h"
+#include "tests/win/target_install.h"
+#include "win/wstr.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DialogHarness;
+using testsupport::ReadBytes;
+using testsupport::TargetInstall;
+using testsupport::WriteBytes;
+
+bool RestoreEnabled(DialogHarness& h) {
+    return (GetMenuState(GetSystemMenu(h.Hwnd(), FALSE), IDM_RESTORE, MF_BYCOMMAND) & MF_GRAYED) ==
+           0;
+}
+
+// The system menu's restore entry, answered with yes or no; the messages it showed.
+std::vector<std::u16string> Restore(DialogHarness& h, bool yes) {
+    h.Prompts().messages.clear();
+    h.Prompts().yesNoAnswers.push_back(yes);
+    SendMessageW(h.Hwnd(), WM_SYSCOMMAND, IDM_RESTORE, 0);
+    h.Pump();
+    return h.MessageTexts();
+}
+
+void Pick(DialogHarness& h, int check, int button, const std::u16string& path) {
+    if (!h.Checked(check)) {
+        h.Click(check);
+    }
+    h.Prompts().AnswerNextPicker(path);
+    h.Click(button);
+}
+
+// Every step of the rebrand command, with the 6.2 edition's advertisement picture.
+void Rebrand(DialogHarness& h, const TargetInstall& install, const std::u16string& appName) {
+    Pick(h, 1034, 1005, install.Source("new.ico"));
+    Pick(h, 1030, 1007, install.Source("login.bmp"));
+    Pick(h, 1038, 1017, install.Source("main.bmp"));
+    h.Type(1008, u"新标题");
+    h.Type(1037, u"新文档");
+    h.Type(1009, appName);
+    h.Prompts().messages.clear();
+    h.Click(1000);
+    ASSERT_EQ(std::vector<std::u16string>{u"修改应用程序成功"}, h.MessageTexts());
+}
+
+TEST(Restore, EntrySitsBelowAboutAndIsEnabledByABackupOfTheSelectedInstall) {
+    TargetInstall install;
+    DialogHarness h;
+    const HMENU menu = GetSystemMenu(h.Hwnd(), FALSE);
+    const int count = GetMenuItemCount(menu);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), GetMenuItemID(menu, count - 2));
+    EXPECT_EQ(static_cast<UINT>(IDM_RESTORE), GetMenuItemID(menu, count - 1));
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+    EXPECT_EQ(u"恢复原始文件(&R)...", win::U(text));
+    EXPECT_FALSE(RestoreEnabled(h));
+    h.SelectTarget(install.Exe());
+    EXPECT_FALSE(RestoreEnabled(h));
+    h.Type(1031, u"新公司");
+    h.Click(1024);
+    EXPECT_TRUE(RestoreEnabled(h));
+    EXPECT_TRUE(GetFileAttributesW((install.install / "VedArodBackup").wstring().c_str()) &
+                FILE_ATTRIBUTE_HIDDEN);
+
+    TargetInstall other;
+    h.SelectTarget(other.Exe());
+    EXPECT_FALSE(RestoreEnabled(h));
+    h.SelectTarget(install.Exe());
+    EXPECT_TRUE(RestoreEnabled(h));
+}
+
+TEST(Restore, RebrandProfileAndLanguagesAreUndoneToTheByte) {
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.Click(1041);
+    h.SelectTarget(install.Exe());
+    Rebrand(h, install, u"NewCad");
+    ASSERT_TRUE(fs::exists(install.install / "NewCad.exe"));
+    h.Type(1031, u"新公司");
+    h.Click(1024);
+    h.Click(1029);
+    EXPECT_EQ((std::vector<std::u16string>{u"修改应用程序成功", u"保存成功", u"保存成功"}),
+              h.MessageTexts());
+
+    // "No" changes nothing; the question names what comes back and what goes.
+    EXPECT_TRUE(Restore(h, false).empty());
+    ASSERT_EQ(1u, h.Prompts().questions.size());
+    const std::u16string& question = h.Prompts().questions[0];
+    for (const char16_t* name : {u"ZovIDE.exe", u"NewCad.exe", u"res\\login.bmp",
+                                 u"config\\ZuvEra.cfg", u"Lang\\lang_chs.ini"}) {
+        EXPECT_NE(std::u16string::npos, question.find(name)) << win::W(name);
+    }
+    EXPECT_TRUE(fs::exists(install.install / "NewCad.exe"));
+
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());  // bytes, hence SHA-256, of every path; nothing else
+    EXPECT_FALSE(fs::exists(install.install / "VedArodBackup"));
+    EXPECT_FALSE(RestoreEnabled(h));
+    // Reloaded as after a selection of the original executable.
+    EXPECT_EQ(install.Exe(), h.Text(1002));
+    EXPECT_EQ(u"ZovIDE.exe", h.Text(1009));
+    EXPECT_TRUE(h.Enabled(1015));
+    EXPECT_FALSE(h.ListRows().empty());
+}
+
+TEST(Restore, SecondRebrandKeepsTheFirstOriginals) {
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.Click(1041);
+    h.SelectTarget(install.Exe());
+    Rebrand(h, install, u"ZovIDE.exe");
+    WriteBytes(install.sources / "login.bmp", samples::MakeBmp(12, 12, 3));
+    WriteBytes(install.sources / "new.ico", samples::MakeIco({32}, 7));
+    Rebrand(h, install, u"Second");
+    EXPECT_TRUE(fs::exists(install.install / "Second.exe"));
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(Restore, ProfilesWrittenBackAtCloseAreKeptToo) {
+    TargetInstall install;
+    const auto before = install.Files();
+    {
+        DialogHarness h;
+        h.Click(1041);
+        h.SelectTarget(install.Exe());
+        SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
+        h.Pump();
+    }
+    ASSERT_NE(before, install.Files());
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(Restore, BackupThatCannotBeWrittenLeavesTheFileAndSaysWhy) {
+    TargetInstall install;
+    // The backup folder cannot be created: a file holds its name. (A read-only folder does
+    // not stop the test user when it is root.)
+    WriteBytes(install.install / "VedArodBackup", "");
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    Pick(h, 1034, 1005, install.Source("new.ico"));
+    h.Type(1009, u"NewCad");
+    h.Click(1000);
+    h.Type(1031, u"新公司");
+    h.Click(1024);
+    h.Click(1028);
+    const auto messages = h.MessageTexts();
+    ASSERT_EQ(3u, messages.size());
+    const std::u16string why = u"\r\n原文件未能备份，文件未修改：无法创建备份文件夹";
+    EXPECT_EQ(0u, messages[0].find(u"图标修改失败" + why));
+    EXPECT_EQ(0u, messages[1].find(u"生成配置文件失败" + why));
+    EXPECT_EQ(0u, messages[2].find(u"语言文件保存失败"));
+    EXPECT_NE(std::u16string::npos, messages[2].find(why));
+    EXPECT_EQ(before, install.Files());
+    EXPECT_FALSE(RestoreEnabled(h));
+    // Closing does not write back the system configuration it could not keep.
+    h.Prompts().messages.clear();
+    SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
+    h.Pump();
+    ASSERT_EQ(1u, h.MessageTexts().size());
+    EXPECT_EQ(0u,
+              h.MessageTexts()[0].find(u"以下配置文件的原文件未能备份，未写回，文件未修改：\r\n" +
+                                       install.install.u16string() + u"\\config\\ZovIDE.cfg"));
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(Restore, FileHeldOpenStaysInTheBackupUntilItCanBeRestored) {
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    Pick(h, 1030, 1007, install.Source("login.bmp"));
+    h.Type(1009, u"NewCad");
+    h.Click(1000);
+    const fs::path login = install.install / "res" / "login.bmp";
+    const std::string rebranded = ReadBytes(login);
+    const HANDLE held =
+        CreateFileW(login.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const auto messages = Restore(h, true);
+    CloseHandle(held);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find(u"以下文件未能恢复，仍保留在备份中：\r\nres\\login.bmp："));
+    // The executable is back; its new name waits until every original is back.
+    EXPECT_NE(std::u16string::npos, messages[0].find(u"\r\nNewCad.exe："));
+    EXPECT_EQ(rebranded, ReadBytes(login));
+    EXPECT_EQ(before.at("ZovIDE.exe"), ReadBytes(install.install / "ZovIDE.exe"));
+    EXPECT_TRUE(RestoreEnabled(h));
+
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Restore, RefusedWhileAnExecutableOfTheBackupRuns) {
+    TargetInstall install;
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1009, u"RunCad");
+    h.Click(1000);
+    const auto after = install.Files();
+    // A process of the new name, started from elsewhere.
+    testsupport::TempDir dir;
+    const fs::path running = dir.Path() / "RunCad.exe";
+    fs::copy_file(testsupport::StandInPath(), running);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + running.wstring() + L"\" /show-ms 20000";
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    WaitForInputIdle(pi.hProcess, 5000);
+    const auto messages = Restore(h, true);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(std::vector<std::u16string>{u"应用程序正在运行，请关闭再重试"}, messages);
+    EXPECT_TRUE(h.Prompts().questions.empty());
+    EXPECT_EQ(after, install.Files());
+}
+
+}  // namespace
