@@ -33,7 +33,7 @@ CIniFile::CIniFile(std::u16string filePath, unsigned codePage)
     : path(std::move(filePath)), codePage_(codePage) {}
 
 CIniFile::~CIniFile() {
-    if (discarded_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
+    if (discarded_ || !changed_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
         return;
     }
     // A destructor has nobody to report to; a failed save leaves the file as it was.
@@ -58,10 +58,8 @@ bool CIniFile::ReadText(std::u16string& text) {
         return false;
     }
     std::u16string decoded;
-    if (result == platform::ReadResult::kOk) {
-        decoded = platform::DecodeCodePage(bytes, codePage_);
-    }
-    if (result != platform::ReadResult::kOk || (decoded.empty() && !bytes.empty())) {
+    if (result != platform::ReadResult::kOk ||
+        !DecodeIniText(bytes, codePage_, decoded, encoding_)) {
         loadFailed_ = true;  // the content exists but is unknown: Save must not replace it
         return false;
     }
@@ -150,8 +148,12 @@ int32_t CIniFile::GetInt(const std::u16string& section, const std::u16string& ke
 void CIniFile::SetString(const std::u16string& section, const std::u16string& key,
                          const std::u16string& value) {
     IniSection& s = sections.emplace(FoldCase(section), IniSection{section, {}}).first->second;
-    IniEntry& e = s.entries.emplace(FoldCase(key), IniEntry{key, {}}).first->second;
-    e.value = value;
+    const auto inserted = s.entries.emplace(FoldCase(key), IniEntry{key, {}});
+    IniEntry& e = inserted.first->second;
+    if (inserted.second || e.value != value) {
+        e.value = value;
+        changed_ = true;
+    }
 }
 
 void CIniFile::SetInt(const std::u16string& section, const std::u16string& key, int32_t value) {
@@ -174,12 +176,20 @@ bool CIniFile::Save() {
     if (loadFailed_) {
         return false;
     }
-    const std::u16string text = Format();
-    const std::string bytes = platform::EncodeCodePage(text, codePage_);
-    if (bytes.empty() && !text.empty()) {
-        return false;  // the code page is unusable; an empty file would lose the profile
+    std::string bytes;
+    if (!EncodeIniText(Format(), encoding_, codePage_, bytes)) {
+        return false;  // written, the profile would hold other characters than the model
     }
-    return platform::WriteFileReplacing(path, bytes);
+    if (!platform::WriteFileReplacing(path, bytes)) {
+        return false;
+    }
+    changed_ = false;
+    return true;
+}
+
+bool CIniFile::CanHold(const std::u16string& text) const {
+    std::string bytes;
+    return EncodeIniText(text, encoding_, codePage_, bytes);
 }
 
 int32_t IniTextToInt(const std::u16string& text) {
