@@ -1,7 +1,9 @@
 // The on-disk encodings of a profile file: found when it is read, kept when it is written.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 enum class IniEncoding {
     kCodePage,   // no mark, the ANSI code page; also the encoding of a new file
@@ -16,6 +18,15 @@ enum class IniEncoding {
 // number of UTF-16 bytes): the content is unknown.
 bool DecodeIniText(const std::string& bytes, unsigned codePage, std::u16string& text,
                    IniEncoding& encoding);
+
+// Receives decoded text, a piece at a time; each piece ends at a line end or at the end.
+using IniPieceSink = std::function<void(std::u16string_view)>;
+
+// Decodes as DecodeIniText does, a piece of about a megabyte at a time, so that the whole
+// decoded text is never held. When the code page fails after pieces were handed over,
+// restart is called and the pieces come again, decoded as UTF-8.
+bool DecodeIniPieces(const std::string& bytes, unsigned codePage, IniEncoding& encoding,
+                     const IniPieceSink& sink, const std::function<void()>& restart);
 
 // Encodes text in encoding (replacing bytes), mark included. False when a character has
 // no exact representation there (no best-fit replacement).

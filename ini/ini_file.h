@@ -6,16 +6,12 @@
 #include <string>
 
 #include "ini/ini_encoding.h"
+#include "ini/ini_entries.h"
 #include "platform/codepage.h"
 
-struct IniEntry {
-    std::u16string key;  // letter case of the first occurrence
-    std::u16string value;
-};
-
 struct IniSection {
-    std::u16string name;                         // letter case of the first occurrence
-    std::map<std::u16string, IniEntry> entries;  // keyed by FoldCase(key)
+    std::u16string name;  // letter case of the first occurrence
+    IniEntries entries;   // iterated in FoldCase(key) order
 };
 
 class CIniFile {
@@ -71,8 +67,9 @@ public:
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
 
 private:
-    // The entry of key in section, or null.
-    const IniEntry* Find(const std::u16string& section, const std::u16string& key) const;
+    // The value of key in section, or false.
+    bool Find(const std::u16string& section, const std::u16string& key,
+              std::u16string& value) const;
 
     unsigned codePage_;
     IniEncoding encoding_ = IniEncoding::kCodePage;

@@ -1,6 +1,7 @@
 // Conversion between UTF-16 and 8-bit code pages (the profiles' on-disk encoding).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -20,7 +21,7 @@ std::string EncodeCodePage(const std::u16string& text, unsigned codePage = kSyst
 
 // Converts bytes in the given code page to UTF-16 (replacing text). False, with text
 // unspecified, when the bytes hold a sequence the code page does not define.
-bool DecodeCodePageStrict(const std::string& bytes, unsigned codePage, std::u16string& text);
+bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text);
 
 // Converts UTF-16 to the given code page (replacing bytes), without best-fit mapping. False,
 // with bytes unspecified, when a character (an unpaired surrogate included) has no exact

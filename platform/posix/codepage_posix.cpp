@@ -156,15 +156,16 @@ std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
     return Convert("UTF-16LE", to, le.data(), le.size(), 2, "?");
 }
 
-bool DecodeCodePageStrict(const std::string& bytes, unsigned codePage, std::u16string& text) {
+bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text) {
     const std::string from = IconvName(codePage);
     if (from == "UTF-8") {
         // Only valid UTF-8 comes back unchanged from a round trip (invalid bytes become U+FFFD).
-        text = Utf8ToUtf16(bytes);
-        return Utf16ToUtf8(text) == bytes;
+        const std::string in(bytes, size);
+        text = Utf8ToUtf16(in);
+        return Utf16ToUtf8(text) == in;
     }
     std::string le;
-    if (!ConvertStrict(from, "UTF-16LE", bytes.data(), bytes.size(), le)) {
+    if (!ConvertStrict(from, "UTF-16LE", bytes, size, le)) {
         return false;
     }
     text.assign(le.size() / 2, u'\0');

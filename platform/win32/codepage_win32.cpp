@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace platform {
 
 namespace {
@@ -43,19 +45,22 @@ std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
     return out;
 }
 
-bool DecodeCodePageStrict(const std::string& bytes, unsigned codePage, std::u16string& text) {
+bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text) {
     text.clear();
-    if (bytes.empty()) {
+    if (size == 0) {
         return true;
     }
+    if (size > static_cast<size_t>(INT_MAX)) {
+        return false;
+    }
     const UINT cp = WinCodePage(codePage);
-    const int inLen = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), inLen, nullptr, 0);
+    const int inLen = static_cast<int>(size);
+    const int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes, inLen, nullptr, 0);
     if (n <= 0) {
         return false;
     }
     text.resize(static_cast<size_t>(n));
-    return MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), inLen,
+    return MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes, inLen,
                                reinterpret_cast<wchar_t*>(&text[0]), n) == n;
 }
 

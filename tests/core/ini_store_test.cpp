@@ -2,10 +2,12 @@
 
 #include <climits>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "ini/ini_cache.h"
 #include "ini/ini_file.h"
+#include "ini/ini_text.h"
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 
@@ -77,6 +79,26 @@ TEST(IniSave, WriterTable) {
         EXPECT_TRUE(ini.Save()) << c.name;
         EXPECT_EQ(c.written, ReadBytes(dir.Path() / "w.cfg")) << c.name;
     }
+}
+
+TEST(IniSave, KeysAreWrittenInTheOrderOfTheirUtf16Units) {
+    // Code point order would put U+E000 before U+10000 (a surrogate pair).
+    const std::u16string keys[] = {
+        u"\uE000",      u"\U00010000", std::u16string(1, char16_t(0xDC00)),
+        u"\u00E9",      u"Z",          u"a\uFFFF",
+        u"a\U0010FFFF", u"y"};
+    std::map<std::u16string, std::u16string> expected;  // ordinal order of the folded keys
+    TempDir dir;
+    CIniFile ini(dir.Text(u"o.cfg"));
+    for (const std::u16string& key : keys) {
+        ini.SetString(u"A", key, u"1");
+        expected.emplace(FoldCase(key), key);
+    }
+    std::u16string text = u"[A]\r\n";
+    for (const auto& entry : expected) {
+        text += entry.second + u"=1\r\n";
+    }
+    EXPECT_EQ(text, ini.Format());
 }
 
 TEST(IniSave, SettersKeepTheModelAsGiven) {
