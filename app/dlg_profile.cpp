@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "platform/files.h"
+#include "win/wait_cursor.h"
 
 namespace {
 
@@ -99,6 +100,11 @@ bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
     ini.SetString(kSection, kCompany, profile.company);
     ini.SetString(kSection, kPhone, profile.phone);
     ini.SetString(kSection, kUrl, profile.url);
-    Message(ini.Save() ? u"保存成功" : u"生成配置文件失败");
+    bool saved = false;
+    {
+        win::WaitCursor wait;  // a large profile takes seconds
+        saved = ini.Save();
+    }
+    Message(saved ? u"保存成功" : u"生成配置文件失败");
     return true;
 }

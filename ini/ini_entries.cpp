@@ -402,15 +402,41 @@ bool IniEntries::Find(std::u16string_view key, std::u16string& value) const {
 
 const std::vector<IniEntries::Position>& IniEntries::Order() const {
     if (!ordered_) {
-        order_.clear();
-        order_.reserve(size_);
+        // The first eight folded bytes of each key, big-endian, settle most comparisons
+        // without reaching into the blocks.
+        std::vector<std::pair<uint64_t, Position>> keyed;
+        keyed.reserve(size_);
         for (const uint64_t value : table_) {
             if (value != 0) {
-                order_.push_back(static_cast<Position>(value - 1));
+                const Position at = static_cast<Position>(value - 1);
+                const std::string_view key = KeyBytes(at);
+                uint64_t prefix = 0;
+                for (size_t i = 0; i < 8; ++i) {
+                    prefix = (prefix << 8) |
+                             (i < key.size() ? FoldByte(static_cast<unsigned char>(key[i])) : 0);
+                }
+                keyed.emplace_back(prefix, at);
             }
         }
-        std::sort(order_.begin(), order_.end(),
-                  [this](Position a, Position b) { return FoldedLess(KeyBytes(a), KeyBytes(b)); });
+        std::sort(keyed.begin(), keyed.end(), [this](const auto& a, const auto& b) {
+            if (a.first != b.first) {
+                // The first byte that differs decides, unless both are non-ASCII (UTF-16
+                // order differs from byte order there).
+                int shift = 56;
+                while (((a.first ^ b.first) >> shift & 0xFF) == 0) {
+                    shift -= 8;
+                }
+                if ((a.first >> shift & 0x80) == 0 || (b.first >> shift & 0x80) == 0) {
+                    return a.first < b.first;
+                }
+            }
+            return FoldedLess(KeyBytes(a.second), KeyBytes(b.second));
+        });
+        order_.clear();
+        order_.reserve(keyed.size());
+        for (const auto& entry : keyed) {
+            order_.push_back(entry.second);
+        }
         ordered_ = true;
     }
     return order_;

@@ -164,11 +164,6 @@ CIniFile::~CIniFile() {
 }
 
 void CIniFile::Load() {
-    std::string bytes;
-    const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
-    if (result == platform::ReadResult::kMissing) {
-        return;
-    }
     // The file is decoded a piece at a time straight into the model, so that the whole
     // decoded text is never held.
     std::map<std::u16string, IniSection> parsed;
@@ -177,12 +172,18 @@ void CIniFile::Load() {
         parsed.clear();
         parser = std::make_unique<Parser>(parsed);
     };
-    bool read = result == platform::ReadResult::kOk;
+    bool read = false;
     try {
+        std::string bytes;
+        const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
+        if (result == platform::ReadResult::kMissing) {
+            return;
+        }
         start();
-        read = read && DecodeIniPieces(
-                           bytes, codePage_, encoding_,
-                           [&](std::u16string_view piece) { parser->Feed(piece); }, start);
+        read = result == platform::ReadResult::kOk &&
+               DecodeIniPieces(
+                   bytes, codePage_, encoding_,
+                   [&](std::u16string_view piece) { parser->Feed(piece); }, start);
         if (read) {
             bytes = std::string();
             parser->Finish();
