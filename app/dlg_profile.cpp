@@ -2,6 +2,7 @@
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "platform/files.h"
+#include "win/wait_cursor.h"
 
 namespace {
 
@@ -11,6 +12,13 @@ const char16_t kUseFilePassword[] = u"USINGFILEPASSWORD";
 const char16_t kCompany[] = u"COMPANY";
 const char16_t kPhone[] = u"PHONE";
 const char16_t kUrl[] = u"URL";
+
+// A profile field, the control it is typed in and the label the dialog shows for it.
+struct ProfileField {
+    const std::u16string& value;
+    int control;
+    const char16_t* label;
+};
 
 }  // namespace
 
@@ -47,7 +55,8 @@ void CVedArodDlg::LoadCustomProfile() {
 void CVedArodDlg::OnBnClickedSaveConfig() {
     UpdateData(true);
     CustomProfile profile;
-    if (CheckBox(IDC_CHECK_FILE_PASSWORD).IsChecked()) {
+    // The 6.2 view hides the password controls, and the save keeps the stored password.
+    if (!install::IsV62(m_nEdition) && CheckBox(IDC_CHECK_FILE_PASSWORD).IsChecked()) {
         if (m_strFilePassword.size() < 6 || m_strFilePassword.size() > 8) {
             Message(u"文件读写密码长度为6至8个字符");
             SetFocus(Item(IDC_EDIT_FILE_PASSWORD));
@@ -65,13 +74,34 @@ void CVedArodDlg::OnBnClickedSaveConfig() {
 bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
     UpdateData(true);
     CIniFile& ini = GetIniFile(ProfileFilePath());
-    if (!install::IsV62(m_nEdition)) {
+    const bool withPassword = !install::IsV62(m_nEdition);
+    const ProfileField fields[] = {
+        {profile.filePassword, IDC_EDIT_FILE_PASSWORD, u"文件读写密码"},
+        {profile.company, IDC_EDIT_COMPANY, u"公司名称"},
+        {profile.phone, IDC_EDIT_PHONE, u"电话"},
+        {profile.url, IDC_EDIT_URL, u"网址"},
+    };
+    for (const ProfileField& field : fields) {
+        if ((withPassword || field.control != IDC_EDIT_FILE_PASSWORD) &&
+            !ini.CanHold(field.value)) {
+            Message(std::u16string(u"“") + field.label +
+                    u"”中有配置文件的编码不能保存的字符，请修改后再保存");
+            SetFocus(Item(field.control));
+            return false;
+        }
+    }
+    if (withPassword) {
         ini.SetString(kSection, kFilePassword, profile.filePassword);
         ini.SetInt(kSection, kUseFilePassword, profile.useFilePassword);
     }
     ini.SetString(kSection, kCompany, profile.company);
     ini.SetString(kSection, kPhone, profile.phone);
     ini.SetString(kSection, kUrl, profile.url);
-    Message(KeepOriginal(ini.path) && ini.Save() ? u"保存成功" : u"生成配置文件失败");
+    bool saved = false;
+    {
+        win::WaitCursor wait;  // a large profile takes seconds
+        saved = KeepOriginal(ini.path) && ini.Save();
+    }
+    Message(saved ? u"保存成功" : u"生成配置文件失败");
     return true;
 }

@@ -28,8 +28,13 @@ Sections Reread(Sections sections) {
     const auto nameless = sections.find(u"");
     if (nameless != sections.end() && sections.size() > 1) {
         IniSection& firstNamed = std::next(nameless)->second;  // "" sorts first
-        std::map<std::u16string, IniEntry> merged = nameless->second.entries;
-        merged.insert(firstNamed.entries.begin(), firstNamed.entries.end());
+        IniEntries merged;
+        for (const auto& [folded, entry] : nameless->second.entries) {
+            merged.Add(entry.key, entry.value);
+        }
+        for (const auto& [folded, entry] : firstNamed.entries) {
+            merged.Add(entry.key, entry.value);  // the nameless section's keys win
+        }
         firstNamed.entries = std::move(merged);
         sections.erase(nameless);
     }

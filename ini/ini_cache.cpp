@@ -4,6 +4,11 @@
 
 CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path, unsigned codePage) {
     std::unique_ptr<CIniFile>& slot = cache[FoldCase(path)];
+    if (slot && slot->LoadFailed()) {
+        // Its content was never known, so nothing set in it could be saved: read it afresh.
+        slot->Discard();
+        slot.reset();
+    }
     if (!slot) {
         slot = std::make_unique<CIniFile>(path, codePage);
         slot->Load();

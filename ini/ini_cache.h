@@ -12,7 +12,9 @@ using IniFileCache = std::map<std::u16string, std::unique_ptr<CIniFile>>;
 
 // The cached object for path; on first use it is created with path as given and loaded (a
 // missing file gives an empty model). Only the letters A to Z are folded, so two spellings
-// of one file that differ otherwise give two objects. The file is never read a second time.
+// of one file that differ otherwise give two objects. A file that was read is never read a
+// second time; one that could not be read (LoadFailed) is replaced by a new object, which
+// reads it again, at every request.
 CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path,
                            unsigned codePage = platform::kSystemCodePage);
 

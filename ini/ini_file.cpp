@@ -1,6 +1,9 @@
 #include "ini/ini_file.h"
 
+#include <algorithm>
+#include <exception>
 #include <limits>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,59 +16,39 @@ namespace {
 
 // Line ends inside a name or value would split it into other lines on the next read;
 // they are written as blanks.
-std::u16string OneLine(const std::u16string& text) {
-    std::u16string line(text);
-    for (char16_t& c : line) {
-        if (c == u'\r' || c == u'\n') {
-            c = u' ';
+void AppendOneLine(std::u16string& out, const std::u16string& text) {
+    const size_t start = out.size();
+    out += text;
+    for (size_t i = start; i < out.size(); ++i) {
+        if (out[i] == u'\r' || out[i] == u'\n') {
+            out[i] = u' ';
         }
     }
-    return line;
 }
 
-bool IsHeader(const std::u16string& line) {
-    return line.size() >= 2 && line.front() == u'[' && line.find(u']') == line.size() - 1;
-}
-
-}  // namespace
-
-CIniFile::CIniFile(std::u16string filePath, unsigned codePage)
-    : path(std::move(filePath)), codePage_(codePage) {}
-
-CIniFile::~CIniFile() {
-    if (discarded_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
-        return;
+std::u16string_view Trimmed(std::u16string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && ::text::IsBlank(text[begin])) {
+        ++begin;
     }
-    // A destructor has nobody to report to; a failed save leaves the file as it was.
-    try {
-        Save();
-    } catch (...) {
+    while (end > begin && ::text::IsBlank(text[end - 1])) {
+        --end;
     }
+    return text.substr(begin, end - begin);
 }
 
-void CIniFile::Load() {
-    std::u16string text;
-    if (!ReadText(text)) {
-        return;
-    }
-    Parse(text);
-}
-
-bool CIniFile::ReadText(std::u16string& text) {
-    std::string bytes;
-    const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
-    if (result == platform::ReadResult::kMissing) {
+bool SameFolded(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
         return false;
     }
-    std::u16string decoded;
-    if (result == platform::ReadResult::kOk) {
-        decoded = platform::DecodeCodePage(bytes, codePage_);
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] - u'A' + u'a' : a[i];
+        const char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] - u'A' + u'a' : b[i];
+        if (x != y) {
+            return false;
+        }
     }
-    if (result != platform::ReadResult::kOk || (decoded.empty() && !bytes.empty())) {
-        loadFailed_ = true;  // the content exists but is unknown: Save must not replace it
-        return false;
-    }
-    text += decoded;
     return true;
 }
 
@@ -81,77 +64,188 @@ bool CIniFile::ReadText(std::u16string& text) {
 // and so keys above the first named header join it. After the last line a non-empty block is
 // stored under the current name. Storing never overwrites: the first section and the first
 // key of a folded name win.
-void CIniFile::Parse(const std::u16string& text) {
-    std::u16string unified(text);
-    for (char16_t& c : unified) {
-        if (c == u'\r') {
-            c = u'\n';
-        }
-    }
-    std::vector<std::u16string> lines;
-    SplitString(unified, u"\n", lines);
+//
+// The text comes in pieces that end at line ends; each line is looked at in place.
+class Parser {
+public:
+    explicit Parser(std::map<std::u16string, IniSection>& sections) : sections_(sections) {}
 
-    std::u16string current;
-    std::map<std::u16string, IniEntry> pending;
-    const auto commit = [&] { sections.emplace(FoldCase(current), IniSection{current, pending}); };
-    std::vector<std::u16string> pieces;
-    for (const std::u16string& line : lines) {
-        SplitString(line, u"=", pieces);
-        const bool hasEquals = line.find(u'=') != std::u16string::npos;
-        if (pieces.size() < 2 && IsHeader(line)) {
-            const std::u16string name = line.substr(1, line.size() - 2);
-            if (FoldCase(name) == FoldCase(current)) {
-                continue;
+    void Feed(std::u16string_view text) {
+        size_t start = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == u'\r' || text[i] == u'\n') {
+                Line(Trimmed(text.substr(start, i - start)));
+                start = i + 1;
             }
-            if (!current.empty()) {
-                commit();
-                pending.clear();
-            }
-            current = name;
-            continue;
         }
-        if (pieces.size() >= 2 || (pieces.size() == 1 && hasEquals)) {
-            const std::u16string& key = pieces.front();
-            // Only "=" and white space can stand in front of the key.
-            const size_t equals = line.find(u'=', line.find(key) + key.size());
-            std::u16string value;
-            if (equals != std::u16string::npos) {
-                value = ::text::TrimBlanks(line.substr(equals + 1));
-            }
-            pending.emplace(FoldCase(key), IniEntry{key, std::move(value)});
+        Line(Trimmed(text.substr(start)));
+    }
+
+    void Finish() {
+        if (hasPending_) {
+            Commit();
         }
     }
-    if (!pending.empty()) {
-        commit();
+
+private:
+    void Line(std::u16string_view line) {
+        if (line.empty()) {
+            return;
+        }
+        // The first piece, and the "=" that ends it.
+        std::u16string_view key;
+        size_t keyEnd = std::u16string_view::npos;
+        for (size_t pos = 0; pos <= line.size();) {
+            const size_t equals = line.find(u'=', pos);
+            key = Trimmed(line.substr(pos, equals == line.npos ? line.npos : equals - pos));
+            if (!key.empty() || equals == line.npos) {
+                keyEnd = equals;
+                break;
+            }
+            pos = equals + 1;
+        }
+        if (key.empty()) {
+            return;  // only "=" and white space
+        }
+        std::u16string_view rest;
+        if (keyEnd != line.npos) {
+            rest = line.substr(keyEnd + 1);
+        }
+        const bool twoPieces = std::any_of(
+            rest.begin(), rest.end(), [](char16_t c) { return c != u'=' && !::text::IsBlank(c); });
+        if (!twoPieces && line.size() >= 2 && line.front() == u'[' &&
+            line.find(u']') == line.size() - 1) {
+            Header(line.substr(1, line.size() - 2));
+            return;
+        }
+        if (twoPieces || line.find(u'=') != line.npos) {
+            pending_.Append(key, Trimmed(rest));
+            hasPending_ = true;
+        }
+    }
+
+    void Header(std::u16string_view name) {
+        if (SameFolded(name, current_)) {
+            return;
+        }
+        if (!current_.empty()) {
+            Commit();
+        }
+        current_.assign(name);
+    }
+
+    void Commit() {
+        pending_.IndexAppended();
+        hasPending_ = false;
+        sections_.emplace(FoldCase(current_), IniSection{current_, std::move(pending_)});
+        pending_ = IniEntries();
+    }
+
+    std::map<std::u16string, IniSection>& sections_;
+    std::u16string current_;
+    IniEntries pending_;
+    bool hasPending_ = false;
+};
+
+}  // namespace
+
+CIniFile::CIniFile(std::u16string filePath, unsigned codePage)
+    : path(std::move(filePath)), codePage_(codePage) {}
+
+CIniFile::~CIniFile() {
+    if (discarded_ || !changed_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
+        return;
+    }
+    // A destructor has nobody to report to; a failed save leaves the file as it was.
+    try {
+        Save();
+    } catch (...) {
     }
 }
 
-const IniEntry* CIniFile::Find(const std::u16string& section, const std::u16string& key) const {
-    const auto s = sections.find(FoldCase(section));
-    if (s == sections.end()) {
-        return nullptr;
+void CIniFile::Load() {
+    // The file is decoded a piece at a time straight into the model, so that the whole
+    // decoded text is never held.
+    std::map<std::u16string, IniSection> parsed;
+    std::unique_ptr<Parser> parser;
+    const auto start = [&] {
+        parsed.clear();
+        parser = std::make_unique<Parser>(parsed);
+    };
+    bool read = false;
+    try {
+        std::string bytes;
+        const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
+        if (result == platform::ReadResult::kMissing) {
+            return;
+        }
+        start();
+        read = result == platform::ReadResult::kOk &&
+               DecodeIniPieces(
+                   bytes, codePage_, encoding_,
+                   [&](std::u16string_view piece) { parser->Feed(piece); }, start);
+        if (read) {
+            bytes = std::string();
+            parser->Finish();
+        }
+    } catch (const std::exception&) {
+        read = false;  // too large for the memory at hand
     }
-    const auto e = s->second.entries.find(FoldCase(key));
-    return e == s->second.entries.end() ? nullptr : &e->second;
+    if (!read) {
+        loadFailed_ = true;  // the content exists but is unknown: Save must not replace it
+        return;
+    }
+    sections.merge(parsed);
+}
+
+bool CIniFile::ReadText(std::u16string& text) {
+    std::string bytes;
+    const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
+    if (result == platform::ReadResult::kMissing) {
+        return false;
+    }
+    std::u16string decoded;
+    if (result != platform::ReadResult::kOk ||
+        !DecodeIniText(bytes, codePage_, decoded, encoding_)) {
+        loadFailed_ = true;  // the content exists but is unknown: Save must not replace it
+        return false;
+    }
+    text += decoded;
+    return true;
+}
+
+void CIniFile::Parse(const std::u16string& text) {
+    std::map<std::u16string, IniSection> parsed;
+    Parser parser(parsed);
+    parser.Feed(text);
+    parser.Finish();
+    sections.merge(parsed);  // sections already in the model stay as they are
+}
+
+bool CIniFile::Find(const std::u16string& section, const std::u16string& key,
+                    std::u16string& value) const {
+    const auto s = sections.find(FoldCase(section));
+    return s != sections.end() && s->second.entries.Find(key, value);
 }
 
 std::u16string CIniFile::GetString(const std::u16string& section, const std::u16string& key,
                                    const std::u16string& def) const {
-    const IniEntry* entry = Find(section, key);
-    return entry != nullptr ? entry->value : def;
+    std::u16string value;
+    return Find(section, key, value) ? value : def;
 }
 
 int32_t CIniFile::GetInt(const std::u16string& section, const std::u16string& key,
                          int32_t def) const {
-    const IniEntry* entry = Find(section, key);
-    return entry != nullptr ? IniTextToInt(entry->value) : def;
+    std::u16string value;
+    return Find(section, key, value) ? IniTextToInt(value) : def;
 }
 
 void CIniFile::SetString(const std::u16string& section, const std::u16string& key,
                          const std::u16string& value) {
     IniSection& s = sections.emplace(FoldCase(section), IniSection{section, {}}).first->second;
-    IniEntry& e = s.entries.emplace(FoldCase(key), IniEntry{key, {}}).first->second;
-    e.value = value;
+    if (s.entries.Set(key, value)) {
+        changed_ = true;
+    }
 }
 
 void CIniFile::SetInt(const std::u16string& section, const std::u16string& key, int32_t value) {
@@ -161,10 +255,21 @@ void CIniFile::SetInt(const std::u16string& section, const std::u16string& key, 
 
 std::u16string CIniFile::Format() const {
     std::u16string text;
+    size_t size = 0;
     for (const auto& s : sections) {
-        text += u"[" + OneLine(s.second.name) + u"]\r\n";
+        size += s.second.name.size() + 4 + s.second.entries.TextSizeBound() +
+                3 * s.second.entries.size();
+    }
+    text.reserve(size);
+    for (const auto& s : sections) {
+        text += u'[';
+        AppendOneLine(text, s.second.name);
+        text += u"]\r\n";
         for (const auto& e : s.second.entries) {
-            text += OneLine(e.second.key) + u"=" + OneLine(e.second.value) + u"\r\n";
+            AppendOneLine(text, e.second.key);
+            text += u'=';
+            AppendOneLine(text, e.second.value);
+            text += u"\r\n";
         }
     }
     return text;
@@ -174,12 +279,20 @@ bool CIniFile::Save() {
     if (loadFailed_) {
         return false;
     }
-    const std::u16string text = Format();
-    const std::string bytes = platform::EncodeCodePage(text, codePage_);
-    if (bytes.empty() && !text.empty()) {
-        return false;  // the code page is unusable; an empty file would lose the profile
+    std::string bytes;
+    if (!EncodeIniText(Format(), encoding_, codePage_, bytes)) {
+        return false;  // written, the profile would hold other characters than the model
     }
-    return platform::WriteFileReplacing(path, bytes);
+    if (!platform::WriteFileReplacing(path, bytes)) {
+        return false;
+    }
+    changed_ = false;
+    return true;
+}
+
+bool CIniFile::CanHold(const std::u16string& text) const {
+    std::string bytes;
+    return EncodeIniText(text, encoding_, codePage_, bytes);
 }
 
 int32_t IniTextToInt(const std::u16string& text) {

@@ -5,23 +5,21 @@
 #include <map>
 #include <string>
 
+#include "ini/ini_encoding.h"
+#include "ini/ini_entries.h"
 #include "platform/codepage.h"
 
-struct IniEntry {
-    std::u16string key;  // letter case of the first occurrence
-    std::u16string value;
-};
-
 struct IniSection {
-    std::u16string name;                         // letter case of the first occurrence
-    std::map<std::u16string, IniEntry> entries;  // keyed by FoldCase(key)
+    std::u16string name;  // letter case of the first occurrence
+    IniEntries entries;   // iterated in FoldCase(key) order
 };
 
 class CIniFile {
 public:
     // The file is not touched until Load. codePage is the on-disk encoding of the text.
     explicit CIniFile(std::u16string filePath, unsigned codePage = platform::kSystemCodePage);
-    // Writes the model back with Save, unless path contains "VirUdezed.cfg" (case-sensitive).
+    // Writes the model back with Save when a setter changed it since it was loaded or last
+    // saved, unless path contains "VirUdezed.cfg" (case-sensitive).
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
@@ -30,8 +28,8 @@ public:
     // file leaves the model empty; a file that exists but cannot be read does too, and marks
     // the object so that Save refuses to replace it.
     void Load();
-    // Appends the decoded content of the file to text; false (text unchanged) when the file
-    // is missing or cannot be read.
+    // Appends the decoded content of the file to text and notes its encoding; false (text
+    // unchanged) when the file is missing, cannot be read or is in no encoding it can take.
     bool ReadText(std::u16string& text);
     // Adds the sections and keys of text to the model (the grammar is in ini_file.cpp).
     void Parse(const std::u16string& text);
@@ -42,7 +40,7 @@ public:
     // The stored value converted like _wtoi, or def when the section or the key is missing.
     int32_t GetInt(const std::u16string& section, const std::u16string& key, int32_t def) const;
     // Creates the section and the key when missing (with the letter case given here),
-    // otherwise replaces the value only.
+    // otherwise replaces the value only. A change marks the model as changed.
     void SetString(const std::u16string& section, const std::u16string& key,
                    const std::u16string& value);
     void SetInt(const std::u16string& section, const std::u16string& key, int32_t value);
@@ -50,11 +48,18 @@ public:
     // The text that Save writes, before encoding: sections and keys sorted by folded name,
     // "[name]" and "key=value" lines ended by CR LF.
     std::u16string Format() const;
-    // Replaces the file with the model. False, with the file as it was, when it cannot be
-    // written or when the file could not be read by Load.
+    // Replaces the file with the model, in the encoding the file was read in. False, with
+    // the file as it was, when it cannot be written, when the file could not be read by
+    // Load, or when the model holds a character that encoding cannot hold.
     bool Save();
 
+    // True when the file's encoding can hold every character of text.
+    bool CanHold(const std::u16string& text) const;
+
     bool LoadFailed() const { return loadFailed_; }
+    // A setter changed the model since it was loaded or last saved.
+    bool Changed() const { return changed_; }
+    IniEncoding Encoding() const { return encoding_; }
     // The object is to be destroyed without writing anything back.
     void Discard() { discarded_ = true; }
 
@@ -62,11 +67,14 @@ public:
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
 
 private:
-    // The entry of key in section, or null.
-    const IniEntry* Find(const std::u16string& section, const std::u16string& key) const;
+    // The value of key in section, or false.
+    bool Find(const std::u16string& section, const std::u16string& key,
+              std::u16string& value) const;
 
     unsigned codePage_;
+    IniEncoding encoding_ = IniEncoding::kCodePage;
     bool loadFailed_ = false;
+    bool changed_ = false;
     bool discarded_ = false;
 };
 

@@ -1,6 +1,7 @@
 // Conversion between UTF-16 and 8-bit code pages (the profiles' on-disk encoding).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -8,6 +9,7 @@ namespace platform {
 // The system's ANSI code page: CP_ACP on Windows. Other systems have no such notion;
 // there UTF-8 (65001) stands in for it.
 constexpr unsigned kSystemCodePage = 0;
+constexpr unsigned kUtf8CodePage = 65001;
 
 // Converts bytes in the given code page to UTF-16. Bytes the code page does not define
 // become a replacement character; nothing fails.
@@ -16,5 +18,14 @@ std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage = kSys
 // Converts UTF-16 to the given code page. A character the code page cannot represent,
 // and an unpaired surrogate, becomes the code page's default character '?'.
 std::string EncodeCodePage(const std::u16string& text, unsigned codePage = kSystemCodePage);
+
+// Converts bytes in the given code page to UTF-16 (replacing text). False, with text
+// unspecified, when the bytes hold a sequence the code page does not define.
+bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text);
+
+// Converts UTF-16 to the given code page (replacing bytes), without best-fit mapping. False,
+// with bytes unspecified, when a character (an unpaired surrogate included) has no exact
+// representation in the code page.
+bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::string& bytes);
 
 }  // namespace platform

@@ -2,10 +2,13 @@
 
 #include <climits>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "ini/ini_cache.h"
 #include "ini/ini_file.h"
+#include "ini/ini_text.h"
+#include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32
@@ -76,6 +79,26 @@ TEST(IniSave, WriterTable) {
         EXPECT_TRUE(ini.Save()) << c.name;
         EXPECT_EQ(c.written, ReadBytes(dir.Path() / "w.cfg")) << c.name;
     }
+}
+
+TEST(IniSave, KeysAreWrittenInTheOrderOfTheirUtf16Units) {
+    // Code point order would put U+E000 before U+10000 (a surrogate pair).
+    const std::u16string keys[] = {
+        u"\uE000",      u"\U00010000", std::u16string(1, char16_t(0xDC00)),
+        u"\u00E9",      u"Z",          u"a\uFFFF",
+        u"a\U0010FFFF", u"y"};
+    std::map<std::u16string, std::u16string> expected;  // ordinal order of the folded keys
+    TempDir dir;
+    CIniFile ini(dir.Text(u"o.cfg"));
+    for (const std::u16string& key : keys) {
+        ini.SetString(u"A", key, u"1");
+        expected.emplace(FoldCase(key), key);
+    }
+    std::u16string text = u"[A]\r\n";
+    for (const auto& entry : expected) {
+        text += entry.second + u"=1\r\n";
+    }
+    EXPECT_EQ(text, ini.Format());
 }
 
 TEST(IniSave, SettersKeepTheModelAsGiven) {
@@ -155,33 +178,59 @@ TEST(IniSave, LockedFileIsNeitherReadAsEmptyNorReplaced) {
 }
 #endif
 
-TEST(IniSave, DestructionSavesAllButTheCustomizationProfile) {
+TEST(IniSave, DestructionSavesChangedFilesButNotTheCustomizationProfile) {
     TempDir dir;
     fs::create_directories(dir.Path() / "config");
     fs::create_directories(dir.Path() / "lower");
     const std::string unsorted = "[B]\r\nk=1\r\n[A]\r\nk=1\r\n";
-    const std::string sorted = "[A]\r\nk=1\r\n[B]\r\nk=1\r\n";
-    WriteBytes(dir.Path() / "config" / "VirUdezed.cfg", unsorted);
-    WriteBytes(dir.Path() / "config" / "ZovIDE.cfg", unsorted);
+    const std::string sortedSet = "[A]\r\nk=1\r\n[B]\r\nk=1\r\n[C]\r\nk=1\r\n";
+    for (const char* name : {"VirUdezed.cfg", "ZovIDE.cfg", "same.cfg", "read.cfg"}) {
+        WriteBytes(dir.Path() / "config" / name, unsorted);
+    }
     WriteBytes(dir.Path() / "lower" / "virudezed.cfg", unsorted);
 
     IniFileCache cache;
-    GetCachedIniFile(cache, dir.Text() + u"\\config\\VirUdezed.cfg").SetString(u"C", u"k", u"1");
-    GetCachedIniFile(cache, dir.Text() + u"\\config\\ZovIDE.cfg");
-    GetCachedIniFile(cache, dir.Text() + u"\\lower\\virudezed.cfg");
+    const std::u16string config = dir.Text() + u"\\config\\";
+    GetCachedIniFile(cache, config + u"VirUdezed.cfg").SetString(u"C", u"k", u"1");
+    GetCachedIniFile(cache, config + u"ZovIDE.cfg").SetString(u"C", u"k", u"1");
+    GetCachedIniFile(cache, dir.Text() + u"\\lower\\virudezed.cfg").SetString(u"C", u"k", u"1");
+    GetCachedIniFile(cache, config + u"same.cfg").SetString(u"a", u"K", u"1");  // no change
+    GetCachedIniFile(cache, config + u"read.cfg").GetString(u"A", u"k", u"");
+    // Saved, then left alone: nothing more to write.
+    CIniFile& saved = GetCachedIniFile(cache, dir.Text() + u"\\saved.cfg");
+    saved.SetString(u"A", u"k", u"1");
+    ASSERT_TRUE(saved.Save());
+    WriteBytes(dir.Path() / "saved.cfg", "changed by another program");
     ReleaseIniFiles(cache);
 
     EXPECT_TRUE(cache.empty());
     EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "VirUdezed.cfg"));
-    EXPECT_EQ(sorted, ReadBytes(dir.Path() / "config" / "ZovIDE.cfg"));
-    EXPECT_EQ(sorted, ReadBytes(dir.Path() / "lower" / "virudezed.cfg"));
+    EXPECT_EQ(sortedSet, ReadBytes(dir.Path() / "config" / "ZovIDE.cfg"));
+    EXPECT_EQ(sortedSet, ReadBytes(dir.Path() / "lower" / "virudezed.cfg"));
+    EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "same.cfg"));
+    EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "read.cfg"));
+    EXPECT_EQ("changed by another program", ReadBytes(dir.Path() / "saved.cfg"));
 
     // Discarding the cache writes nothing back.
-    WriteBytes(dir.Path() / "config" / "ZovIDE.cfg", unsorted);
-    GetCachedIniFile(cache, dir.Text() + u"\\config\\ZovIDE.cfg").SetString(u"A", u"k", u"2");
+    GetCachedIniFile(cache, config + u"read.cfg").SetString(u"A", u"k", u"2");
     DiscardIniFiles(cache);
     EXPECT_TRUE(cache.empty());
-    EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "ZovIDE.cfg"));
+    EXPECT_EQ(unsorted, ReadBytes(dir.Path() / "config" / "read.cfg"));
+}
+
+TEST(IniCache, AFileThatCouldNotBeReadIsReadAgain) {
+    TempDir dir;
+    // A folder stands in for a file that another program holds.
+    fs::create_directory(dir.Path() / "p.cfg");
+    IniFileCache cache;
+    EXPECT_TRUE(GetCachedIniFile(cache, dir.Text(u"p.cfg")).LoadFailed());
+    fs::remove(dir.Path() / "p.cfg");
+    WriteBytes(dir.Path() / "p.cfg", "[A]\r\nk=1\r\n");
+    CIniFile& again = GetCachedIniFile(cache, dir.Text(u"p.cfg"));
+    EXPECT_FALSE(again.LoadFailed());
+    EXPECT_EQ(u"1", again.GetString(u"A", u"k", u""));
+    EXPECT_EQ(&again, &GetCachedIniFile(cache, dir.Text(u"p.cfg")));
+    EXPECT_EQ(1u, cache.size());
 }
 
 TEST(IniCache, OneObjectPerPathFoldedAToZ) {
@@ -207,7 +256,7 @@ TEST(IniCache, OneObjectPerPathFoldedAToZ) {
     EXPECT_FALSE(missing.LoadFailed());
     EXPECT_EQ(3u, cache.size());
     ReleaseIniFiles(cache);
-    EXPECT_TRUE(fs::exists(dir.Path() / "config" / "none.cfg"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "config" / "none.cfg"));  // nothing was set in it
 }
 
 TEST(IniCodePage, ChineseProfileRoundTripsThrough936) {
@@ -226,5 +275,125 @@ TEST(IniCodePage, ChineseProfileRoundTripsThrough936) {
         "[\xB0\x5D]\r\nk=1\r\n",
         ReadBytes(dir.Path() / "c.cfg"));
 }
+
+std::string Utf16Bytes(const std::u16string& text) {
+    std::string bytes("\xFF\xFE");
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+TEST(IniEncoding, FilesAreWrittenBackInTheEncodingTheyWereReadIn) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::u16string set;
+        std::string written;
+    };
+    // 中文名 is D6D0 CEC4 C3FB in code page 936; its UTF-8 bytes are not valid there (the
+    // pair 8D 0A is not a character), and an LF line end must not be taken into a pair.
+    const std::string utf8Body = u8"[SYSPAR]\nNAME=中文名\nLANGFILELIST=a.ini\n";
+    const std::string utf8Out = u8"[SYSPAR]\r\nK=한국\r\nLANGFILELIST=a.ini\r\nNAME=中文名\r\n";
+    const Case cases[] = {
+        {"code page", "[SYSPAR]\r\nNAME=\xD6\xD0\xCE\xC4\xC3\xFB\r\nLANGFILELIST=a.ini\r\n",
+         u"北京",
+         "[SYSPAR]\r\nK=\xB1\xB1\xBE\xA9\r\nLANGFILELIST=a.ini\r\nNAME="
+         "\xD6\xD0\xCE\xC4\xC3\xFB\r\n"},
+        {"UTF-8 without mark", utf8Body, u"한국", utf8Out},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8Body, u"한국", "\xEF\xBB\xBF" + utf8Out},
+        {"UTF-16LE with mark", Utf16Bytes(u"[SYSPAR]\r\nNAME=中文名\r\nLANGFILELIST=a.ini\r\n"),
+         u"한국", Utf16Bytes(u"[SYSPAR]\r\nK=한국\r\nLANGFILELIST=a.ini\r\nNAME=中文名\r\n")},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        WriteBytes(dir.Path() / "e.cfg", c.bytes);
+        CIniFile ini(dir.Text(u"e.cfg"), 936);
+        ini.Load();
+        EXPECT_EQ(u"a.ini", ini.GetString(u"SYSPAR", u"LANGFILELIST", u"")) << c.name;
+        EXPECT_EQ(u"中文名", ini.GetString(u"SYSPAR", u"NAME", u"")) << c.name;
+        EXPECT_EQ(1u, ini.sections.size()) << c.name;
+        EXPECT_TRUE(ini.CanHold(c.set)) << c.name;
+        ini.SetString(u"SYSPAR", u"K", c.set);
+        EXPECT_TRUE(ini.Save()) << c.name;
+        EXPECT_EQ(c.written, ReadBytes(dir.Path() / "e.cfg")) << c.name;
+    }
+}
+
+TEST(IniEncoding, BytesNoEncodingTakesAreNeverReplaced) {
+    const std::string cases[] = {
+        "[A]\r\nk=\x81\r\n",                            // neither code page 936 nor UTF-8
+        "\xEF\xBB\xBF[A]\r\nk=\xC3\r\n",                // a mark, then invalid UTF-8
+        std::string("\xFF\xFE\0\0[\0\0\0A\0\0\0", 12),  // UTF-32LE
+        std::string("\xFF\xFE[\0A\0]", 7),              // an odd number of bytes
+    };
+    TempDir dir;
+    for (const std::string& bytes : cases) {
+        WriteBytes(dir.Path() / "u.cfg", bytes);
+        CIniFile ini(dir.Text(u"u.cfg"), 936);
+        ini.Load();
+        EXPECT_TRUE(ini.LoadFailed()) << bytes;
+        ini.SetString(u"A", u"k", u"1");
+        EXPECT_FALSE(ini.Save()) << bytes;
+        EXPECT_EQ(bytes, ReadBytes(dir.Path() / "u.cfg"));
+    }
+}
+
+TEST(IniEncoding, CharactersTheEncodingLacksAreNeverWritten) {
+    struct Case {
+        std::string bytes;
+        std::u16string text;
+        bool held;
+    };
+    const std::u16string lone(1, char16_t(0xD800));
+    const Case cases[] = {
+        {"[A]\r\nk=1\r\n", u"北京 Ltd.", true},
+        {"[A]\r\nk=1\r\n", u"À", false},  // no best fit to A or à
+        {"[A]\r\nk=1\r\n", u"한국", false},
+        {"[A]\r\nk=1\r\n", lone, false},
+        {"\xEF\xBB\xBF[A]\r\nk=1\r\n", u"À한국", true},
+        {"\xEF\xBB\xBF[A]\r\nk=1\r\n", lone, false},
+        {Utf16Bytes(u"[A]\r\nk=1\r\n"), lone, true},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const std::string& original = c.bytes;
+        WriteBytes(dir.Path() / "h.cfg", original);
+        CIniFile ini(dir.Text(u"h.cfg"), 936);
+        ini.Load();
+        EXPECT_EQ(c.held, ini.CanHold(c.text)) << platform::Utf16ToUtf8(c.text);
+        ini.SetString(u"A", u"k", c.text);
+        EXPECT_EQ(c.held, ini.Save());
+        if (!c.held) {
+            EXPECT_EQ(original, ReadBytes(dir.Path() / "h.cfg"));
+        }
+    }
+}
+
+#ifdef _WIN32
+// Windows' code page 936 (the system's under the test locale) is not iconv's: it defines
+// 0x80 and the user-defined area, which must read as the code page and keep their bytes.
+TEST(IniEncoding, SystemCodePageAsWindowsDefinesIt) {
+    TempDir dir;
+    const std::string bytes = "[A]\r\nk=\x80\xAA\xA1\xFE\xFE\r\n";
+    WriteBytes(dir.Path() / "w.cfg", bytes);
+    CIniFile ini(dir.Text(u"w.cfg"));
+    ini.Load();
+    EXPECT_EQ(IniEncoding::kCodePage, ini.Encoding());
+    EXPECT_EQ(u"\u20AC\uE000\uE4C5", ini.GetString(u"A", u"k", u""));
+    ini.SetString(u"A", u"n", u"北京");
+    ASSERT_TRUE(ini.Save());
+    EXPECT_EQ("[A]\r\nk=\x80\xAA\xA1\xFE\xFE\r\nn=\xB1\xB1\xBE\xA9\r\n",
+              ReadBytes(dir.Path() / "w.cfg"));
+
+    for (const std::string invalid : {"k=\x81\x7F\r\n", "k=\xFF\r\n", "k=\x81\x30\r\n"}) {
+        WriteBytes(dir.Path() / "i.cfg", invalid);
+        CIniFile bad(dir.Text(u"i.cfg"));
+        bad.Load();
+        EXPECT_TRUE(bad.LoadFailed()) << invalid;
+    }
+}
+#endif
 
 }  // namespace

@@ -390,7 +390,7 @@ TEST(HostileInputs, LanguageFilesAndListsNeverCrashNorLeaveTheLangFolder) {
 
 namespace {
 
-TEST(HostileInputs, ProfilesWithZerosBareLineEndsAndHugeLinesSurviveTheWriteBack) {
+TEST(HostileInputs, ProfilesWithZerosBareLineEndsAndHugeLinesSurviveClosing) {
     TargetInstall install;
     const std::string big(10 * 1024 * 1024, 'x');
     const std::string config =
@@ -403,10 +403,8 @@ TEST(HostileInputs, ProfilesWithZerosBareLineEndsAndHugeLinesSurviveTheWriteBack
         SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
         h.Pump();
     }
-    const std::string written = ReadBytes(install.install / "config" / "ZovIDE.cfg");
-    EXPECT_EQ("[SYSPAR]\r\nBIG=" + big + "\r\nLANGFILELIST=lang_en.ini\r\nZ=a" +
-                  std::string(1, '\0') + "b\r\n",
-              written);
+    // Only read, so never written back.
+    EXPECT_EQ(config, ReadBytes(install.install / "config" / "ZovIDE.cfg"));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Loading and saving the customization profile through the dialog, and what closing writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+
 #include <filesystem>
 #include <string>
 
@@ -139,22 +143,112 @@ TEST(ProfileDialog, MissingProfileShowsDefaultsAndAFailedSaveIsReported) {
                       dir.Text() + u"\\nofolder\\VedArodBackup"));
 }
 
-TEST(ProfileDialog, CloseBoxWritesBackTheTargetConfigurationButNotTheProfile) {
+TEST(ProfileDialog, CloseBoxWritesNothingTheToolOnlyRead) {
     Install install;
     fs::create_directories(install.dir.Path() / "Lang");
+    // Comments, a second block, key order, a mark, and the running product's own edits.
+    const std::string target =
+        "\xEF\xBB\xBF; product "
+        "settings\r\n[SYSPAR]\r\nZ=1\r\n[OTHER]\r\nx=1\r\n[SYSPAR]\r\nA=2\r\n";
     {
         DialogHarness h;
+        h.Click(1041);
         h.SelectTarget(install.Exe());
         SaveWith(h, false, u"");
-        // Changed by somebody else after the save: closing must not write it again.
+        // Changed by somebody else after the save: closing must not write them again.
         WriteBytes(install.dir.Path() / "config" / "VirUdezed.cfg", "changed");
+        WriteBytes(install.dir.Path() / "config" / "ZuvEra.cfg", "changed too");
+        WriteBytes(install.dir.Path() / "config" / "ZovIDE.cfg", target);
         SendMessageW(h.Hwnd(), WM_CLOSE, 0, 0);
         h.Pump();
         EXPECT_TRUE(h.Dlg().Ended());
         EXPECT_TRUE(h.Dlg().m_mapIniFiles.empty());
     }
     EXPECT_EQ("changed", install.Read("config/VirUdezed.cfg"));
-    EXPECT_EQ("[SYSPAR]\r\nA=2\r\nZ=1\r\n", install.Read("config/ZovIDE.cfg"));
+    EXPECT_EQ("changed too", install.Read("config/ZuvEra.cfg"));
+    EXPECT_EQ(target, install.Read("config/ZovIDE.cfg"));
+}
+
+TEST(ProfileDialog, ProfilesWithAMarkAreReadAndWrittenInTheirEncoding) {
+    Install install;
+    WriteBytes(install.dir.Path() / "config" / "VirUdezed.cfg",
+               std::string("\xEF\xBB\xBF") + u8"[CUSTOMPAR]\r\nCOMPANY=한국 Co\r\nURL=u\r\n");
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(u"한국 Co", h.Text(1031));
+    EXPECT_EQ(u"u", h.Text(1033));
+    h.Type(1032, u"À1");
+    h.Click(1024);
+    EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+    EXPECT_EQ(std::string("\xEF\xBB\xBF") +
+                  u8"[CUSTOMPAR]\r\nCOMPANY=한국 Co\r\nFILEPASSWORD=\r\nPHONE=À1\r\nURL=u\r\n"
+                  u8"USINGFILEPASSWORD=0\r\n",
+              install.Read("config/VirUdezed.cfg"));
+}
+
+TEST(ProfileDialog, AFieldTheProfileCannotHoldIsNamedAndNothingIsWritten) {
+    struct Case {
+        int control;
+        std::u16string text;
+        const char16_t* label;
+    };
+    const Case cases[] = {
+        {1031, u"À Co", u"公司名称"},
+        {1032, u"한국", u"电话"},
+        {1033, u"www.\u0E01.th", u"网址"},
+        {1011, u"密码é\u00C0ab", u"文件读写密码"},
+    };
+    for (const Case& c : cases) {
+        Install install;
+        DialogHarness h;
+        h.SelectTarget(install.Exe());
+        h.Click(1010);
+        h.Type(1011, u"abc123");
+        h.Type(c.control, c.text);
+        h.Click(1024);
+        ASSERT_EQ(1u, h.Prompts().messages.size());
+        EXPECT_EQ(
+            std::u16string(u"“") + c.label + u"”中有配置文件的编码不能保存的字符，请修改后再保存",
+            h.MessageTexts()[0]);
+        EXPECT_EQ(h.Item(c.control), GetFocus());
+        EXPECT_EQ(kProfile, install.Read("config/VirUdezed.cfg"));
+    }
+}
+
+TEST(ProfileDialog, The62ViewKeepsTheStoredPasswordWhateverItsLength) {
+    Install install;
+    const std::string stored = "[CUSTOMPAR]\r\nFILEPASSWORD=abc\r\nUSINGFILEPASSWORD=1\r\n";
+    WriteBytes(install.dir.Path() / "config" / "ZuvEra.cfg", stored);
+    DialogHarness h;
+    h.Click(1041);
+    h.SelectTarget(install.Exe());
+    EXPECT_FALSE(h.Visible(1011));
+    h.Type(1031, u"Co");
+    h.Click(1024);
+    ASSERT_EQ(1u, h.Prompts().messages.size());
+    EXPECT_EQ(u"保存成功", h.MessageTexts()[0]);
+    EXPECT_EQ(
+        "[CUSTOMPAR]\r\nCOMPANY=Co\r\nFILEPASSWORD=abc\r\nPHONE=\r\nURL=\r\nUSINGFILEPASSWORD="
+        "1\r\n",
+        install.Read("config/ZuvEra.cfg"));
+}
+
+TEST(ProfileDialog, AProfileLockedAtSelectionIsReadAgainLater) {
+    Install install;
+    const std::wstring file = (install.dir.Path() / "config" / "VirUdezed.cfg").wstring();
+    const int fd = _wsopen(file.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW);
+    ASSERT_NE(-1, fd);
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(u"", h.Text(1031));
+    _close(fd);
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(u"Old Co", h.Text(1031));
+    h.Type(1031, u"New Co");
+    h.Click(1024);
+    EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+    const std::string saved = install.Read("config/VirUdezed.cfg");
+    EXPECT_NE(std::string::npos, saved.find("COMPANY=New Co\r\nFILEPASSWORD=\r\nPHONE=123\r\n"));
 }
 
 TEST(ProfileDialog, ExitButtonWritesNothing) {
