@@ -289,14 +289,14 @@ TEST(LangDialog, EditorLeftUnchangedKeepsTheEntry) {
     ASSERT_TRUE(IsWindowVisible(d.m_editCell.Handle()));
     h.ClickList(h.CellPoint(1, 1));
     EXPECT_FALSE(IsWindowVisible(d.m_editCell.Handle()));
-    EXPECT_EQ(withNul, TableText(0, u"A"));
+    EXPECT_EQ(withNul, TableText(h, 0, u"A"));
     EXPECT_EQ(withNul, std::u16string(d.m_listLang.CellText(0, 1)));
 
     // A changed text is still stored.
     h.DoubleClickList(h.CellPoint(0, 1));
     d.m_editCell.SetText(u"typed");
     h.ClickList(h.CellPoint(1, 1));
-    EXPECT_EQ(u"typed", TableText(0, u"A"));
+    EXPECT_EQ(u"typed", TableText(h, 0, u"A"));
 }
 
 // Typing letters into the list selects the next row whose ID starts with them.
