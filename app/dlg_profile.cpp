@@ -2,6 +2,7 @@
 #include "app/install_layout.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "platform/files.h"
 
 namespace {
@@ -75,6 +76,7 @@ bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
     ini.SetString(kSection, kCompany, profile.company);
     ini.SetString(kSection, kPhone, profile.phone);
     ini.SetString(kSection, kUrl, profile.url);
-    Message(ini.Save() ? u"保存成功" : u"生成配置文件失败");
+    Message(ini.Save() ? u"保存成功"
+                       : app::WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "platform/files.h"
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
@@ -59,12 +60,24 @@ void CVedArodDlg::OnBnClickedModifyApp() {
             IDC_EDIT_APP_NAME);
     }
 
+    m_writeProblems.clear();
+    // Every failure is told, in the order of the steps; a failing icon or picture step ends
+    // the command after the failures before it.
+    std::vector<std::u16string> problems;
+    const auto stop = [&](const std::u16string& stepFailed) {
+        problems.push_back(stepFailed);
+        problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
+        std::u16string text;
+        for (const auto& p : problems) {
+            text += (text.empty() ? u"" : u"\r\n") + p;
+        }
+        Message(text);
+    };
+
     if (iconOn && !(ReplaceIcon(m_strIconPath, m_strExePath) && CopyLogoIcon(m_strIconPath))) {
-        Message(u"图标修改失败");
-        return;
+        return stop(u"图标修改失败");
     }
 
-    std::vector<std::u16string> problems;
     m_strCaptionText = text::TrimBlanks(m_strCaptionText);
     bool writeStrings = !m_strCaptionText.empty();
     if (!writeStrings) {
@@ -78,16 +91,16 @@ void CVedArodDlg::OnBnClickedModifyApp() {
                                                    RewriteAppTitle(m_strCaptionText, m_strExePath));
         if (!titleWritten) {
             problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+            problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
         }
+        m_writeProblems.clear();
     }
 
     if (startupOn && !CopyStartupPicture(m_strStartupImagePath)) {
-        Message(u"开机图片修改失败");
-        return;
+        return stop(u"开机图片修改失败");
     }
     if (adOn && !CopyAdPicture(m_strAdImagePath)) {
-        Message(u"广告图片修改失败");
-        return;
+        return stop(u"广告图片修改失败");
     }
 
     if (rename) {
@@ -137,7 +150,24 @@ bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16stri
     for (uint16_t id = 1; id <= lastId; ++id) {
         updates.push_back({kIconType, id, kResourceLanguage, image});
     }
-    return rebrand::UpdateExecutableResources(exePath, updates);
+    const rebrand::UpdateResult result =
+        rebrand::UpdateExecutableResources(exePath, updates, m_strInstallDir);
+    NoteUpdate(result, exePath);
+    return result.Updated();
+}
+
+void CVedArodDlg::NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath) {
+    if (!result.movedSection.empty()) {
+        const std::u16string section(result.movedSection.begin(), result.movedSection.end());
+        m_writeProblems.push_back(
+            u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
+            u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + exePath);
+        return;
+    }
+    const std::u16string problem = app::WriteProblem(result.write, exePath);
+    if (!problem.empty()) {
+        m_writeProblems.push_back(problem);
+    }
 }
 
 bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
@@ -153,8 +183,11 @@ bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
         case rebrand::BlockStatus::kWrite:
             break;
     }
-    return rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+    const rebrand::UpdateResult result = rebrand::UpdateExecutableResources(
+        exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}},
+        m_strInstallDir);
+    NoteUpdate(result, exePath);
+    return result.Updated();
 }
 
 bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath) {
@@ -162,8 +195,11 @@ bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16s
     if (block.status != rebrand::BlockStatus::kWrite) {
         return false;
     }
-    return rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+    const rebrand::UpdateResult result = rebrand::UpdateExecutableResources(
+        exePath, {{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}},
+        m_strInstallDir);
+    NoteUpdate(result, exePath);
+    return result.Updated();
 }
 
 bool CVedArodDlg::CopyStartupPicture(std::u16string source) {
@@ -183,6 +219,15 @@ bool CVedArodDlg::CopyPicture(const std::u16string& source, const char16_t* rela
         Message(source + u"图片文件不存在");
         return false;
     }
-    return rebrand::CopyOver(source, m_strInstallDir + relativeDestination) !=
-           rebrand::CopyResult::kFailed;
+    const std::u16string destination = m_strInstallDir + relativeDestination;
+    platform::WriteResult write;
+    if (rebrand::CopyOver(source, destination, m_strInstallDir, &write) !=
+        rebrand::CopyResult::kFailed) {
+        return true;
+    }
+    const std::u16string problem = app::WriteProblem(write, destination);
+    if (!problem.empty()) {
+        m_writeProblems.push_back(problem);
+    }
+    return false;
 }

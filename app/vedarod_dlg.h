@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/custom_profile.h"
 #include "ini/ini_cache.h"
 #include "lang/win32/custom_list_ctrl.h"
+#include "rebrand/win32/resource_update.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -85,6 +87,10 @@ private:
     bool CopyAdPicture(std::u16string source);
     bool CopyLogoIcon(std::u16string source);
     bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination);
+    // Lines the command adds to its final message: files of the steps above that were
+    // refused or left elsewhere, each with what it holds now.
+    std::vector<std::u16string> m_writeProblems;
+    void NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath);
 
     // The customization profile.
     std::u16string ProfileFilePath();

@@ -179,7 +179,8 @@ bool CIniFile::Save() {
     if (bytes.empty() && !text.empty()) {
         return false;  // the code page is unusable; an empty file would lose the profile
     }
-    return platform::WriteFileReplacing(path, bytes);
+    lastSave = platform::WriteFileSafely(path, bytes, writeRoot);
+    return lastSave.Written();
 }
 
 int32_t IniTextToInt(const std::u16string& text) {

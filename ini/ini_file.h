@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 struct IniEntry {
     std::u16string key;  // letter case of the first occurrence
@@ -58,7 +59,11 @@ public:
     // The object is to be destroyed without writing anything back.
     void Discard() { discarded_ = true; }
 
-    const std::u16string path;                      // exactly as given
+    const std::u16string path;  // exactly as given
+    // Save refuses a file that does not resolve inside this folder (when set).
+    std::u16string writeRoot;
+    // What the last Save left at path.
+    platform::WriteResult lastSave;
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
 
 private:

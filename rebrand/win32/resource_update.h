@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace rebrand {
 
 struct ResourceUpdate {
@@ -14,11 +16,24 @@ struct ResourceUpdate {
     std::string data;
 };
 
+struct UpdateResult {
+    // What the executable holds afterwards (platform/files.h): kWritten only when every
+    // update was made.
+    platform::WriteResult write;
+    // Refused because the update would have moved this section (the executable is
+    // unchanged); empty otherwise.
+    std::string movedSection;
+    bool Updated() const { return write.Written(); }
+};
+
 // Adds or replaces the resources in the executable at exePath; every other resource stays
 // as it was. The platform's resource-update functions work on a copy beside the
-// executable, which replaces it (keeping its attributes and security) only when the whole
-// update succeeded. On false the executable is unchanged.
-bool UpdateExecutableResources(const std::u16string& exePath,
-                               const std::vector<ResourceUpdate>& updates);
+// executable, which replaces it (keeping its attributes and security, platform's safe
+// replace) only when the whole update succeeded and every section that code or data refer
+// to by address kept its address in the copy. An executable that does not resolve inside
+// root (when given) is refused before it is read.
+UpdateResult UpdateExecutableResources(const std::u16string& exePath,
+                                       const std::vector<ResourceUpdate>& updates,
+                                       const std::u16string& root = {});
 
 }  // namespace rebrand
