@@ -1,6 +1,8 @@
 // The rebrand command behind "修改应用程序": checks, then the icon, the string tables, the
 // pictures and the rename, in this order, ending with one message.
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/resource.h"
@@ -74,27 +76,52 @@ void CVedArodDlg::OnBnClickedModifyApp() {
         Message(text);
     };
 
-    if (iconOn && !(ReplaceIcon(m_strIconPath, m_strExePath) && CopyLogoIcon(m_strIconPath))) {
+    // The icon and string-table steps are staged on one copy of the executable, which
+    // replaces it once: after the logo copy, before the pictures.
+    rebrand::StagedExecutable exe(m_strExePath, m_strInstallDir);
+    if (iconOn && !ReplaceIcon(m_strIconPath, exe)) {
         return stop(u"图标修改失败");
     }
-
+    const size_t firstStringStep = exe.StepCount();
     m_strCaptionText = text::TrimBlanks(m_strCaptionText);
     bool writeStrings = !m_strCaptionText.empty();
     if (!writeStrings) {
         m_strNewDocName = text::TrimBlanks(m_strNewDocName);
         writeStrings = !m_strNewDocName.empty();
     }
+    bool stringsStaged = true;
     if (writeStrings) {
-        const bool blockWritten =
-            RewriteStringBlock(m_strCaptionText, m_strNewDocName, m_strExePath);
-        const bool titleWritten = blockWritten && (m_strCaptionText.empty() ||
-                                                   RewriteAppTitle(m_strCaptionText, m_strExePath));
-        if (!titleWritten) {
-            problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
-            problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
-        }
-        m_writeProblems.clear();
+        stringsStaged = RewriteStringBlock(m_strCaptionText, m_strNewDocName, exe) &&
+                        (m_strCaptionText.empty() || RewriteAppTitle(m_strCaptionText, exe));
     }
+    std::vector<bool> built;
+    if (exe.StepCount() > 0) {
+        built = exe.Build();
+        if (std::find(built.begin(), built.end(), false) != built.end()) {
+            NoteUpdate(exe.result(), m_strExePath);
+        }
+    }
+    if (iconOn && !built[0]) {
+        return stop(u"图标修改失败");
+    }
+    if (iconOn && !CopyLogoIcon(m_strIconPath)) {
+        return stop(u"图标修改失败");  // the executable is not replaced
+    }
+    if (!built.empty() && built[0] && !exe.Commit().Updated()) {
+        NoteUpdate(exe.result(), m_strExePath);
+        if (iconOn) {
+            return stop(u"图标修改失败");
+        }
+        built.assign(built.size(), false);
+    }
+    const bool stringsWritten =
+        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
+                                     built.end(), [](bool b) { return b; });
+    if (writeStrings && !stringsWritten) {
+        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
+    }
+    m_writeProblems.clear();
 
     if (startupOn && !CopyStartupPicture(m_strStartupImagePath)) {
         return stop(u"开机图片修改失败");
@@ -135,7 +162,7 @@ void CVedArodDlg::FailInput(const std::u16string& text, int focusId) {
     SetFocus(Item(focusId));
 }
 
-bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath) {
+bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, rebrand::StagedExecutable& exe) {
     std::string file;
     if (!rebrand::ReadFileUnshared(iconPath, file)) {
         return false;
@@ -150,10 +177,8 @@ bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16stri
     for (uint16_t id = 1; id <= lastId; ++id) {
         updates.push_back({kIconType, id, kResourceLanguage, image});
     }
-    const rebrand::UpdateResult result =
-        rebrand::UpdateExecutableResources(exePath, updates, m_strInstallDir);
-    NoteUpdate(result, exePath);
-    return result.Updated();
+    exe.AddStep(std::move(updates));
+    return true;
 }
 
 void CVedArodDlg::NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath) {
@@ -172,7 +197,7 @@ void CVedArodDlg::NoteUpdate(const rebrand::UpdateResult& result, const std::u16
 
 bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
                                      const std::u16string& newDocName,
-                                     const std::u16string& exePath) {
+                                     rebrand::StagedExecutable& exe) {
     const rebrand::BlockData block = rebrand::BuildDocStringBlock(
         caption, newDocName, static_cast<rebrand::Edition>(m_nEdition));
     switch (block.status) {
@@ -183,23 +208,17 @@ bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
         case rebrand::BlockStatus::kWrite:
             break;
     }
-    const rebrand::UpdateResult result = rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}},
-        m_strInstallDir);
-    NoteUpdate(result, exePath);
-    return result.Updated();
+    exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+    return true;
 }
 
-bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath) {
+bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
     const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
     if (block.status != rebrand::BlockStatus::kWrite) {
         return false;
     }
-    const rebrand::UpdateResult result = rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}},
-        m_strInstallDir);
-    NoteUpdate(result, exePath);
-    return result.Updated();
+    exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+    return true;
 }
 
 bool CVedArodDlg::CopyStartupPicture(std::u16string source) {

@@ -79,10 +79,12 @@ private:
     // The rebrand command and its steps.
     void OnBnClickedModifyApp();
     void FailInput(const std::u16string& text, int focusId);
-    bool ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath);
+    // The executable's steps stage their updates on exe (one copy, one replace per command);
+    // false when a step's resource data cannot be made.
+    bool ReplaceIcon(const std::u16string& iconPath, rebrand::StagedExecutable& exe);
     bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                            const std::u16string& exePath);
-    bool RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath);
+                            rebrand::StagedExecutable& exe);
+    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe);
     bool CopyStartupPicture(std::u16string source);
     bool CopyAdPicture(std::u16string source);
     bool CopyLogoIcon(std::u16string source);

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "platform/win32/replace.h"
 #include "rebrand/pe_image.h"
@@ -162,61 +164,102 @@ bool FinishUpdatedCopy(const std::u16string& copyPath, const PreparedCopy& prepa
 
 }  // namespace
 
-UpdateResult UpdateExecutableResources(const std::u16string& exePath,
-                                       const std::vector<ResourceUpdate>& updates,
-                                       const std::u16string& root) {
-    UpdateResult result;
-    platform::WriteResult& write = result.write;
-    if (!root.empty() && !platform::ResolvesInside(exePath, root, write.resolved)) {
+StagedExecutable::StagedExecutable(std::u16string exePath, std::u16string root)
+    : exePath_(std::move(exePath)), root_(std::move(root)) {}
+
+StagedExecutable::~StagedExecutable() {
+    if (!copy_.empty()) {
+        platform::RemoveFile(copy_);
+    }
+}
+
+size_t StagedExecutable::AddStep(std::vector<ResourceUpdate> updates) {
+    steps_.push_back(std::move(updates));
+    return steps_.size() - 1;
+}
+
+const std::vector<bool>& StagedExecutable::Build() {
+    built_.assign(steps_.size(), false);
+    result_ = UpdateResult{};
+    platform::WriteResult& write = result_.write;
+    if (!root_.empty() && !platform::ResolvesInside(exePath_, root_, write.resolved)) {
         write.outcome = platform::WriteOutcome::kOutsideRoot;
         write.error = ERROR_ACCESS_DENIED;
-        return result;
+        return built_;
     }
     write.resolved.clear();
-    const DWORD attrs = GetFileAttributesW(W(exePath));
+    const DWORD attrs = GetFileAttributesW(W(exePath_));
     if (attrs == INVALID_FILE_ATTRIBUTES ||
         (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         write.error = ERROR_ACCESS_DENIED;
-        return result;
+        return built_;
     }
+    // All steps at once; when that fails, one step fewer, and so on.
+    for (size_t count = steps_.size(); count > 0; --count) {
+        if (MakeCopy(count)) {
+            std::fill(built_.begin(), built_.begin() + static_cast<ptrdiff_t>(count), true);
+            return built_;
+        }
+        if (copy_.empty()) {
+            break;  // no copy at all: no step can be made
+        }
+        platform::RemoveFile(copy_);
+        copy_.clear();
+    }
+    return built_;
+}
+
+bool StagedExecutable::MakeCopy(size_t stepCount) {
+    platform::WriteResult& write = result_.write;
     PreparedCopy prepared;
     ByteEdits edits;
     std::vector<SectionPlace> before;
     {
-        const MappedFile original(exePath, false);
+        const MappedFile original(exePath_, false);
         if (!original.Ok() || PlanPrepare(original.View(), prepared, edits) != PeStatus::kOk) {
             write.error = static_cast<int>(GetLastError());
-            return result;
+            return false;
         }
         before = SectionPlaces(original.View());
     }
-    std::u16string copy;
-    if (!CopyBeside(exePath, copy)) {
+    if (!CopyBeside(exePath_, copy_)) {
         write.error = static_cast<int>(GetLastError());
-        return result;
+        copy_.clear();
+        return false;
+    }
+    std::vector<ResourceUpdate> updates;
+    for (size_t i = 0; i < stepCount; ++i) {
+        updates.insert(updates.end(), steps_[i].begin(), steps_[i].end());
     }
     // Another program may open the new copy at any moment (a scanner, an indexer): each
     // step waits for it. A refused update has not written anything, so it is tried again.
-    bool ok = EditFile(copy, edits) &&
-              platform::RetryWhileHeld([&] { return ApplyUpdates(copy, updates); }) &&
-              FinishUpdatedCopy(copy, prepared);
+    bool ok = EditFile(copy_, edits) &&
+              platform::RetryWhileHeld([&] { return ApplyUpdates(copy_, updates); }) &&
+              FinishUpdatedCopy(copy_, prepared);
     if (ok) {
         // The platform's update moves the sections behind a grown resource section; an
         // image whose code or data moved no longer runs.
-        const MappedFile updated(copy, false);
+        const MappedFile updated(copy_, false);
         ok = updated.Ok();
         if (ok) {
-            result.movedSection = MovedSection(before, SectionPlaces(updated.View()));
-            ok = result.movedSection.empty();
+            result_.movedSection = MovedSection(before, SectionPlaces(updated.View()));
+            ok = result_.movedSection.empty();
         }
     }
     if (!ok) {
         write.error = static_cast<int>(GetLastError());
-        platform::RemoveFile(copy);
-        return result;
     }
-    write = platform::CommitStaged(exePath, copy);
-    return result;
+    return ok;
+}
+
+const UpdateResult& StagedExecutable::Commit() {
+    if (copy_.empty() || built_.empty() || !built_[0]) {
+        return result_;
+    }
+    result_.write = platform::CommitStaged(exePath_, copy_);
+    // Moved in, removed, or (kDestinationMissing) kept as the only file with the new bytes.
+    copy_.clear();
+    return result_;
 }
 
 }  // namespace rebrand
