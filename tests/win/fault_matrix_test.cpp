@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -454,6 +455,11 @@ public:
         CloseHandle(folder_);
     }
     int Opened() const { return opened_; }
+    // How often a file of that name appeared in the folder (created or renamed to it).
+    int Arrivals(const std::wstring& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return arrivals_[name];
+    }
 
 private:
     static DWORD WINAPI Run(void* self) {
@@ -493,10 +499,15 @@ private:
                 pending = false;
                 for (size_t at = 0; got > 0;) {
                     const auto* n = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + at);
+                    const std::wstring name(n->FileName, n->FileNameLength / sizeof(WCHAR));
+                    if (n->Action == FILE_ACTION_ADDED ||
+                        n->Action == FILE_ACTION_RENAMED_NEW_NAME) {
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        ++arrivals_[name];
+                    }
                     if (n->Action == FILE_ACTION_ADDED || n->Action == FILE_ACTION_MODIFIED ||
                         n->Action == FILE_ACTION_RENAMED_NEW_NAME) {
-                        waiting[std::wstring(n->FileName, n->FileNameLength / sizeof(WCHAR))] =
-                            now + 300;
+                        waiting[name] = now + 300;
                     }
                     if (n->NextEntryOffset == 0) {
                         break;
@@ -540,6 +551,8 @@ private:
     HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread_ = nullptr;
     std::atomic<int> opened_{0};
+    std::mutex mutex_;
+    std::map<std::wstring, int> arrivals_;
 };
 
 class ScannerLikeOpenerTest : public testing::TestWithParam<Kind> {};
@@ -575,6 +588,19 @@ INSTANTIATE_TEST_SUITE_P(AllFiles, ScannerLikeOpenerTest,
                          [](const testing::TestParamInfo<Kind>& info) {
                              return std::string(Name(info.param));
                          });
+
+TEST(SafeWrites, OneRebrandReplacesTheExecutableOnce) {
+    TargetInstall install;
+    DialogHarness h;
+    Prepare(Kind::kExecutable, install, h);
+    h.Type(1008, u"标题");
+    h.Type(1037, u"文档");
+    ScannerLikeOpener watcher(install.install);
+    Act(Kind::kExecutable, h);
+    EXPECT_EQ(std::vector<std::u16string>{u"修改应用程序成功"}, h.MessageTexts());
+    Sleep(100);
+    EXPECT_EQ(1, watcher.Arrivals(L"ZovIDE.exe"));
+}
 
 TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextSaveOfThatFile) {
     TargetInstall install;
