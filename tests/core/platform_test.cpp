@@ -77,7 +77,14 @@ TEST(Files, DestinationsThatResolveOutsideTheRootAreRefused) {
     fs::create_directories(dir.Path() / "install" / "Lang");
     fs::create_directories(dir.Path() / "elsewhere");
     WriteBytes(dir.Path() / "elsewhere" / "x.dll", "keep");
-    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "install" / "linked");
+    std::error_code error;
+    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "install" / "linked",
+                                 error);
+    if (error) {
+        // MinGW's runtime has no symbolic links; the Windows build is tested through the
+        // dialog under Wine (SafeWrites.NothingIsWrittenWhereALinkLeadsOutOfTheInstallFolder).
+        GTEST_SKIP() << "no symbolic links here: " << error.message();
+    }
     const std::u16string root = dir.Text(u"install");
     struct Case {
         const char16_t* path;
