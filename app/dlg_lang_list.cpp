@@ -5,6 +5,7 @@
 
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
@@ -158,7 +159,8 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     }
     win::WaitCursor wait;
     const CLangTable& table = m_langTable;
-    switch (SaveLanguage(slot)) {
+    platform::WriteResult write;
+    switch (SaveLanguage(slot, &write)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -168,10 +170,13 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
         case LangSaveResult::kNoEntries:
             Message(u"当前语种没有任何条目，语言文件保持不变");
             break;
-        case LangSaveResult::kFailed:
-            Message(u"语言文件保存失败，原文件保持不变：\r\n" + LangFolder() + u"\\" +
-                    table.FileName(slot));
+        case LangSaveResult::kFailed: {
+            const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
+            const std::u16string problem = app::WriteProblem(write, path);
+            Message(problem.empty() ? u"语言文件保存失败，原文件保持不变：\r\n" + path
+                                    : u"语言文件保存失败：\r\n" + problem);
             break;
+        }
     }
 }
 
@@ -179,23 +184,32 @@ void CVedArodDlg::OnSaveAllLanguages() {
     CommitCellEdit();
     win::WaitCursor wait;
     const CLangTable& table = m_langTable;
-    std::u16string failed;
+    std::u16string failed;    // files that stayed as they were
+    std::u16string problems;  // files refused or left elsewhere, each with what happened
     int written = 0;
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (SaveLanguage(slot)) {
+        platform::WriteResult write;
+        switch (SaveLanguage(slot, &write)) {
             case LangSaveResult::kWritten:
                 ++written;
                 break;
             case LangSaveResult::kNothingToWrite:
             case LangSaveResult::kNoEntries:
                 break;
-            case LangSaveResult::kFailed:
-                failed += u"\r\n" + LangFolder() + u"\\" + table.FileName(slot);
+            case LangSaveResult::kFailed: {
+                const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
+                const std::u16string problem = app::WriteProblem(write, path);
+                (problem.empty() ? failed : problems) +=
+                    u"\r\n" + (problem.empty() ? path : problem);
                 break;
+            }
         }
     }
-    if (!failed.empty()) {
-        Message(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    if (!failed.empty() || !problems.empty()) {
+        Message((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
+                (problems.empty() ? u""
+                                  : std::u16string(failed.empty() ? u"" : u"\r\n") +
+                                        u"以下语言文件保存失败：" + problems));
     } else if (written == 0) {
         Message(u"没有读入任何语言条目，未写入任何文件");
     } else {

@@ -1,6 +1,7 @@
 // The main dialog's customization profile: loading it into the fields and saving it.
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "platform/files.h"
 #include "win/wait_cursor.h"
 
@@ -102,6 +103,6 @@ bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
         win::WaitCursor wait;  // a large profile takes seconds
         saved = KeepOriginal(ini.path) && ini.Save();
     }
-    Message(saved ? u"保存成功" : u"生成配置文件失败");
+    Message(saved ? u"保存成功" : app::WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
     return true;
 }

@@ -1,10 +1,13 @@
 // The rebrand command behind "修改应用程序": checks, then the icon, the string tables, the
 // pictures and the rename, in this order, ending with one message.
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "platform/files.h"
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
@@ -59,35 +62,74 @@ void CVedArodDlg::OnBnClickedModifyApp() {
             IDC_EDIT_APP_NAME);
     }
 
-    if (iconOn && !(ReplaceIcon(m_strIconPath, m_strExePath) && CopyLogoIcon(m_strIconPath))) {
-        Message(u"图标修改失败");
-        return;
-    }
-
+    m_writeProblems.clear();
+    // Every failure is told, in the order of the steps; a failing icon or picture step ends
+    // the command after the failures before it.
     std::vector<std::u16string> problems;
+    const auto stop = [&](const std::u16string& stepFailed) {
+        problems.push_back(stepFailed);
+        problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
+        std::u16string text;
+        for (const auto& p : problems) {
+            text += (text.empty() ? u"" : u"\r\n") + p;
+        }
+        Message(text);
+    };
+
+    // The icon and string-table steps are staged on one copy of the executable, which
+    // replaces it once: after the logo copy, before the pictures.
+    rebrand::StagedExecutable exe(m_strExePath, m_strInstallDir);
+    if (iconOn && !ReplaceIcon(m_strIconPath, exe)) {
+        return stop(u"图标修改失败");
+    }
+    const size_t firstStringStep = exe.StepCount();
     m_strCaptionText = text::TrimBlanks(m_strCaptionText);
     bool writeStrings = !m_strCaptionText.empty();
     if (!writeStrings) {
         m_strNewDocName = text::TrimBlanks(m_strNewDocName);
         writeStrings = !m_strNewDocName.empty();
     }
+    bool stringsStaged = true;
     if (writeStrings) {
-        const bool blockWritten =
-            RewriteStringBlock(m_strCaptionText, m_strNewDocName, m_strExePath);
-        const bool titleWritten = blockWritten && (m_strCaptionText.empty() ||
-                                                   RewriteAppTitle(m_strCaptionText, m_strExePath));
-        if (!titleWritten) {
-            problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        stringsStaged = RewriteStringBlock(m_strCaptionText, m_strNewDocName, exe) &&
+                        (m_strCaptionText.empty() || RewriteAppTitle(m_strCaptionText, exe));
+    }
+    std::vector<bool> built;
+    if (exe.StepCount() > 0) {
+        built = exe.Build();
+        if (std::find(built.begin(), built.end(), false) != built.end()) {
+            NoteUpdate(exe.result(), m_strExePath);
         }
     }
+    if (iconOn && !built[0]) {
+        return stop(u"图标修改失败");
+    }
+    if (iconOn && !CopyLogoIcon(m_strIconPath)) {
+        return stop(u"图标修改失败");  // the executable is not replaced
+    }
+    // The original is kept right before the one replace of the executable.
+    if (!built.empty() && built[0] &&
+        !(KeepOriginal(m_strExePath) && exe.Commit().Updated())) {
+        NoteUpdate(exe.result(), m_strExePath);
+        if (iconOn) {
+            return stop(u"图标修改失败");
+        }
+        built.assign(built.size(), false);
+    }
+    const bool stringsWritten =
+        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
+                                     built.end(), [](bool b) { return b; });
+    if (writeStrings && !stringsWritten) {
+        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.insert(problems.end(), m_writeProblems.begin(), m_writeProblems.end());
+    }
+    m_writeProblems.clear();
 
     if (startupOn && !CopyStartupPicture(m_strStartupImagePath)) {
-        Message(u"开机图片修改失败");
-        return;
+        return stop(u"开机图片修改失败");
     }
     if (adOn && !CopyAdPicture(m_strAdImagePath)) {
-        Message(u"广告图片修改失败");
-        return;
+        return stop(u"广告图片修改失败");
     }
 
     if (rename) {
@@ -124,7 +166,7 @@ void CVedArodDlg::FailInput(const std::u16string& text, int focusId) {
     SetFocus(Item(focusId));
 }
 
-bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath) {
+bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, rebrand::StagedExecutable& exe) {
     std::string file;
     if (!rebrand::ReadFileUnshared(iconPath, file)) {
         return false;
@@ -139,15 +181,27 @@ bool CVedArodDlg::ReplaceIcon(const std::u16string& iconPath, const std::u16stri
     for (uint16_t id = 1; id <= lastId; ++id) {
         updates.push_back({kIconType, id, kResourceLanguage, image});
     }
-    if (!KeepOriginal(exePath)) {
-        return false;
+    exe.AddStep(std::move(updates));
+    return true;
+}
+
+void CVedArodDlg::NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath) {
+    if (!result.movedSection.empty()) {
+        const std::u16string section(result.movedSection.begin(), result.movedSection.end());
+        m_writeProblems.push_back(
+            u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
+            u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + exePath);
+        return;
     }
-    return rebrand::UpdateExecutableResources(exePath, updates);
+    const std::u16string problem = app::WriteProblem(result.write, exePath);
+    if (!problem.empty()) {
+        m_writeProblems.push_back(problem);
+    }
 }
 
 bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
                                      const std::u16string& newDocName,
-                                     const std::u16string& exePath) {
+                                     rebrand::StagedExecutable& exe) {
     const rebrand::BlockData block = rebrand::BuildDocStringBlock(
         caption, newDocName, static_cast<rebrand::Edition>(m_nEdition));
     switch (block.status) {
@@ -158,20 +212,17 @@ bool CVedArodDlg::RewriteStringBlock(const std::u16string& caption,
         case rebrand::BlockStatus::kWrite:
             break;
     }
-    if (!KeepOriginal(exePath)) {
-        return false;
-    }
-    return rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+    exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+    return true;
 }
 
-bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath) {
+bool CVedArodDlg::RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
     const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
-    if (block.status != rebrand::BlockStatus::kWrite || !KeepOriginal(exePath)) {
+    if (block.status != rebrand::BlockStatus::kWrite) {
         return false;
     }
-    return rebrand::UpdateExecutableResources(
-        exePath, {{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+    exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+    return true;
 }
 
 bool CVedArodDlg::CopyStartupPicture(std::u16string source) {
@@ -195,5 +246,14 @@ bool CVedArodDlg::CopyPicture(const std::u16string& source, const char16_t* rela
     if (!KeepOriginal(destination)) {
         return false;
     }
-    return rebrand::CopyOver(source, destination) != rebrand::CopyResult::kFailed;
+    platform::WriteResult write;
+    if (rebrand::CopyOver(source, destination, m_strInstallDir, &write) !=
+        rebrand::CopyResult::kFailed) {
+        return true;
+    }
+    const std::u16string problem = app::WriteProblem(write, destination);
+    if (!problem.empty()) {
+        m_writeProblems.push_back(problem);
+    }
+    return false;
 }

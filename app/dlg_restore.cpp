@@ -43,13 +43,14 @@ bool CVedArodDlg::KeepOriginal(const std::u16string& path) {
     return false;
 }
 
-LangSaveResult CVedArodDlg::SaveLanguage(int slot) {
+LangSaveResult CVedArodDlg::SaveLanguage(int slot, platform::WriteResult* write) {
     const CLangTable& table = m_langTable;
     const std::u16string& name = table.FileName(slot);
-    if (!name.empty() && !KeepOriginal(install::Join(LangFolder(), name))) {
+    if (!name.empty() && !table.Entries(slot).empty() &&
+        !KeepOriginal(install::Join(LangFolder(), name))) {
         return LangSaveResult::kFailed;
     }
-    return table.SaveLangFile(slot, LangFolder());
+    return table.SaveLangFile(slot, LangFolder(), m_strInstallDir, write);
 }
 
 void CVedArodDlg::KeepCachedProfiles() {

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/custom_profile.h"
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
 #include "app/custom_list_ctrl.h"
+#include "rebrand/win32/resource_update.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -78,14 +80,20 @@ private:
     // The rebrand command and its steps.
     void OnBnClickedModifyApp();
     void FailInput(const std::u16string& text, int focusId);
-    bool ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath);
+    // The executable's steps stage their updates on exe (one copy, one replace per command);
+    // false when a step's resource data cannot be made.
+    bool ReplaceIcon(const std::u16string& iconPath, rebrand::StagedExecutable& exe);
     bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                            const std::u16string& exePath);
-    bool RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath);
+                            rebrand::StagedExecutable& exe);
+    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe);
     bool CopyStartupPicture(std::u16string source);
     bool CopyAdPicture(std::u16string source);
     bool CopyLogoIcon(std::u16string source);
     bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination);
+    // Lines the command adds to its final message: files of the steps above that were
+    // refused or left elsewhere, each with what it holds now.
+    std::vector<std::u16string> m_writeProblems;
+    void NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath);
 
     // The customization profile.
     std::u16string ProfileFilePath();
@@ -128,7 +136,7 @@ private:
     void OnSaveCurrentLanguage();
     void OnSaveAllLanguages();
     // Keeps the slot's file in the backup, then writes it; kFailed when it could not be kept.
-    LangSaveResult SaveLanguage(int slot);
+    LangSaveResult SaveLanguage(int slot, platform::WriteResult* write);
 
     // The originals in the install's backup, and putting them back (system menu).
     // Keeps the original of path (a file of the install folder) before it is replaced,

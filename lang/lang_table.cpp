@@ -100,6 +100,17 @@ const std::u16string& CLangTable::FileName(int slot) const {
 
 LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
                                         int* errorCode) const {
+    platform::WriteResult write;
+    const LangSaveResult r = SaveLangFile(slot, langFolder, std::u16string(), &write);
+    if (errorCode != nullptr && r == LangSaveResult::kFailed) {
+        *errorCode = write.error;
+    }
+    return r;
+}
+
+LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
+                                        const std::u16string& root,
+                                        platform::WriteResult* write) const {
     if (!InRange(slot)) {
         return LangSaveResult::kFailed;
     }
@@ -110,7 +121,9 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         return LangSaveResult::kNoEntries;
     }
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    return lang::WriteLangFile(path, slots_[slot], saveBuffer_, errorCode)
-               ? LangSaveResult::kWritten
-               : LangSaveResult::kFailed;
+    const platform::WriteResult r = lang::WriteLangFile(path, slots_[slot], saveBuffer_, root);
+    if (write != nullptr) {
+        *write = r;
+    }
+    return r.Written() ? LangSaveResult::kWritten : LangSaveResult::kFailed;
 }

@@ -15,6 +15,7 @@
 
 #include "install/install_layout.h"
 #include "lang/lang_slot.h"
+#include "platform/files.h"
 
 enum class LangSaveResult {
     kWritten,         // the file was replaced by the slot's entries
@@ -66,6 +67,10 @@ public:
     // given) receives the system's error code on kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
+    // The same, refusing a file that does not resolve inside root (when given); write
+    // (if given) receives what the file holds afterwards.
+    LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
+                                const std::u16string& root, platform::WriteResult* write) const;
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }

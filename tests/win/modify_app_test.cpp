@@ -443,6 +443,21 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     EXPECT_EQ(before, ReadBytes(exe));
 }
 
+TEST(ModifyApp, AFailedStringStepIsToldBesideALaterFailedPictureStep) {
+    RebrandInstall install;
+    for (const fs::path& p :
+         {install.install / "ZovIDE.exe", install.install / "res" / "login.bmp"}) {
+        fs::permissions(p,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    Dialog d(install);
+    d.h.Type(1008, u"标题");
+    d.Startup(install.Source("login.bmp"));
+    EXPECT_EQ(Messages{u"应用程序左上角文字和新建文档名称未能写入应用程序\r\n开机图片修改失败"},
+              d.Run());
+}
+
 }  // namespace
 
 namespace {
