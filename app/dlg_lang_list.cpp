@@ -170,8 +170,10 @@ void CVedArodDlg::OnSaveAllLanguages() {
     const CLangTable& table = CLangTable::Instance();
     std::u16string failed;
     int written = 0;
+    CLangTable::SaveResults results;
+    table.SaveAllLangFiles(LangFolder(), results);
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (table.SaveLangFile(slot, LangFolder())) {
+        switch (results[static_cast<size_t>(slot)]) {
             case LangSaveResult::kWritten:
                 ++written;
                 break;

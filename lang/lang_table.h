@@ -10,8 +10,10 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lang/lang_slot.h"
 
@@ -36,7 +38,8 @@ public:
     static CLangTable& Instance();
 
     // An empty table of its own (tests use one each).
-    CLangTable() = default;
+    CLangTable();
+    ~CLangTable();  // waits for a load still running
     CLangTable(const CLangTable&) = delete;
     CLangTable& operator=(const CLangTable&) = delete;
 
@@ -46,7 +49,17 @@ public:
     // earlier name of the list (compared as Windows compares file names) is skipped: its slot
     // stays empty and has no file, so that no two slots write one file. Files that cannot be
     // read are skipped silently.
+    //
+    // Slot 0 is read before LoadFiles returns; slots 1..15 are read on a worker thread
+    // meanwhile, so that slot 0 can be shown at once. Every function of the table that
+    // touches a slot other than 0 (and the next LoadFiles, ReadLangFile, SaveAllLangFiles and
+    // the destructor) first finishes that load, so callers see the same table as if all
+    // files had been read in LoadFiles. Call the table from one thread only.
     void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
+
+    // Finishes a load that LoadFiles left running (the calling thread reads the files no
+    // thread has begun yet, then waits for the worker). Nothing to do when none runs.
+    void FinishLoading() const;
 
     // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
     // slot lies outside 0..15, or the file cannot be read (the slot is then unchanged). The
@@ -69,13 +82,42 @@ public:
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
 
+    // SaveLangFile for every slot, several files at a time: results[k] and errorCodes[k]
+    // are what SaveLangFile(k, langFolder, &errorCodes[k]) gives; each file is replaced
+    // whole or left as it was, whatever happens to the others.
+    using SaveResults = std::array<LangSaveResult, kSlotCount>;
+    void SaveAllLangFiles(const std::u16string& langFolder, SaveResults& results,
+                          std::array<int, kSlotCount>* errorCodes = nullptr) const;
+
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
-    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers);
+    // Reads into the memory of room; the slot is unchanged when the file cannot be read.
+    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers,
+                     std::u16string room);
+    // Empties the slot and reads its file (none when path is empty), reusing its memory.
+    void ReloadSlot(int slot, const std::u16string& path, LangLoadBuffers& buffers);
+    LangSaveResult SaveSlot(int slot, const std::u16string& langFolder, std::u16string& buffer,
+                            int* errorCode) const;
+    // Slots 1..15 may still be loading: wait for them before touching one.
+    void FinishLoadingFor(int slot) const {
+        if (slot != 0) {
+            FinishLoading();
+        }
+    }
 
     std::array<CLangSlot, kSlotCount> slots_;
     std::array<std::u16string, kSlotCount> fileNames_;
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;
+
+    // The load of slots 1..15 that LoadFiles leaves running, and what it needs; only the
+    // worker touches those slots until FinishLoading has joined it.
+    struct BackgroundLoad;
+    mutable std::unique_ptr<BackgroundLoad> loading_;
+    // The buffers of the two threads that load (0: the table's caller, 1: the worker), kept
+    // from one load to the next.
+    std::array<LangLoadBuffers, 2> loadBuffers_;
+    // Buffers of the threads of SaveAllLangFiles, kept for the next save.
+    mutable std::vector<std::u16string> saveAllBuffers_;
 };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace platform {
@@ -20,10 +21,10 @@ void SetError(int* errorCode, DWORD value) {
 
 // A name in the destination's folder that no other file has yet.
 HANDLE CreateTempBeside(const std::u16string& path, std::u16string& tmp) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};  // files are saved from several threads
     for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t suffix[40];
-        wsprintfW(suffix, L".~tmp%lx%x", GetCurrentProcessId(), ++counter);
+        wsprintfW(suffix, L".~tmp%lx%x", GetCurrentProcessId(), counter.fetch_add(1) + 1);
         tmp = path + reinterpret_cast<const char16_t*>(suffix);
         HANDLE h = CreateFileW(W(tmp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
