@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     }
 
     // The parts of a selection.
-    Series loadSlot0, loadAll, fill, profile;
+    Series loadSlot0, loadAll, fill, profile, itemCount, paint;
     const std::u16string list(CLangTable::kDefaultFileList);
     for (int round = 0; round < rounds; ++round) {
         loadSlot0.Run([&] { table.LoadFiles(dir.u16string(), list); });
@@ -121,6 +121,18 @@ int main(int argc, char** argv) {
         fill.Run([&] {
             h.Click(1023);  // an empty search: slot 0 refilled and painted
             UpdateWindow(h.Item(1016));
+        });
+        const HWND list = h.Item(1016);
+        // What the fill asks of the list control: no rows, then all of them.
+        itemCount.Run([&] {
+            SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(entries), 0);
+            SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        });
+        paint.Run([&] {
+            InvalidateRect(list, nullptr, TRUE);
+            UpdateWindow(list);
         });
         profile.Run([&] {
             for (const char16_t* name : {u"\\config\\ZovIDE.cfg", u"\\config\\VirUdezed.cfg"}) {
@@ -154,6 +166,8 @@ int main(int argc, char** argv) {
     loadSlot0.Print("  LoadFiles (returns after slot 0)");
     loadAll.Print("  LoadFiles and FinishLoading (all 16)");
     fill.Print("  fill and paint the list (slot 0)");
+    itemCount.Print("    of which setting the item count");
+    paint.Print("    of which painting");
     profile.Print("  read both profile files");
     const auto printParts = [](const char* what, const std::vector<bench::LoadParts>& runs) {
         const bench::LoadParts p = bench::MedianParts(runs);
