@@ -4,8 +4,8 @@
 // The slot holds the decoded text of the file it was loaded from and its entries point
 // into that text, so a load costs one allocation for the text and one for the entry list,
 // not two per entry. Texts and IDs set later are stored in the slot as well. Views handed
-// out stay valid until the next Load or Clear; Set never invalidates the strings they
-// point to, only positions in the entry list.
+// out stay valid until the next Load, Clear or TakeText; Set never invalidates the strings
+// they point to, only positions in the entry list.
 #pragma once
 
 #include <cstddef>
