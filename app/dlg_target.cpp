@@ -45,6 +45,8 @@ void CVedArodDlg::OnBnClickedSelectExe() {
     for (int id : kEnabledBySelection) {
         EnableItem(id, true);
     }
+    // Slot 0 is shown: the other languages are read meanwhile, not before.
+    CLangTable::Instance().LoadRestInBackground();
 }
 
 void CVedArodDlg::LoadTargetContent() {

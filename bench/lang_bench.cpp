@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         load.Run([&] {
             firstSlot.Run([&] { table.LoadFiles(install, list); });
+            table.LoadRestInBackground();
             table.FinishLoading();
         });
         size_t total = 0;

@@ -89,7 +89,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
     // Slots 1..15 on the worker. A job touches only its own slot and the buffers of its lane.
     BackgroundLoad* const state = load.get();
     load->jobs = std::make_unique<lang::ParallelJobs>(
-        kSlotCount - 1, 1, [this, state](size_t number, size_t lane) {
+        kSlotCount - 1, [this, state](size_t number, size_t lane) {
             const int slot = static_cast<int>(number) + 1;
             try {
                 ReloadSlot(slot, state->paths[static_cast<size_t>(slot)], loadBuffers_[lane]);
@@ -102,6 +102,12 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         });
     loading_ = std::move(load);
     ReloadSlot(0, state->paths[0], loadBuffers_[0]);
+}
+
+void CLangTable::LoadRestInBackground() {
+    if (loading_ != nullptr) {
+        loading_->jobs->Start(1);
+    }
 }
 
 void CLangTable::ReloadSlot(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
@@ -178,7 +184,7 @@ void CLangTable::SaveAllLangFiles(const std::u16string& langFolder, SaveResults&
     constexpr size_t kWorkers = 1;
     saveAllBuffers_.resize(kWorkers + 1);
     std::array<int, kSlotCount> codes{};
-    lang::ParallelJobs jobs(kSlotCount, kWorkers, [&](size_t number, size_t lane) {
+    lang::ParallelJobs jobs(kSlotCount, [&](size_t number, size_t lane) {
         const int slot = static_cast<int>(number);
         try {
             results[number] = SaveSlot(slot, langFolder, saveAllBuffers_[lane], &codes[number]);
@@ -186,6 +192,7 @@ void CLangTable::SaveAllLangFiles(const std::u16string& langFolder, SaveResults&
             results[number] = LangSaveResult::kFailed;  // out of memory: the file is unchanged
         }
     });
+    jobs.Start(kWorkers);
     jobs.Finish();
     if (errorCodes != nullptr) {
         *errorCodes = codes;

@@ -50,12 +50,17 @@ public:
     // stays empty and has no file, so that no two slots write one file. Files that cannot be
     // read are skipped silently.
     //
-    // Slot 0 is read before LoadFiles returns; slots 1..15 are read on a worker thread
-    // meanwhile, so that slot 0 can be shown at once. Every function of the table that
-    // touches a slot other than 0 (and the next LoadFiles, ReadLangFile, SaveAllLangFiles and
-    // the destructor) first finishes that load, so callers see the same table as if all
-    // files had been read in LoadFiles. Call the table from one thread only.
+    // Slot 0 is read before LoadFiles returns; slots 1..15 are left for later, so that slot
+    // 0 can be shown at once: LoadRestInBackground reads them on a worker thread. Every
+    // function of the table that touches a slot other than 0 (and the next LoadFiles,
+    // ReadLangFile, SaveAllLangFiles and the destructor) first finishes that load, so callers
+    // see the same table as if all files had been read in LoadFiles. Call the table from one
+    // thread only.
     void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
+
+    // Starts reading the slots that LoadFiles left on a worker thread (once slot 0 is shown,
+    // so that the worker does not compete with showing it). Nothing to do when none are left.
+    void LoadRestInBackground();
 
     // Finishes a load that LoadFiles left running (the calling thread reads the files no
     // thread has begun yet, then waits for the worker). Nothing to do when none runs.

@@ -5,10 +5,14 @@
 
 namespace lang {
 
-ParallelJobs::ParallelJobs(size_t count, size_t workers, Job job)
-    : count_(count), job_(std::move(job)) {
-    if (workers > count) {
-        workers = count;
+ParallelJobs::ParallelJobs(size_t count, Job job) : count_(count), job_(std::move(job)) {}
+
+void ParallelJobs::Start(size_t workers) {
+    if (finished_ || !threads_.empty()) {
+        return;
+    }
+    if (workers > count_) {
+        workers = count_;
     }
     threads_.reserve(workers);
     for (size_t lane = 1; lane <= workers; ++lane) {
@@ -31,6 +35,7 @@ void ParallelJobs::Drain(size_t lane) {
 }
 
 void ParallelJobs::Finish() {
+    finished_ = true;
     Drain(0);
     for (std::thread& t : threads_) {
         if (t.joinable()) {

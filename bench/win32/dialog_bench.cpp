@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
         table.FinishLoading();
         loadAll.Run([&] {
             table.LoadFiles(dir.u16string(), list);
+            table.LoadRestInBackground();
             table.FinishLoading();
         });
     }

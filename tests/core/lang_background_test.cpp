@@ -113,13 +113,15 @@ TEST(LangTableLoad, BackgroundLoadEqualsReadingEachFile) {
 
     CLangTable table;
     table.LoadFiles(first.Text(), kList);
+    table.LoadRestInBackground();
     ExpectSameAsReadingEachFile(table, first.Text(), samples::DefaultLangFileNames());
     // A second load reuses the memory of the first.
     table.LoadFiles(second.Text(), secondList);
+    table.LoadRestInBackground();
     ExpectSameAsReadingEachFile(table, second.Text(),
                                 {u"lang_chs.ini", u"lang_cht.ini", u"lang_en.ini", u"lang_fra.ini",
                                  u"lang_kor.ini", u"", u"", u"lang_rus.ini"});
-    table.LoadFiles(first.Text(), kList);
+    table.LoadFiles(first.Text(), kList);  // the rest read by the first access to it
     ExpectSameAsReadingEachFile(table, first.Text(), samples::DefaultLangFileNames());
 }
 
@@ -131,11 +133,13 @@ TEST(LangTableLoad, EditsAndSavesRightAfterALoadWaitForIt) {
     CLangTable table;
 
     table.LoadFiles(dir.Text(), kList);
+    table.LoadRestInBackground();
     table.SetText(15, u"~NEW", u"typed");  // not overwritten by the file's load
     EXPECT_EQ(static_cast<size_t>(count + 1), table.Entries(15).size());
     EXPECT_EQ(u"typed", *table.Entries(15).Find(u"~NEW"));
 
     table.LoadFiles(dir.Text(), kList);
+    table.LoadRestInBackground();
     CLangTable::SaveResults results;
     table.SaveAllLangFiles(langFolder, results);
     for (int k = 0; k < CLangTable::kSlotCount; ++k) {
@@ -149,6 +153,7 @@ TEST(LangTableLoad, EditsAndSavesRightAfterALoadWaitForIt) {
     }
 
     table.LoadFiles(dir.Text(), kList);
+    table.LoadRestInBackground();
     ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(9, langFolder));
     reread.LoadFiles(dir.Text(), kList);
     EXPECT_EQ(static_cast<size_t>(count), reread.Entries(9).size());
@@ -163,6 +168,7 @@ TEST(LangTableSave, SaveAllGivesEachSlotsOwnResult) {
     WriteBytes(dir.Path() / "lang" / "c.ini", kUtf16Mark + Utf16LeBytes(u"k=c\n"));
     CLangTable table;
     table.LoadFiles(dir.Text(), u"a.ini|b.ini|missing.ini|c.ini");
+    table.LoadRestInBackground();
     table.SetText(0, u"K", u"a2");
     table.SetText(1, u"K", u"b2");
     table.SetText(3, u"K", u"c2");
@@ -190,20 +196,24 @@ TEST(LangTableSave, SaveAllGivesEachSlotsOwnResult) {
 TEST(ParallelJobs, EveryJobRunsOnceOnALane) {
     struct Case {
         size_t count;
-        size_t workers;
-        bool finish;  // Finish called, or left to the destructor
+        size_t workers;  // 0: never started
+        bool finish;     // Finish called, or left to the destructor
     };
-    for (const Case& c :
-         {Case{200, 1, true}, Case{200, 3, false}, Case{2, 5, true}, Case{0, 1, true}}) {
+    for (const Case& c : {Case{200, 1, true}, Case{200, 3, false}, Case{2, 5, true},
+                          Case{0, 1, true}, Case{20, 0, false}}) {
         std::vector<int> runs(c.count, 0);
         std::vector<size_t> lanes(c.count, 99);
         {
-            lang::ParallelJobs jobs(c.count, c.workers, [&](size_t n, size_t lane) {
+            lang::ParallelJobs jobs(c.count, [&](size_t n, size_t lane) {
                 ++runs[n];
                 lanes[n] = lane;
             });
+            if (c.workers > 0) {
+                jobs.Start(c.workers);
+            }
             if (c.finish) {
                 jobs.Finish();
+                jobs.Start(1);  // too late: nothing left, no thread
             }
         }
         for (size_t n = 0; n < c.count; ++n) {
