@@ -435,10 +435,9 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Dialog d(install);
     d.Icon(install.Source("new.ico"));
-    // Its original cannot even be read for the backup, and the message says so.
-    EXPECT_EQ(
-        Messages{u"图标修改失败\r\n原文件未能备份，文件未修改：无法读取原文件：" + install.Exe()},
-        d.Run());
+    // Its copy cannot be made, so the command stops before anything is kept or replaced.
+    EXPECT_EQ(Messages{u"图标修改失败"}, d.Run());
+    EXPECT_FALSE(fs::exists(install.install / "VedArodBackup"));
     CloseHandle(held);
     EXPECT_EQ(before, ReadBytes(exe));
 }
