@@ -6,18 +6,13 @@
 
 #include <cerrno>
 
-#include "platform/unicode.h"
+#include "platform/posix/native_path.h"
 
 namespace platform {
 
 ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
     got = 0;
-    std::string native = Utf16ToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
+    const std::string native = NativePath(path);
     const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;

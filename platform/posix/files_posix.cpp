@@ -10,21 +10,12 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/posix/native_path.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
 namespace {
-
-std::string NativePath(const std::u16string& path) {
-    std::string p = Utf16ToUtf8(path);
-    for (char& c : p) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return p;
-}
 
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
