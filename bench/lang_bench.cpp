@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     std::vector<bench::LoadParts> parts;
     std::vector<std::u16string> paths;
     for (int k = 0; k < CLangTable::kSlotCount; ++k) {
-        paths.push_back(install + u"\\lang\\" + samples::DefaultLangFileNames()[k]);
+        paths.push_back(install + u"\\Lang\\" + samples::DefaultLangFileNames()[k]);
     }
     bool ok = true;
     for (int run = 0; run < runs; ++run) {
