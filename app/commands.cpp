@@ -379,7 +379,6 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
 std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
                                                 const CustomProfile& profile) {
     std::vector<std::u16string> lines;
-    const std::u16string file = install::FileNameOf(ini.path);
     std::u16string folder;
     std::u16string relative;
     install::SplitProfilePath(ini.path, folder, relative);
@@ -403,7 +402,19 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
     change(kPhone, stored.phone, profile.phone, has(kPhone));
     change(kUrl, stored.url, profile.url, has(kUrl));
     if (lines.empty()) {
-        lines.push_back(relative + u"：值不变，文件按原编码重新写出");
+        // The values stay; the save may still rewrite the file's text (order, spelling).
+        CIniFile after(ini.path);
+        after.Load();
+        SetProfile(after, edition, profile);
+        std::string bytes;
+        std::string now;
+        const bool same =
+            EncodeIniText(after.Format(), after.Encoding(), platform::kSystemCodePage, bytes) &&
+            platform::ReadWholeFile(ini.path, now) == platform::ReadResult::kOk && now == bytes;
+        after.Discard();
+        if (!same) {
+            lines.push_back(relative + u"：值不变，文件按排序重新写出");
+        }
     }
     return lines;
 }

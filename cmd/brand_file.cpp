@@ -167,9 +167,13 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         if (target->isPath && value.empty()) {
             return fail(key + u" 的路径不应为空");
         }
+        std::u16string path = value;
+        for (char16_t& c : path) {
+            c = target->isPath && c == u'/' ? u'\\' : c;
+        }
         slot = (target->isPath && !IsAbsolute(value) && !folder.empty())
-                   ? install::Join(folder, value)
-                   : value;
+                   ? install::Join(folder, path)
+                   : path;
     }
     return true;
 }

@@ -14,6 +14,8 @@
 #include "install/install_layout.h"
 #include "lang/lang_table.h"
 #include "platform/files.h"
+#include "rebrand/app_name.h"
+#include "text/blanks.h"
 #include "text/file_names.h"
 #include "win/console.h"
 #include "win/wstr.h"
@@ -106,6 +108,9 @@ int RunBrand(const brand::Arguments& args) {
     const std::u16string& installDir = request.installDir;
     request.edition = brand.edition.value_or(static_cast<int>(install::Edition::kSimple));
     request.appName = brand.appName.value_or(request.exeFileName);
+    if (rebrand::WithExeExtension(text::TrimBlanks(request.appName)) == request.exeFileName) {
+        request.appName = request.exeFileName;  // "NewCad" on NewCad.exe: nothing to rename
+    }
     request.iconOn = brand.icon.has_value();
     request.iconPath = brand.icon.value_or(u"");
     request.startupOn = brand.startupImage.has_value();
@@ -238,7 +243,8 @@ int RunRestore(const brand::Arguments& args) {
     const app::RestorePlan plan = app::PlanRestore(installDir, fileName, fileName);
     if (!plan.refusal.empty()) {
         Print(u"[恢复原始文件] " + plan.refusal);
-        return kExitFailed;
+        // No backup: the install is as it was, which is what was asked for.
+        return plan.state == install::InstallBackup::State::kNone ? kExitOk : kExitFailed;
     }
     std::u16string message;
     const app::CommandResult result = app::RunRestore(installDir, message);

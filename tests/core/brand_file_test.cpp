@@ -11,7 +11,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
         u"; a reseller's brand\r\n"
         u"[Brand]\r\n"
         u"edition = 6.2\r\n"
-        u"ICON = pics\\logo.ico\r\n"
+        u"ICON = pics/logo.ico\r\n"
         u"startup_image=C:\\art\\login.bmp\r\n"
         u"caption = 新 CAD = 好\r\n"
         u"document_name=\r\n"
