@@ -44,18 +44,6 @@ std::u16string Joined(const std::vector<std::u16string>& lines) {
     return text;
 }
 
-// A file directly in the install folder whose name ends with ".exe" (any letter case).
-bool IsExecutable(const std::u16string& relative) {
-    if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
-        return false;
-    }
-    std::u16string ext = relative.substr(relative.size() - 4);
-    for (char16_t& c : ext) {
-        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    }
-    return ext == u".exe";
-}
-
 // The path of a file of the install, relative to it when it lies inside.
 std::u16string Shown(const std::u16string& installDir, const std::u16string& path) {
     std::u16string relative;
@@ -150,6 +138,17 @@ bool Renames(const RebrandRequest& r) {
 }
 
 }  // namespace
+
+bool IsExecutableName(const std::u16string& relative) {
+    if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
+        return false;
+    }
+    std::u16string ext = relative.substr(relative.size() - 4);
+    for (char16_t& c : ext) {
+        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    }
+    return ext == u".exe";
+}
 
 void CommandHost::Tell(const std::u16string& text) {
     Show(text + backupNotes_);
@@ -508,7 +507,7 @@ RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& 
     std::u16string removed;
     for (const install::BackupRecord& record : plan.manifest.records) {
         plan.running = plan.running ||
-                       (IsExecutable(record.path) && rebrand::IsExecutableRunning(record.path));
+                       (IsExecutableName(record.path) && rebrand::IsExecutableRunning(record.path));
         (record.existed ? back : removed) += u"\r\n    " + record.path;
     }
     if (plan.running) {

@@ -123,6 +123,9 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
 std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
                                                  const std::u16string& installDir);
 
+// A file directly in the install folder whose name ends with ".exe" (any letter case).
+bool IsExecutableName(const std::u16string& relative);
+
 // The restore of the originals kept in the install's backup.
 struct RestorePlan {
     install::InstallBackup::State state = install::InstallBackup::State::kNone;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "text/blanks.h"
@@ -158,7 +159,7 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     }
     win::WaitCursor wait;
     const CLangTable& table = m_langTable;
-    switch (SaveLanguage(slot)) {
+    switch (app::SaveLanguage(table, m_strInstallDir, slot, *this)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -178,27 +179,5 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
 void CVedArodDlg::OnSaveAllLanguages() {
     CommitCellEdit();
     win::WaitCursor wait;
-    const CLangTable& table = m_langTable;
-    std::u16string failed;
-    int written = 0;
-    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (SaveLanguage(slot)) {
-            case LangSaveResult::kWritten:
-                ++written;
-                break;
-            case LangSaveResult::kNothingToWrite:
-            case LangSaveResult::kNoEntries:
-                break;
-            case LangSaveResult::kFailed:
-                failed += u"\r\n" + LangFolder() + u"\\" + table.FileName(slot);
-                break;
-        }
-    }
-    if (!failed.empty()) {
-        Message(u"以下语言文件保存失败，原文件保持不变：" + failed);
-    } else if (written == 0) {
-        Message(u"没有读入任何语言条目，未写入任何文件");
-    } else {
-        Message(u"保存成功");
-    }
+    app::SaveAllLanguages(m_langTable, m_strInstallDir, *this);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/commands.h"
 #include "app/custom_profile.h"
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"
@@ -17,7 +18,7 @@
 #include "win/list_view.h"
 #include "win/user_prompts.h"
 
-class CVedArodDlg : public win::Dialog {
+class CVedArodDlg : public win::Dialog, private app::CommandHost {
 public:
     CVedArodDlg(win::UserPrompts& prompts, HINSTANCE instance);
     ~CVedArodDlg() override;
@@ -75,23 +76,15 @@ private:
     void OnBnClickedSelectExe();
     void LoadTargetContent();
 
-    // The rebrand command and its steps.
+    // The rebrand command: its inputs from the fields and the check boxes.
     void OnBnClickedModifyApp();
     void FailInput(const std::u16string& text, int focusId);
-    bool ReplaceIcon(const std::u16string& iconPath, const std::u16string& exePath);
-    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                            const std::u16string& exePath);
-    bool RewriteAppTitle(const std::u16string& caption, const std::u16string& exePath);
-    bool CopyStartupPicture(std::u16string source);
-    bool CopyAdPicture(std::u16string source);
-    bool CopyLogoIcon(std::u16string source);
-    bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination);
 
     // The customization profile.
     std::u16string ProfileFilePath();
-    bool ReadCustomProfile(CustomProfile& profile);
     void LoadCustomProfile();
     void OnBnClickedSaveConfig();
+    // Checks the characters, then saves; false when a check refused the save.
     bool WriteCustomProfile(const CustomProfile& profile);
 
     // Pickers of the replacement pictures.
@@ -127,14 +120,8 @@ private:
     // Saving the language files.
     void OnSaveCurrentLanguage();
     void OnSaveAllLanguages();
-    // Keeps the slot's file in the backup, then writes it; kFailed when it could not be kept.
-    LangSaveResult SaveLanguage(int slot);
 
     // The originals in the install's backup, and putting them back (system menu).
-    // Keeps the original of path (a file of the install folder) before it is replaced,
-    // renamed or created. False when it could not be kept: the caller leaves the file alone,
-    // and the next message tells why.
-    bool KeepOriginal(const std::u16string& path);
     // Before the cached profiles are written back: keeps each one's original; one that
     // cannot be kept is not written back, and the user is told.
     void KeepCachedProfiles();
@@ -147,12 +134,10 @@ private:
 
     win::Button CheckBox(int id) const { return win::Button(Item(id)); }
     // A message box; when originals could not be kept since the last one, it says why.
-    void Message(const std::u16string& text) {
-        prompts_.Message(hwnd_, text + backupNotes_);
-        backupNotes_.clear();
-    }
+    void Message(const std::u16string& text) { Tell(text); }
+    void Show(const std::u16string& text) override { prompts_.Message(hwnd_, text); }
+    void OriginalKept() override { UpdateRestoreMenuItem(); }
 
     win::UserPrompts& prompts_;
-    bool committing_ = false;     // CommitCellEdit is running (hiding the editor moves the focus)
-    std::u16string backupNotes_;  // why originals could not be kept, for the next message
+    bool committing_ = false;  // CommitCellEdit is running (hiding the editor moves the focus)
 };
