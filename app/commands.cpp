@@ -1,9 +1,11 @@
 #include "app/commands.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/write_problem.h"
 #include "ini/ini_encoding.h"
 #include "install/install_layout.h"
 #include "lang/lang_writer.h"
@@ -50,12 +52,14 @@ std::u16string Shown(const std::u16string& installDir, const std::u16string& pat
     return install::RelativeTo(installDir, path, relative) ? relative : path;
 }
 
-// The steps of the rebrand command that write: each with the request it works on.
+// The steps of the rebrand command that write, on the request they work on. The
+// executable's steps stage their updates on one copy of it, which replaces it once.
 class Rebrand {
 public:
     Rebrand(const RebrandRequest& r, CommandHost& host) : r_(r), host_(host) {}
 
-    bool ReplaceIcon() {
+    // False when the icon file gives no image.
+    bool ReplaceIcon(rebrand::StagedExecutable& exe) {
         std::string file;
         if (!rebrand::ReadFileUnshared(r_.iconPath, file)) {
             return false;
@@ -70,13 +74,12 @@ public:
         for (uint16_t id = 1; id <= lastId; ++id) {
             updates.push_back({kIconType, id, kResourceLanguage, image});
         }
-        if (!host_.KeepOriginal(r_.installDir, r_.exePath)) {
-            return false;
-        }
-        return rebrand::UpdateExecutableResources(r_.exePath, updates);
+        exe.AddStep(std::move(updates));
+        return true;
     }
 
-    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName) {
+    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
+                            rebrand::StagedExecutable& exe) {
         const rebrand::BlockData block = rebrand::BuildDocStringBlock(
             caption, newDocName, static_cast<rebrand::Edition>(r_.edition));
         switch (block.status) {
@@ -87,22 +90,31 @@ public:
             case rebrand::BlockStatus::kWrite:
                 break;
         }
-        if (!host_.KeepOriginal(r_.installDir, r_.exePath)) {
-            return false;
-        }
-        return rebrand::UpdateExecutableResources(
-            r_.exePath, {{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+        exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+        return true;
     }
 
-    bool RewriteAppTitle(const std::u16string& caption) {
+    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
         const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
-        if (block.status != rebrand::BlockStatus::kWrite ||
-            !host_.KeepOriginal(r_.installDir, r_.exePath)) {
+        if (block.status != rebrand::BlockStatus::kWrite) {
             return false;
         }
-        return rebrand::UpdateExecutableResources(
-            r_.exePath,
-            {{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+        exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+        return true;
+    }
+
+    void NoteUpdate(const rebrand::UpdateResult& result) {
+        if (!result.movedSection.empty()) {
+            const std::u16string section(result.movedSection.begin(), result.movedSection.end());
+            writeProblems.push_back(
+                u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
+                u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + r_.exePath);
+            return;
+        }
+        const std::u16string problem = app::WriteProblem(result.write, r_.exePath);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
     }
 
     bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination) {
@@ -114,8 +126,21 @@ public:
         if (!host_.KeepOriginal(r_.installDir, destination)) {
             return false;
         }
-        return rebrand::CopyOver(source, destination) != rebrand::CopyResult::kFailed;
+        platform::WriteResult write;
+        if (rebrand::CopyOver(source, destination, r_.installDir, &write) !=
+            rebrand::CopyResult::kFailed) {
+            return true;
+        }
+        const std::u16string problem = app::WriteProblem(write, destination);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
+        return false;
     }
+
+    // Lines the command adds to its final message: files of the steps above that were
+    // refused or left elsewhere, each with what it holds now.
+    std::vector<std::u16string> writeProblems;
 
 private:
     const RebrandRequest& r_;
@@ -198,28 +223,65 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
 
 CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
     Rebrand steps(r, host);
-    if (r.iconOn && !(steps.ReplaceIcon() && steps.CopyPicture(r.iconPath, install::kLogoIcon))) {
-        host.Tell(u"图标修改失败");
-        return CommandResult::kFailed;
-    }
-
+    // Every failure is told, in the order of the steps; a failing icon or picture step ends
+    // the command after the failures before it.
     std::vector<std::u16string> problems;
-    if (StringStep(r)) {
-        const bool blockWritten = steps.RewriteStringBlock(r.caption, r.newDocName);
-        const bool titleWritten =
-            blockWritten && (r.caption.empty() || steps.RewriteAppTitle(r.caption));
-        if (!titleWritten) {
-            problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+    const auto stop = [&](const std::u16string& stepFailed) {
+        problems.push_back(stepFailed);
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+        host.Tell(Joined(problems));
+        return CommandResult::kFailed;
+    };
+
+    // The icon and string-table steps are staged on one copy of the executable, which
+    // replaces it once: after the logo copy, before the pictures.
+    rebrand::StagedExecutable exe(r.exePath, r.installDir);
+    if (r.iconOn && !steps.ReplaceIcon(exe)) {
+        return stop(u"图标修改失败");
+    }
+    const size_t firstStringStep = exe.StepCount();
+    const bool writeStrings = StringStep(r);
+    bool stringsStaged = true;
+    if (writeStrings) {
+        stringsStaged = steps.RewriteStringBlock(r.caption, r.newDocName, exe) &&
+                        (r.caption.empty() || steps.RewriteAppTitle(r.caption, exe));
+    }
+    std::vector<bool> built;
+    if (exe.StepCount() > 0) {
+        built = exe.Build();
+        if (std::find(built.begin(), built.end(), false) != built.end()) {
+            steps.NoteUpdate(exe.result());
         }
     }
+    if (r.iconOn && !built[0]) {
+        return stop(u"图标修改失败");
+    }
+    if (r.iconOn && !steps.CopyPicture(r.iconPath, install::kLogoIcon)) {
+        return stop(u"图标修改失败");  // the executable is not replaced
+    }
+    // The original is kept right before the one replace of the executable.
+    if (!built.empty() && built[0] &&
+        !(host.KeepOriginal(r.installDir, r.exePath) && exe.Commit().Updated())) {
+        steps.NoteUpdate(exe.result());
+        if (r.iconOn) {
+            return stop(u"图标修改失败");
+        }
+        built.assign(built.size(), false);
+    }
+    const bool stringsWritten =
+        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
+                                     built.end(), [](bool b) { return b; });
+    if (writeStrings && !stringsWritten) {
+        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+    }
+    steps.writeProblems.clear();
 
     if (r.startupOn && !steps.CopyPicture(r.startupImagePath, install::kStartupPicture)) {
-        host.Tell(u"开机图片修改失败");
-        return CommandResult::kFailed;
+        return stop(u"开机图片修改失败");
     }
     if (r.adOn && !steps.CopyPicture(r.adImagePath, install::kAdPicture)) {
-        host.Tell(u"广告图片修改失败");
-        return CommandResult::kFailed;
+        return stop(u"广告图片修改失败");
     }
 
     if (Renames(r)) {
@@ -371,7 +433,7 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
                           const CustomProfile& profile, CommandHost& host) {
     SetProfile(ini, edition, profile);
     const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
-    host.Tell(saved ? u"保存成功" : u"生成配置文件失败");
+    host.Tell(saved ? u"保存成功" : WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
     return saved ? CommandResult::kDone : CommandResult::kFailed;
 }
 
@@ -419,35 +481,45 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 }
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
-                            CommandHost& host) {
+                            CommandHost& host, platform::WriteResult* write) {
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     const std::u16string& name = table.FileName(slot);
-    if (!name.empty() && !host.KeepOriginal(installDir, install::Join(langFolder, name))) {
+    if (!name.empty() && !table.Entries(slot).empty() &&
+        !host.KeepOriginal(installDir, install::Join(langFolder, name))) {
         return LangSaveResult::kFailed;
     }
-    return table.SaveLangFile(slot, langFolder);
+    return table.SaveLangFile(slot, langFolder, installDir, write);
 }
 
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
                                CommandHost& host) {
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    std::u16string failed;
+    std::u16string failed;    // files that stayed as they were
+    std::u16string problems;  // files refused or left elsewhere, each with what happened
     int written = 0;
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        switch (SaveLanguage(table, installDir, slot, host)) {
+        platform::WriteResult write;
+        switch (SaveLanguage(table, installDir, slot, host, &write)) {
             case LangSaveResult::kWritten:
                 ++written;
                 break;
             case LangSaveResult::kNothingToWrite:
             case LangSaveResult::kNoEntries:
                 break;
-            case LangSaveResult::kFailed:
-                failed += u"\r\n" + langFolder + u"\\" + table.FileName(slot);
+            case LangSaveResult::kFailed: {
+                const std::u16string path = langFolder + u"\\" + table.FileName(slot);
+                const std::u16string problem = WriteProblem(write, path);
+                (problem.empty() ? failed : problems) +=
+                    u"\r\n" + (problem.empty() ? path : problem);
                 break;
+            }
         }
     }
-    if (!failed.empty()) {
-        host.Tell(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    if (!failed.empty() || !problems.empty()) {
+        host.Tell((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
+                  (problems.empty() ? u""
+                                    : std::u16string(failed.empty() ? u"" : u"\r\n") +
+                                          u"以下语言文件保存失败：" + problems));
         return CommandResult::kFailed;
     }
     host.Tell(written == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");

@@ -13,6 +13,7 @@
 #include "ini/ini_file.h"
 #include "install/backup.h"
 #include "lang/lang_table.h"
+#include "platform/files.h"
 
 namespace app {
 
@@ -113,9 +114,10 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
 std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
                                                 const CustomProfile& profile);
 
-// Saves one slot, keeping its original first.
+// Saves one slot, keeping its original first (a slot without entries is not written and
+// keeps nothing); write (if given) receives what the file holds afterwards.
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
-                            CommandHost& host);
+                            CommandHost& host, platform::WriteResult* write = nullptr);
 // "保存全部语种文件".
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
                                CommandHost& host);

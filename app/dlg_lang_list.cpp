@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "app/write_problem.h"
 #include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
@@ -159,7 +160,8 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     }
     win::WaitCursor wait;
     const CLangTable& table = m_langTable;
-    switch (app::SaveLanguage(table, m_strInstallDir, slot, *this)) {
+    platform::WriteResult write;
+    switch (app::SaveLanguage(table, m_strInstallDir, slot, *this, &write)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -169,10 +171,13 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
         case LangSaveResult::kNoEntries:
             Message(u"当前语种没有任何条目，语言文件保持不变");
             break;
-        case LangSaveResult::kFailed:
-            Message(u"语言文件保存失败，原文件保持不变：\r\n" + LangFolder() + u"\\" +
-                    table.FileName(slot));
+        case LangSaveResult::kFailed: {
+            const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
+            const std::u16string problem = app::WriteProblem(write, path);
+            Message(problem.empty() ? u"语言文件保存失败，原文件保持不变：\r\n" + path
+                                    : u"语言文件保存失败：\r\n" + problem);
             break;
+        }
     }
 }
 

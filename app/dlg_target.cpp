@@ -45,6 +45,8 @@ void CVedArodDlg::OnBnClickedSelectExe() {
         EnableItem(id, true);
     }
     UpdateRestoreMenuItem();
+    // Slot 0 is shown: the other languages are read meanwhile, not before.
+    m_langTable.LoadRestInBackground();
 }
 
 void CVedArodDlg::LoadTargetContent() {

@@ -48,7 +48,11 @@ CVedArodDlg::~CVedArodDlg() {
 }
 
 CIniFile& CVedArodDlg::GetIniFile(const std::u16string& path) {
-    return GetCachedIniFile(m_mapIniFiles, path);
+    CIniFile& file = GetCachedIniFile(m_mapIniFiles, path);
+    if (file.writeRoot.empty()) {
+        file.writeRoot = m_strInstallDir;  // every profile lies in the install folder
+    }
+    return file;
 }
 
 void CVedArodDlg::DoDataExchange(win::DataExchange& dx) {

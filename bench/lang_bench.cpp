@@ -1,6 +1,8 @@
 // Language table benchmark: sixteen language files of 20,000 entries each, loaded with
-// CLangTable::LoadFiles and written back with CLangTable::SaveLangFile; prints the best
-// and median times of several runs, the peak memory of the process and the files' size.
+// CLangTable::LoadFiles (until every slot is read) and written back with SaveLangFile one
+// slot after the other; prints the
+// best and median times of several runs, the steps of a file's load, the peak memory of the
+// process and the files' size.
 //
 // Natively, without sanitizers (they distort the timing):
 //   cmake -S . -B build/bench-native -DVEDAROD_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
@@ -25,6 +27,7 @@
 #include <unistd.h>
 #endif
 
+#include "bench/load_parts.h"
 #include "lang/lang_table.h"
 #include "samples/sample_install.h"
 
@@ -145,22 +148,35 @@ int main(int argc, char** argv) {
 
     CLangTable table;
     Times load;
-    Times save;
+    Times firstSlot;
+    Times saveOneByOne;
+    std::vector<bench::LoadParts> parts;
+    std::vector<std::u16string> paths;
+    for (int k = 0; k < CLangTable::kSlotCount; ++k) {
+        paths.push_back(install + u"\\lang\\" + samples::DefaultLangFileNames()[k]);
+    }
     bool ok = true;
     for (int run = 0; run < runs; ++run) {
-        load.Run([&] { table.LoadFiles(install, list); });
+        load.Run([&] {
+            firstSlot.Run([&] { table.LoadFiles(install, list); });
+            table.LoadRestInBackground();
+            table.FinishLoading();
+        });
         size_t total = 0;
         for (int k = 0; k < CLangTable::kSlotCount; ++k) {
             total += table.Entries(k).size();
         }
         ok = ok && total == static_cast<size_t>(entries) * CLangTable::kSlotCount;
-        save.Run([&] {
+        saveOneByOne.Run([&] {
             for (int k = 0; k < CLangTable::kSlotCount; ++k) {
                 ok = ok && table.SaveLangFile(k, savedFolder) == LangSaveResult::kWritten;
             }
         });
     }
     const Memory after = ProcessMemory();
+    for (int run = 0; run < runs; ++run) {
+        parts.push_back(bench::MeasureLoadParts(paths));
+    }
     const double savedMb = FolderMb(dir / "saved");
 
     std::printf("language table: 16 files x %d entries, %d runs\n", entries, runs);
@@ -172,7 +188,13 @@ int main(int argc, char** argv) {
             what, t.Best(), t.Median(), t.cpu.userMs / runs, t.cpu.systemMs / runs);
     };
     report("LoadFiles (16)", load);
-    report("SaveLangFile x16", save);
+    report("  until slot 0", firstSlot);
+    report("SaveLangFile x16", saveOneByOne);
+    const bench::LoadParts p = bench::MedianParts(parts);
+    std::printf(
+        "  steps of the 16 loads, one thread (medians): read %.1f ms, parse %.1f ms, "
+        "ID sort %.1f ms, whole slot load (parse, sort, one entry per ID) %.1f ms\n",
+        p.readMs, p.parseMs, p.sortMs, p.slotMs);
     std::printf(
         "  memory: before load %.1f MB, loaded %.1f MB, peak %.1f MB "
         "(%.2f x the files read)\n",

@@ -283,7 +283,8 @@ bool CIniFile::Save() {
     if (!EncodeIniText(Format(), encoding_, codePage_, bytes)) {
         return false;  // written, the profile would hold other characters than the model
     }
-    if (!platform::WriteFileReplacing(path, bytes)) {
+    lastSave = platform::WriteFileSafely(path, bytes, writeRoot);
+    if (!lastSave.Written()) {
         return false;
     }
     changed_ = false;

@@ -8,6 +8,7 @@
 #include "ini/ini_encoding.h"
 #include "ini/ini_entries.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 struct IniSection {
     std::u16string name;  // letter case of the first occurrence
@@ -63,7 +64,11 @@ public:
     // The object is to be destroyed without writing anything back.
     void Discard() { discarded_ = true; }
 
-    const std::u16string path;                      // exactly as given
+    const std::u16string path;  // exactly as given
+    // Save refuses a file that does not resolve inside this folder (when set).
+    std::u16string writeRoot;
+    // What the last Save left at path.
+    platform::WriteResult lastSave;
     std::map<std::u16string, IniSection> sections;  // keyed by FoldCase(name)
 
 private:

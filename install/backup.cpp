@@ -17,25 +17,6 @@ namespace {
 constexpr char kHeader[] = "VedArodBackup manifest 1";
 constexpr char16_t kCopySuffix[] = u".orig";
 
-char16_t Fold(char16_t c) {
-    if (c >= u'A' && c <= u'Z') {
-        return static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return c == u'/' ? u'\\' : c;
-}
-
-bool SamePath(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string UtcNow() {
     const std::time_t now = std::time(nullptr);
     const std::tm* utc = std::gmtime(&now);

@@ -11,7 +11,9 @@ char16_t Fold(char16_t c) {
     return c == u'/' ? u'\\' : c;
 }
 
-bool SameFolded(std::u16string_view a, std::u16string_view b) {
+}  // namespace
+
+bool SamePath(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -22,8 +24,6 @@ bool SameFolded(std::u16string_view a, std::u16string_view b) {
     }
     return true;
 }
-
-}  // namespace
 
 std::u16string FolderOf(const std::u16string& exePath) {
     const size_t slash = exePath.find_last_of(u"\\/");
@@ -60,7 +60,7 @@ bool RelativeTo(const std::u16string& folder, const std::u16string& path,
                 std::u16string& relative) {
     const std::u16string_view p(path);
     if (folder.empty() || p.size() <= folder.size() + 1 ||
-        !SameFolded(p.substr(0, folder.size()), folder) || Fold(p[folder.size()]) != u'\\') {
+        !SamePath(p.substr(0, folder.size()), folder) || Fold(p[folder.size()]) != u'\\') {
         return false;
     }
     relative = path.substr(folder.size() + 1);
@@ -70,7 +70,7 @@ bool RelativeTo(const std::u16string& folder, const std::u16string& path,
 void SplitProfilePath(const std::u16string& path, std::u16string& folder,
                       std::u16string& relative) {
     const std::u16string parent = FolderOf(path);
-    if (SameFolded(FileNameOf(parent), kConfigFolder)) {
+    if (SamePath(FileNameOf(parent), kConfigFolder)) {
         folder = FolderOf(parent);
         relative = path.substr(folder.size() + 1);
     } else {

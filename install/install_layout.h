@@ -33,6 +33,10 @@ constexpr std::u16string_view kDefaultLangFileList =
     u"lang_uae.ini|lang_rus.ini|lang_por.ini|lang_tha.ini|lang_esp.ini|lang_vie.ini|"
     u"lang_ger.ini|lang_far.ini|lang_tur.ini|lang_cz.ini";
 
+// Whether two paths are the same as Windows compares them within an install: A-Z and a-z
+// alike, "/" and "\" alike.
+bool SamePath(std::u16string_view a, std::u16string_view b);
+
 // The install folder of a chosen executable: its full path without the last separator and
 // the file name after it. A path without a separator has no folder.
 std::u16string FolderOf(const std::u16string& exePath);

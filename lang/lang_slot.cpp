@@ -22,7 +22,8 @@ bool IdLess(const LangEntry& entry, std::u16string_view id) {
 }  // namespace
 
 void CLangSlot::Load(std::u16string fileText, LangLoadBuffers& buffers) {
-    Clear();
+    entries_.clear();
+    std::deque<std::u16string>().swap(setStrings_);
     fileText_ = std::move(fileText);
     std::vector<LangEntry>& parsed = buffers.parsed;
     parsed.clear();
@@ -46,6 +47,14 @@ void CLangSlot::Clear() {
     std::vector<LangEntry>().swap(entries_);
     std::deque<std::u16string>().swap(setStrings_);
     std::u16string().swap(fileText_);
+}
+
+std::u16string CLangSlot::TakeText() {
+    entries_.clear();
+    std::deque<std::u16string>().swap(setStrings_);
+    std::u16string text = std::move(fileText_);
+    fileText_.clear();
+    return text;
 }
 
 void CLangSlot::Set(std::u16string_view id, std::u16string_view text) {

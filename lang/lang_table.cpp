@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "install/install_layout.h"
-#include "lang/lang_reader.h"
+#include "lang/lang_file_text.h"
 #include "lang/lang_writer.h"
-#include "platform/files.h"
+#include "lang/parallel_jobs.h"
 #include "text/file_names.h"
 
 namespace {
@@ -29,12 +29,29 @@ std::u16string_view LastComponent(std::u16string_view path) {
 
 }  // namespace
 
-void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
-    for (int k = 0; k < kSlotCount; ++k) {
-        slots_[k].Clear();
-        fileNames_[k].clear();
+// The paths of the slots' files (empty: the slot is not read) and the worker that reads
+// slots 1..15.
+struct CLangTable::BackgroundLoad {
+    std::array<std::u16string, kSlotCount> paths;
+    std::unique_ptr<lang::ParallelJobs> jobs;  // last, so that it is joined first
+};
+
+CLangTable::CLangTable() = default;
+
+CLangTable::~CLangTable() {
+    FinishLoading();
+}
+
+void CLangTable::FinishLoading() const {
+    if (loading_ != nullptr) {
+        loading_->jobs->Finish();
+        loading_.reset();
     }
-    LangLoadBuffers buffers;  // shared by the files, so that each does not allocate its own
+}
+
+void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
+    FinishLoading();
+    auto load = std::make_unique<BackgroundLoad>();
     std::vector<std::u16string_view> names;
     const std::u16string_view list(fileList);
     size_t pos = 0;
@@ -55,27 +72,58 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         if (!text::IsPlainFileName(name) || repeated) {
             continue;
         }
-        ReadLangFile(slot, install::Join(installFolder, install::LangFile(name)), buffers);
+        load->paths[static_cast<size_t>(slot)] =
+            install::Join(installFolder, install::LangFile(name));
+    }
+
+    // Slots 1..15 on the worker. A job touches only its own slot and the buffers of its lane.
+    BackgroundLoad* const state = load.get();
+    load->jobs = std::make_unique<lang::ParallelJobs>(
+        kSlotCount - 1, [this, state](size_t number, size_t lane) {
+            const int slot = static_cast<int>(number) + 1;
+            try {
+                ReloadSlot(slot, state->paths[static_cast<size_t>(slot)], loadBuffers_[lane]);
+            } catch (...) {
+                // Out of memory: the slot is left as a file that could not be read (empty,
+                // and never written).
+                slots_[slot].Clear();
+                fileNames_[slot].clear();
+            }
+        });
+    loading_ = std::move(load);
+    ReloadSlot(0, state->paths[0], loadBuffers_[0]);
+}
+
+void CLangTable::LoadRestInBackground() {
+    if (loading_ != nullptr) {
+        loading_->jobs->Start(1);
     }
 }
 
-int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
-    LangLoadBuffers buffers;
-    return ReadLangFile(slot, path, buffers);
+void CLangTable::ReloadSlot(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
+    std::u16string room = slots_[slot].TakeText();
+    fileNames_[slot].clear();
+    if (path.empty() || ReadLangFile(slot, path, buffers, std::move(room)) != 0) {
+        slots_[slot].Clear();
+    }
 }
 
-int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
+
+int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
+    FinishLoading();
+    LangLoadBuffers buffers;
+    return ReadLangFile(slot, path, buffers, std::u16string());
+}
+
+int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers,
+                             std::u16string room) {
     if (path.empty() || !InRange(slot)) {
         return -1;
     }
-    if (platform::ReadWholeFile(path, buffers.fileBytes) != platform::ReadResult::kOk) {
+    if (!lang::ReadLangFileText(path, room, buffers.fileBytes)) {
         return -1;
     }
-    std::u16string text;
-    if (!lang::DecodeLangText(buffers.fileBytes, text)) {
-        return -1;
-    }
-    slots_[slot].Load(std::move(text), buffers);
+    slots_[slot].Load(std::move(room), buffers);
     const std::u16string_view name = LastComponent(path);
     fileNames_[slot] = text::IsPlainFileName(name) ? std::u16string(name) : std::u16string();
     return 0;
@@ -85,24 +133,39 @@ void CLangTable::SetText(int slot, std::u16string_view id, std::u16string_view t
     if (!InRange(slot)) {
         return;
     }
+    FinishLoadingFor(slot);
     slots_[slot].Set(id, text);
 }
 
 const CLangSlot& CLangTable::Entries(int slot) const {
     static const CLangSlot empty;
+    FinishLoadingFor(slot);
     return InRange(slot) ? slots_[slot] : empty;
 }
 
 const std::u16string& CLangTable::FileName(int slot) const {
     static const std::u16string none;
+    FinishLoadingFor(slot);
     return InRange(slot) ? fileNames_[slot] : none;
 }
 
 LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
                                         int* errorCode) const {
+    platform::WriteResult write;
+    const LangSaveResult r = SaveLangFile(slot, langFolder, std::u16string(), &write);
+    if (errorCode != nullptr && r == LangSaveResult::kFailed) {
+        *errorCode = write.error;
+    }
+    return r;
+}
+
+LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
+                                        const std::u16string& root,
+                                        platform::WriteResult* write) const {
     if (!InRange(slot)) {
         return LangSaveResult::kFailed;
     }
+    FinishLoadingFor(slot);
     if (fileNames_[slot].empty()) {
         return LangSaveResult::kNothingToWrite;
     }
@@ -110,7 +173,9 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         return LangSaveResult::kNoEntries;
     }
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    return lang::WriteLangFile(path, slots_[slot], saveBuffer_, errorCode)
-               ? LangSaveResult::kWritten
-               : LangSaveResult::kFailed;
+    const platform::WriteResult r = lang::WriteLangFile(path, slots_[slot], saveBuffer_, root);
+    if (write != nullptr) {
+        *write = r;
+    }
+    return r.Written() ? LangSaveResult::kWritten : LangSaveResult::kFailed;
 }

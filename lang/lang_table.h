@@ -10,11 +10,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "install/install_layout.h"
 #include "lang/lang_slot.h"
+#include "platform/files.h"
 
 enum class LangSaveResult {
     kWritten,         // the file was replaced by the slot's entries
@@ -32,7 +34,8 @@ public:
     static constexpr std::u16string_view kDefaultFileList = install::kDefaultLangFileList;
 
     // An empty table.
-    CLangTable() = default;
+    CLangTable();
+    ~CLangTable();  // waits for a load still running
     CLangTable(const CLangTable&) = delete;
     CLangTable& operator=(const CLangTable&) = delete;
 
@@ -43,7 +46,21 @@ public:
     // list (compared as Windows compares file names) is skipped: its slot stays empty and has
     // no file, so that no two slots write one file. Files that cannot be read are skipped
     // silently.
+    //
+    // Slot 0 is read before LoadFiles returns; slots 1..15 are left for later, so that slot
+    // 0 can be shown at once: LoadRestInBackground reads them on a worker thread. Every
+    // function of the table that touches a slot other than 0 (and the next LoadFiles,
+    // ReadLangFile and the destructor) first finishes that load, so callers see the same
+    // table as if all files had been read in LoadFiles. Call the table from one thread only.
     void LoadFiles(const std::u16string& installFolder, const std::u16string& fileList);
+
+    // Starts reading the slots that LoadFiles left on a worker thread (once slot 0 is shown,
+    // so that the worker does not compete with showing it). Nothing to do when none are left.
+    void LoadRestInBackground();
+
+    // Finishes a load that LoadFiles left running (the calling thread reads the files no
+    // thread has begun yet, then waits for the worker). Nothing to do when none runs.
+    void FinishLoading() const;
 
     // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
     // slot lies outside 0..15, or the file cannot be read (the slot is then unchanged). The
@@ -66,14 +83,36 @@ public:
     // given) receives the system's error code on kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
+    // The same, refusing a file that does not resolve inside root (when given); write
+    // (if given) receives what the file holds afterwards.
+    LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
+                                const std::u16string& root, platform::WriteResult* write) const;
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
-    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers);
+    // Reads into the memory of room; the slot is unchanged when the file cannot be read.
+    int ReadLangFile(int slot, const std::u16string& path, LangLoadBuffers& buffers,
+                     std::u16string room);
+    // Empties the slot and reads its file (none when path is empty), reusing its memory.
+    void ReloadSlot(int slot, const std::u16string& path, LangLoadBuffers& buffers);
+    // Slots 1..15 may still be loading: wait for them before touching one.
+    void FinishLoadingFor(int slot) const {
+        if (slot != 0) {
+            FinishLoading();
+        }
+    }
 
     std::array<CLangSlot, kSlotCount> slots_;
     std::array<std::u16string, kSlotCount> fileNames_;
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;
+
+    // The load of slots 1..15 that LoadFiles leaves running, and what it needs; only the
+    // worker touches those slots until FinishLoading has joined it.
+    struct BackgroundLoad;
+    mutable std::unique_ptr<BackgroundLoad> loading_;
+    // The buffers of the two threads that load (0: the table's caller, 1: the worker), kept
+    // from one load to the next.
+    std::array<LangLoadBuffers, 2> loadBuffers_;
 };

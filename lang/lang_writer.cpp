@@ -100,11 +100,20 @@ std::string EncodeLangFile(const CLangSlot& slot) {
     return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
 
-bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
-                   int* errorCode) {
+platform::WriteResult WriteLangFile(const std::u16string& path, const CLangSlot& slot,
+                                    std::u16string& buffer, const std::u16string& root) {
     ComposeLangFile(slot, buffer);
     ToLittleEndian(buffer);
-    return platform::WriteFileReplacing(path, buffer.data(), buffer.size() * 2, errorCode);
+    return platform::WriteFileSafely(path, buffer.data(), buffer.size() * 2, root);
+}
+
+bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
+                   int* errorCode) {
+    const platform::WriteResult r = WriteLangFile(path, slot, buffer, std::u16string());
+    if (errorCode != nullptr && !r.Written()) {
+        *errorCode = r.error;
+    }
+    return r.Written();
 }
 
 }  // namespace lang

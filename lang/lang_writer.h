@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lang/lang_slot.h"
+#include "platform/files.h"
 
 namespace lang {
 
@@ -24,8 +25,14 @@ std::string EncodeLangFile(const CLangSlot& slot);
 // Writes the slot's file to path through a temporary file beside it, which replaces path
 // only once it was written completely (platform::WriteFileReplacing). The file is composed
 // in buffer, which a caller that writes several files passes each time: a file's worth of
-// memory is then allocated (and cleared by the system) once, not for every file. On false
-// the former file is unchanged and errorCode (if given) receives the system's error code.
+// memory is then allocated (and cleared by the system) once, not for every file. A path
+// that does not resolve inside root (when given) is refused. The result tells what the
+// destination holds afterwards.
+platform::WriteResult WriteLangFile(const std::u16string& path, const CLangSlot& slot,
+                                    std::u16string& buffer, const std::u16string& root);
+
+// The same without a root: true when written; on false the former file is unchanged and
+// errorCode (if given) receives the system's error code.
 bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
                    int* errorCode);
 

@@ -18,13 +18,53 @@ enum class ReadResult {
 // Reads the whole file into bytes (replacing its content). On failure bytes is left empty.
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes);
 
-// Writes the bytes as the new content of path without ever leaving a partial file:
-// they go to a temporary file in the same folder, which replaces path only once it was
-// written and closed completely. An existing read-only file is never replaced. On false
-// the former file is unchanged, no temporary file is left, and errorCode (if given)
-// receives the system's error code.
-bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size,
-                        int* errorCode = nullptr);
+// What a safe write left at the destination.
+enum class WriteOutcome {
+    kWritten,      // the destination holds the new bytes
+    kUnchanged,    // the destination holds its former bytes (or is still absent); nothing left
+    kOutsideRoot,  // refused before anything was written: the destination's folder resolves
+                   // (through a link, junction or mount point) outside the allowed root
+    kDestinationMissing,  // the platform's replace failed half-way and neither the former
+                          // file nor the new one could be put back at the destination; both
+                          // are kept under the names in oldBytesAt / newBytesAt
+};
+
+struct WriteResult {
+    WriteOutcome outcome = WriteOutcome::kUnchanged;
+    int error = 0;              // the system's error code of the failure (0 when written)
+    std::u16string resolved;    // kOutsideRoot: where the destination really lies
+    std::u16string oldBytesAt;  // kDestinationMissing: the former file (empty: there was none)
+    std::u16string newBytesAt;  // kDestinationMissing: the new bytes
+    bool Written() const { return outcome == WriteOutcome::kWritten; }
+};
+
+// Writes the bytes as the new content of path without ever leaving a partial file or losing
+// the former one: they go to a temporary file in the same folder, named path + ".~tmp..."
+// (the tool's own pattern), which replaces path only once it was written and closed
+// completely. An existing read-only file is never replaced. When root is given, a
+// destination whose folder does not resolve to root or a folder below it is refused. A
+// replace that another program gets in the way of (a virus scanner or an indexer opening the
+// new file) is retried for a moment. After a successful write, leftovers of the tool's own
+// pattern beside path (from a run that was killed) are removed; after a failed one the
+// temporary file is removed too, except in kDestinationMissing.
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root = {});
+
+inline WriteResult WriteFileSafely(const std::u16string& path, const std::string& bytes,
+                                   const std::u16string& root = {}) {
+    return WriteFileSafely(path, bytes.data(), bytes.size(), root);
+}
+
+// WriteFileSafely without a root: true when written; on false errorCode (if given) receives
+// the system's error code.
+inline bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size,
+                               int* errorCode = nullptr) {
+    const WriteResult r = WriteFileSafely(path, data, size);
+    if (errorCode != nullptr && !r.Written()) {
+        *errorCode = r.error;
+    }
+    return r.Written();
+}
 
 inline bool WriteFileReplacing(const std::u16string& path, const std::string& bytes,
                                int* errorCode = nullptr) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace rebrand {
 
@@ -374,6 +376,79 @@ PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
         PutLe32(updated, checksumOffset, ComputePeChecksum(updated, checksumOffset));
     }
     return PeStatus::kOk;
+}
+
+}  // namespace rebrand
+
+namespace rebrand {
+
+namespace {
+
+// A name "/n" stands for the string at offset n of the COFF string table, which follows the
+// symbol table (GNU ld names its .debug_* sections so). The name as stored when it cannot
+// be looked up.
+std::string LongSectionName(std::string_view bytes, const PeHeaders& h, const std::string& name) {
+    if (name.size() < 2 || name[0] != '/' || h.symbolTableOffset == 0 ||
+        name.find_first_not_of("0123456789", 1) != std::string::npos) {
+        return name;
+    }
+    constexpr uint64_t kSymbolSize = 18;
+    const uint64_t strings = h.symbolTableOffset + kSymbolSize * Le32(bytes, h.peOffset + 4 + 12);
+    const uint64_t at = strings + std::stoull(name.substr(1));
+    if (at >= bytes.size()) {
+        return name;
+    }
+    const size_t end = bytes.find('\0', static_cast<size_t>(at));
+    return end == std::string_view::npos
+               ? name
+               : std::string(bytes.substr(static_cast<size_t>(at), end - static_cast<size_t>(at)));
+}
+
+}  // namespace
+
+std::vector<SectionPlace> SectionPlaces(std::string_view bytes) {
+    PeHeaders h;
+    if (ParsePeHeaders(bytes, h) != PeStatus::kOk) {
+        return {};
+    }
+    const uint64_t table =
+        uint64_t{h.peOffset} + 4 + kFileHeaderSize + Le16(bytes, h.peOffset + 4 + 16);
+    std::vector<SectionPlace> places;
+    for (uint16_t i = 0; i < h.sectionCount; ++i) {
+        const size_t at = static_cast<size_t>(table) + i * kSectionHeaderSize;
+        std::string name(bytes.substr(at, 8));
+        name.resize(std::min(name.find('\0'), name.size()));
+        places.push_back(
+            {LongSectionName(bytes, h, name), Le32(bytes, at + 12), Le32(bytes, at + 36)});
+    }
+    return places;
+}
+
+std::string MovedSection(const std::vector<SectionPlace>& before,
+                         const std::vector<SectionPlace>& after) {
+    constexpr uint32_t kDiscardable = 0x02000000;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const SectionPlace& s = before[i];
+        const bool debugData =
+            s.name.compare(0, 6, ".debug") == 0 && (s.characteristics & kDiscardable) != 0;
+        if (s.name == ".reloc" || debugData) {
+            continue;
+        }
+        // The n-th section of this name in before is matched with the n-th one in after.
+        const auto sameName = [&](const SectionPlace& p) { return p.name == s.name; };
+        const auto nth =
+            std::count_if(before.begin(), before.begin() + static_cast<ptrdiff_t>(i), sameName);
+        auto match = after.begin();
+        for (ptrdiff_t n = 0; match != after.end(); ++match) {
+            if (sameName(*match) && n++ == nth) {
+                break;
+            }
+        }
+        if (match == after.end() || match->virtualAddress != s.virtualAddress) {
+            return s.name.empty() ? std::string("#") + std::to_string(i) : s.name;
+        }
+    }
+    return {};
 }
 
 }  // namespace rebrand

@@ -68,6 +68,24 @@ PeStatus CheckResourceDirectory(std::string_view bytes);
 // folded to 16 bits, plus the file length.
 uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset);
 
+// Where a section is loaded: its name as stored (up to 8 bytes, without padding zeros), its
+// address and its characteristics.
+struct SectionPlace {
+    std::string name;
+    uint32_t virtualAddress = 0;
+    uint32_t characteristics = 0;
+};
+
+// The sections of an image in table order; empty when its headers do not parse.
+std::vector<SectionPlace> SectionPlaces(std::string_view bytes);
+
+// The name of the first section of before that after does not load at the same address (or
+// not at all): code and data are referred to by address, so only ".reloc" and discardable
+// debug data (".debug*" marked discardable) may move. Sections are matched by name and, for
+// repeated names, by their order. Empty when every section kept its address.
+std::string MovedSection(const std::vector<SectionPlace>& before,
+                         const std::vector<SectionPlace>& after);
+
 struct PreparedCopy {
     // The executable to hand to the resource update: the original ending at sectionDataEnd,
     // with the certificate directory entry cleared.

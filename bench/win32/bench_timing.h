@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -17,6 +18,28 @@ inline double Milliseconds(const std::function<void()>& action) {
     QueryPerformanceCounter(&end);
     return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
            static_cast<double>(frequency.QuadPart);
+}
+
+inline double FileTimeMs(const FILETIME& f) {
+    return static_cast<double>((static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime) /
+           1e4;
+}
+
+// CPU time (user and system) used so far by the calling thread / by the whole process.
+inline double ThreadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    return FileTimeMs(kernel) + FileTimeMs(user);
+}
+
+inline double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    return FileTimeMs(kernel) + FileTimeMs(user);
 }
 
 inline double Median(std::vector<double> v) {

@@ -1,33 +1,21 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
+#include "platform/posix/native_path.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
 namespace {
-
-std::string NativePath(const std::u16string& path) {
-    std::string p = Utf16ToUtf8(path);
-    for (char& c : p) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return p;
-}
-
-void SetError(int* errorCode, int value) {
-    if (errorCode != nullptr) {
-        *errorCode = value;
-    }
-}
 
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -42,6 +30,47 @@ bool WriteAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+// The resolved folder of path (path itself when it exists), compared with root's.
+bool ResolvesInside(const std::string& path, const std::string& root, std::u16string& resolved) {
+    char buffer[PATH_MAX];
+    std::string target = path;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const size_t slash = path.find_last_of('/');
+        target = slash == std::string::npos ? "." : path.substr(0, slash);
+    }
+    if (::realpath(target.c_str(), buffer) == nullptr) {
+        return true;  // no folder to write into: the write itself fails
+    }
+    const std::string where = buffer;
+    resolved = Utf8ToUtf16(where);
+    if (::realpath(root.c_str(), buffer) == nullptr) {
+        return false;
+    }
+    const std::string base = buffer;
+    return where == base ||
+           (where.compare(0, base.size(), base) == 0 && (base == "/" || where[base.size()] == '/'));
+}
+
+// Removes what a killed run left beside path under the tool's own pattern.
+void RemoveLeftovers(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string entry = e->d_name;
+        if (entry.compare(0, name.size() + 5, name + ".~tmp") == 0 ||
+            entry.compare(0, name.size() + 5, name + ".~bak") == 0) {
+            ::unlink((folder + "/" + entry).c_str());
+        }
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -83,24 +112,32 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadResult::kOk;
 }
 
-bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size, int* errorCode) {
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root) {
+    WriteResult result;
     const std::string native = NativePath(path);
+    if (!root.empty() && !ResolvesInside(native, NativePath(root), result.resolved)) {
+        result.outcome = WriteOutcome::kOutsideRoot;
+        result.error = EACCES;
+        return result;
+    }
+    result.resolved.clear();
     struct stat st {};
     mode_t mode = 0644;
     if (::stat(native.c_str(), &st) == 0) {
         // Root may write anything; a file without write permission still counts as
         // read-only here, as it does on Windows for every user.
         if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-            SetError(errorCode, EACCES);
-            return false;
+            result.error = EACCES;
+            return result;
         }
         mode = st.st_mode & 07777;
     }
     std::string tmp = native + ".~tmpXXXXXX";
     const int fd = ::mkstemp(&tmp[0]);
     if (fd < 0) {
-        SetError(errorCode, errno);
-        return false;
+        result.error = errno;
+        return result;
     }
     bool ok = WriteAll(fd, static_cast<const char*>(data), size) && ::fchmod(fd, mode) == 0;
     int err = ok ? 0 : errno;
@@ -114,9 +151,12 @@ bool WriteFileReplacing(const std::u16string& path, const void* data, size_t siz
     }
     if (!ok) {
         ::unlink(tmp.c_str());
-        SetError(errorCode, err);
+        result.error = err;
+        return result;
     }
-    return ok;
+    RemoveLeftovers(native);
+    result.outcome = WriteOutcome::kWritten;
+    return result;
 }
 
 bool IsDirectory(const std::u16string& path) {

@@ -5,21 +5,12 @@
 
 #include <cerrno>
 
+#include "platform/posix/native_path.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
 namespace {
-
-std::string NativePath(const std::u16string& path) {
-    std::string p = Utf16ToUtf8(path);
-    for (char& c : p) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return p;
-}
 
 bool Fail(int* errorCode) {
     if (errorCode != nullptr) {

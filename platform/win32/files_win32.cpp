@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/replace.h"
+
 namespace platform {
 
 namespace {
@@ -12,50 +14,250 @@ const wchar_t* W(const std::u16string& s) {
     return reinterpret_cast<const wchar_t*>(s.c_str());
 }
 
-void SetError(int* errorCode, DWORD value) {
-    if (errorCode != nullptr) {
-        *errorCode = static_cast<int>(value);
+std::u16string FromW(const wchar_t* s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s));
+}
+
+bool Exists(const std::u16string& path) {
+    return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A name beside path that no file has yet: path + marker + process id + counter.
+std::u16string UniqueName(const std::u16string& path, const wchar_t* marker) {
+    static unsigned counter = 0;
+    wchar_t suffix[48];
+    wsprintfW(suffix, L"%s%lx%x", marker, GetCurrentProcessId(), ++counter);
+    return path + FromW(suffix);
+}
+
+constexpr wchar_t kTempMarker[] = L".~tmp";
+constexpr wchar_t kBackupMarker[] = L".~bak";
+
+// Errors of a file that another program holds for a moment (a scanner, an indexer, a sync
+// client). The replace's own failure codes are included: with a backup name they leave the
+// destination as it was (or it is put back before the next try).
+bool Transient(DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        case ERROR_UNABLE_TO_REMOVE_REPLACED:
+            return true;
+        default:
+            return false;
     }
 }
 
-// A name in the destination's folder that no other file has yet.
-HANDLE CreateTempBeside(const std::u16string& path, std::u16string& tmp) {
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t suffix[40];
-        wsprintfW(suffix, L".~tmp%lx%x", GetCurrentProcessId(), ++counter);
-        tmp = path + reinterpret_cast<const char16_t*>(suffix);
-        HANDLE h = CreateFileW(W(tmp), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
-        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
-            return h;
+// Pauses between the tries of one operation, about 1.5 s in all.
+constexpr DWORD kPauses[] = {5, 10, 20, 40, 60, 100, 150, 200, 250, 300, 350};
+
+template <typename Step>
+bool WithRetries(Step step) {
+    for (DWORD pause : kPauses) {
+        if (step()) {
+            return true;
         }
+        if (!Transient(GetLastError())) {
+            return false;
+        }
+        Sleep(pause);
     }
-    return INVALID_HANDLE_VALUE;
+    return step();
+}
+
+bool MoveInto(const std::u16string& from, const std::u16string& to) {
+    return WithRetries([&] { return MoveFileExW(W(from), W(to), 0) != FALSE; });
+}
+
+// Removes files beside path that the tool's own pattern names (path + ".~tmp..." or
+// ".~bak..."): what a killed run left. Only called once path holds the new bytes, so none
+// of them holds anything still needed.
+void RemoveLeftovers(const std::u16string& path) {
+    const size_t slash = path.find_last_of(u"\\/");
+    const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
+    for (const wchar_t* marker : {kTempMarker, kBackupMarker}) {
+        WIN32_FIND_DATAW found{};
+        const std::u16string pattern = path + FromW(marker) + u"*";
+        const HANDLE find = FindFirstFileW(W(pattern), &found);
+        if (find == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileW(W(folder + FromW(found.cFileName)));
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+}
+
+// The resolved path of an open file or folder, without the "\\?\" prefix.
+std::u16string FinalPathOfHandle(HANDLE h) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD n = GetFinalPathNameByHandleW(h, &buffer[0], static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) {
+            return {};
+        }
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            std::u16string path(buffer.begin(), buffer.end());
+            if (path.compare(0, 8, u"\\\\?\\UNC\\") == 0) {
+                return u"\\\\" + path.substr(8);
+            }
+            if (path.compare(0, 4, u"\\\\?\\") == 0) {
+                return path.substr(4);
+            }
+            return path;
+        }
+        buffer.assign(n, L'\0');
+    }
+    return {};
+}
+
+std::u16string FinalPathOfExisting(const std::u16string& path) {
+    const Handle h(CreateFileW(W(path), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.Valid() ? FinalPathOfHandle(h.Get()) : std::u16string();
 }
 
 }  // namespace
 
+Handle CreateStagingFile(const std::u16string& path, std::u16string& staged) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        staged = UniqueName(path, kTempMarker);
+        Handle h(CreateFileW(W(staged), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (h.Valid() || GetLastError() != ERROR_FILE_EXISTS) {
+            return h;
+        }
+    }
+    return Handle();
+}
+
+std::u16string FinalPathOf(const std::u16string& path) {
+    if (Exists(path)) {
+        return FinalPathOfExisting(path);
+    }
+    const size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? std::u16string()
+                                         : FinalPathOfExisting(path.substr(0, slash));
+}
+
+bool ResolvesInside(const std::u16string& path, const std::u16string& root,
+                    std::u16string& resolved) {
+    resolved = FinalPathOf(path);
+    if (resolved.empty()) {
+        return true;  // no folder to write into: the write itself fails
+    }
+    const std::u16string base = FinalPathOfExisting(root);
+    if (base.empty() || resolved.size() < base.size()) {
+        return false;
+    }
+    const int n = static_cast<int>(base.size());
+    return CompareStringOrdinal(W(resolved), n, W(base), n, TRUE) == CSTR_EQUAL &&
+           (resolved.size() == base.size() || resolved[base.size()] == u'\\' ||
+            base.back() == u'\\');
+}
+
+bool RetryWhileHeld(const std::function<bool()>& step) {
+    return WithRetries(step);
+}
+
+Handle OpenExisting(const std::u16string& path, DWORD access, DWORD share) {
+    Handle h;
+    WithRetries([&] {
+        h = Handle(CreateFileW(W(path), access, share, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return h.Valid();
+    });
+    return h;
+}
+
+bool RemoveFile(const std::u16string& path) {
+    return WithRetries([&] {
+        if (DeleteFileW(W(path))) {
+            return true;
+        }
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    });
+}
+
+WriteResult CommitStaged(const std::u16string& path, const std::u16string& staged) {
+    WriteResult result;
+    const std::u16string backup = UniqueName(path, kBackupMarker);
+    const bool existed = Exists(path);
+    bool written = false;
+    DWORD error = 0;
+    for (size_t attempt = 0;; ++attempt) {
+        // With a backup name the replace never removes the former file before the new one
+        // is in place (without one, Wine's moves it to an rf*.tmp file and deletes it first,
+        // and leaves that file behind when the move fails).
+        written = Exists(path)
+                      ? ReplaceFileW(W(path), W(staged), W(backup), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                     nullptr, nullptr) != FALSE
+                      : MoveFileExW(W(staged), W(path), 0) != FALSE;
+        if (written) {
+            break;
+        }
+        error = GetLastError();
+        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the former file is under the backup name and
+        // the new one under its own (ERROR_UNABLE_TO_MOVE_REPLACEMENT and
+        // ERROR_UNABLE_TO_REMOVE_REPLACED leave both names as they were). The former file
+        // is put back at once, so that the destination is not left empty while waiting.
+        if (existed && !Exists(path) && Exists(backup)) {
+            MoveFileExW(W(backup), W(path), 0);
+        }
+        if (attempt == sizeof(kPauses) / sizeof(kPauses[0]) || !Transient(error)) {
+            break;
+        }
+        Sleep(kPauses[attempt]);
+    }
+    if (!written && existed && !Exists(path)) {
+        // The destination is gone: the former file back if at all possible, else the new.
+        if (!(Exists(backup) && MoveInto(backup, path))) {
+            written = MoveInto(staged, path);
+            if (!written) {
+                result.outcome = WriteOutcome::kDestinationMissing;
+                result.error = static_cast<int>(error);
+                result.oldBytesAt = Exists(backup) ? backup : std::u16string();
+                result.newBytesAt = staged;
+                return result;
+            }
+        }
+    }
+    RemoveFile(backup);
+    if (written) {
+        result.outcome = WriteOutcome::kWritten;
+        RemoveLeftovers(path);
+        return result;
+    }
+    RemoveFile(staged);
+    result.error = static_cast<int>(error);
+    return result;
+}
+
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     bytes.clear();
-    HANDLE h = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const Handle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) {
         const DWORD err = GetLastError();
         return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
                                                                             : ReadResult::kFailed;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF) {
-        CloseHandle(h);
+    if (!GetFileSizeEx(h.Get(), &size) || size.QuadPart > 0x7FFFFFFF) {
         return ReadResult::kFailed;
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    const BOOL ok =
-        bytes.empty() || ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(h);
-    if (!ok) {
+    if (!bytes.empty() &&
+        !ReadFile(h.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr)) {
         bytes.clear();
         return ReadResult::kFailed;
     }
@@ -63,60 +265,47 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadResult::kOk;
 }
 
-bool WriteFileReplacing(const std::u16string& path, const void* data, size_t size, int* errorCode) {
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root) {
+    WriteResult result;
+    if (!root.empty() && !ResolvesInside(path, root, result.resolved)) {
+        result.outcome = WriteOutcome::kOutsideRoot;
+        result.error = ERROR_ACCESS_DENIED;
+        return result;
+    }
+    result.resolved.clear();
     const DWORD attrs = GetFileAttributesW(W(path));
-    const bool exists = attrs != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        SetError(errorCode, ERROR_ACCESS_DENIED);
-        return false;
+    if (attrs != INVALID_FILE_ATTRIBUTES &&
+        (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        result.error = ERROR_ACCESS_DENIED;
+        return result;
     }
-    // A file that another program holds without sharing is refused before ReplaceFileW,
-    // which leaves a stray empty "rf*.tmp" beside it under Wine when it fails that way.
-    if (exists) {
-        const HANDLE probe =
-            CreateFileW(W(path), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            SetError(errorCode, GetLastError());
-            return false;
-        }
-        CloseHandle(probe);
-    }
-    std::u16string tmp;
-    HANDLE h = CreateTempBeside(path, tmp);
-    if (h == INVALID_HANDLE_VALUE) {
-        SetError(errorCode, GetLastError());
-        return false;
+    std::u16string staged;
+    Handle h = CreateStagingFile(path, staged);
+    if (!h.Valid()) {
+        result.error = static_cast<int>(GetLastError());
+        return result;
     }
     const char* p = static_cast<const char*>(data);
     bool ok = true;
     while (ok && size > 0) {
         const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
         DWORD written = 0;
-        ok = WriteFile(h, p, chunk, &written, nullptr) && written == chunk;
+        ok = WriteFile(h.Get(), p, chunk, &written, nullptr) && written == chunk;
         p += written;
         size -= written;
     }
     DWORD err = ok ? 0 : GetLastError();
-    if (!CloseHandle(h) && ok) {
+    if (!h.Close() && ok) {
         ok = false;
         err = GetLastError();
     }
-    if (ok) {
-        // ReplaceFileW keeps the former file's attributes and security; a new file is
-        // simply moved into place.
-        ok = exists ? ReplaceFileW(W(path), W(tmp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                   nullptr, nullptr) != FALSE
-                    : MoveFileExW(W(tmp), W(path), 0) != FALSE;
-        if (!ok) {
-            err = GetLastError();
-        }
-    }
     if (!ok) {
-        DeleteFileW(W(tmp));
-        SetError(errorCode, err);
+        RemoveFile(staged);
+        result.error = static_cast<int>(err);
+        return result;
     }
-    return ok;
+    return CommitStaged(path, staged);
 }
 
 bool IsDirectory(const std::u16string& path) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
+#include "platform/win32/handle.h"
 
 namespace rebrand {
 
@@ -13,35 +14,29 @@ const wchar_t* W(const std::u16string& s) {
 }
 
 bool FileId(const std::u16string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    const HANDLE h = CreateFileW(W(path), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const BOOL ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    return ok != FALSE;
+    const platform::Handle h(CreateFileW(
+        W(path), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.Valid() && GetFileInformationByHandle(h.Get(), &info) != FALSE;
 }
 
 }  // namespace
 
 bool ReadFileUnshared(const std::u16string& path, std::string& bytes) {
     bytes.clear();
-    const HANDLE h = CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const platform::Handle h(CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) {
         return false;
     }
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= 0x7FFFFFFF;
+    bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart <= 0x7FFFFFFF;
     if (ok && size.QuadPart > 0) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
-        ok = ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+        ok = ReadFile(h.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
              got == bytes.size();
     }
-    CloseHandle(h);
     if (!ok) {
         bytes.clear();
     }
@@ -55,16 +50,21 @@ bool IsSameFile(const std::u16string& a, const std::u16string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-CopyResult CopyOver(const std::u16string& source, const std::u16string& destination) {
+CopyResult CopyOver(const std::u16string& source, const std::u16string& destination,
+                    const std::u16string& root, platform::WriteResult* write) {
+    platform::WriteResult local;
+    platform::WriteResult& result = write != nullptr ? *write : local;
+    result = platform::WriteResult{};
     if (IsSameFile(source, destination)) {
+        result.outcome = platform::WriteOutcome::kWritten;
         return CopyResult::kSameFile;
     }
     std::string bytes;
     if (platform::ReadWholeFile(source, bytes) != platform::ReadResult::kOk) {
         return CopyResult::kFailed;
     }
-    return platform::WriteFileReplacing(destination, bytes) ? CopyResult::kCopied
-                                                            : CopyResult::kFailed;
+    result = platform::WriteFileSafely(destination, bytes, root);
+    return result.Written() ? CopyResult::kCopied : CopyResult::kFailed;
 }
 
 RenameResult RenameFileTo(const std::u16string& oldPath, const std::u16string& newPath) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/files.h"
+
 namespace rebrand {
 
 // Reads the whole file while no other program may open it (the icon file is read that way,
@@ -21,8 +23,11 @@ enum class CopyResult {
 };
 
 // Copies source over destination: the bytes go to a temporary file in the destination's
-// folder, which replaces the destination only once the copy is complete.
-CopyResult CopyOver(const std::u16string& source, const std::u16string& destination);
+// folder, which replaces the destination only once the copy is complete (platform's safe
+// write, refusing a destination outside root when root is given). write (if given)
+// receives what the destination holds afterwards.
+CopyResult CopyOver(const std::u16string& source, const std::u16string& destination,
+                    const std::u16string& root = {}, platform::WriteResult* write = nullptr);
 
 enum class RenameResult {
     kRenamed,

@@ -5,23 +5,24 @@
 
 #include <functional>
 
+#include "platform/win32/handle.h"
+
 namespace rebrand {
 
 namespace {
 
 bool AnyProcess(const std::function<bool(const wchar_t*)>& matches) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const platform::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) {
         return false;
     }
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more && !found;
+         more = Process32NextW(snapshot.Get(), &entry)) {
         found = matches(entry.szExeFile);
     }
-    CloseHandle(snapshot);
     return found;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace rebrand {
 
 struct ResourceUpdate {
@@ -14,11 +16,53 @@ struct ResourceUpdate {
     std::string data;
 };
 
-// Adds or replaces the resources in the executable at exePath; every other resource stays
-// as it was. The platform's resource-update functions work on a copy beside the
-// executable, which replaces it (keeping its attributes and security) only when the whole
-// update succeeded. On false the executable is unchanged.
-bool UpdateExecutableResources(const std::u16string& exePath,
-                               const std::vector<ResourceUpdate>& updates);
+struct UpdateResult {
+    // What the executable holds afterwards (platform/files.h): kWritten only when every
+    // update was made.
+    platform::WriteResult write;
+    // Refused because the update would have moved this section (the executable is
+    // unchanged); empty otherwise.
+    std::string movedSection;
+    bool Updated() const { return write.Written(); }
+};
+
+// The resource updates of several steps of one command, made on one copy of the executable
+// that replaces it once. Steps are added in order; Build makes the copy with every step up
+// to the first one that cannot be made (that step and every later one are left out, so a
+// failed step leaves the copy as it was before it); Commit replaces the executable with the
+// copy. An uncommitted copy is removed with the object.
+//
+// Every other resource stays as it was. The platform's resource-update functions work on
+// the copy beside the executable, which replaces it (keeping its attributes and security,
+// platform's safe replace) only when every section that code or data refer to by address
+// kept its address in the copy. An executable that does not resolve inside root (when
+// given) is refused before it is read.
+class StagedExecutable {
+public:
+    StagedExecutable(std::u16string exePath, std::u16string root);
+    ~StagedExecutable();
+    StagedExecutable(const StagedExecutable&) = delete;
+    StagedExecutable& operator=(const StagedExecutable&) = delete;
+
+    // The index of the step.
+    size_t AddStep(std::vector<ResourceUpdate> updates);
+    size_t StepCount() const { return steps_.size(); }
+    // Builds the copy; true for each step that is in it. result() tells why the first
+    // step left out failed.
+    const std::vector<bool>& Build();
+    // Replaces the executable with the built copy (nothing to do without a built step).
+    const UpdateResult& Commit();
+    const UpdateResult& result() const { return result_; }
+
+private:
+    bool MakeCopy(size_t stepCount);
+
+    std::u16string exePath_;
+    std::u16string root_;
+    std::vector<std::vector<ResourceUpdate>> steps_;
+    std::vector<bool> built_;
+    std::u16string copy_;
+    UpdateResult result_;
+};
 
 }  // namespace rebrand

@@ -71,6 +71,52 @@ TEST(Files, ReadOnlyOrMissingFolderLeavesEverythingAsItWas) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
 }
 
+TEST(Files, DestinationsThatResolveOutsideTheRootAreRefused) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path() / "install" / "Lang");
+    fs::create_directories(dir.Path() / "elsewhere");
+    WriteBytes(dir.Path() / "elsewhere" / "x.dll", "keep");
+    std::error_code error;
+    fs::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "install" / "linked",
+                                 error);
+    if (error) {
+        // MinGW's runtime has no symbolic links; the Windows build is tested through the
+        // dialog under Wine (SafeWrites.NothingIsWrittenWhereALinkLeadsOutOfTheInstallFolder).
+        GTEST_SKIP() << "no symbolic links here: " << error.message();
+    }
+    const std::u16string root = dir.Text(u"install");
+    struct Case {
+        const char16_t* path;
+        platform::WriteOutcome outcome;
+    };
+    const Case cases[] = {
+        {u"install/Lang/a.ini", platform::WriteOutcome::kWritten},
+        {u"install/b.cfg", platform::WriteOutcome::kWritten},
+        {u"install/linked/x.dll", platform::WriteOutcome::kOutsideRoot},
+        {u"install/linked/new.ini", platform::WriteOutcome::kOutsideRoot},
+        {u"install/Lang/../../elsewhere/x.dll", platform::WriteOutcome::kOutsideRoot},
+    };
+    for (const Case& c : cases) {
+        const platform::WriteResult r =
+            platform::WriteFileSafely(dir.Text(c.path), std::string("new"), root);
+        EXPECT_EQ(c.outcome, r.outcome) << platform::Utf16ToUtf8(c.path);
+    }
+    EXPECT_EQ("keep", ReadBytes(dir.Path() / "elsewhere" / "x.dll"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "elsewhere" / "new.ini"));
+}
+
+TEST(Files, ASaveRemovesWhatAKilledSaveOfTheSameFileLeft) {
+    TempDir dir;
+    WriteBytes(dir.Path() / "a.cfg.~tmpAbC123", "half");
+    WriteBytes(dir.Path() / "a.cfg.~bak77", "old");
+    WriteBytes(dir.Path() / "b.cfg.~tmpAbC123", "other file's");
+    ASSERT_TRUE(platform::WriteFileSafely(dir.Text(u"a.cfg"), std::string("new")).Written());
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "a.cfg.~tmpAbC123"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "a.cfg.~bak77"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "b.cfg.~tmpAbC123"));
+}
+
 TEST(Files, ReadWholeFileTellsMissingFromUnreadable) {
     TempDir dir;
     std::string bytes = "junk";

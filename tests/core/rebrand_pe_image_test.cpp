@@ -277,3 +277,53 @@ TEST(PeImage, FinishRecomputesTheChecksumOnlyWhenTheOriginalHadOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PeImage, OnlyRelocationsAndDiscardableDebugDataMayMove) {
+    using rebrand::SectionPlace;
+    constexpr uint32_t kDiscardable = 0x02000000;
+    const std::vector<SectionPlace> before = {{".text", 0x1000, 0},
+                                              {".rsrc", 0x3000, 0},
+                                              {".data", 0x9000, 0},
+                                              {".reloc", 0xA000, kDiscardable},
+                                              {".debug_info", 0xB000, kDiscardable},
+                                              {".debug_x", 0xC000, 0}};
+    struct Case {
+        const char* what;
+        std::vector<std::pair<size_t, uint32_t>> moves;  // index in before, new address
+        std::string moved;
+    };
+    const Case cases[] = {
+        {"nothing moved", {}, ""},
+        {"relocations and debug data moved", {{3, 0xB000}, {4, 0xC000}}, ""},
+        {"data behind a grown .rsrc", {{2, 0xA000}, {3, 0xB000}}, ".data"},
+        {"debug data that is loaded", {{5, 0xD000}}, ".debug_x"},
+    };
+    for (const Case& c : cases) {
+        std::vector<SectionPlace> after = before;
+        for (const auto& [index, address] : c.moves) {
+            after[index].virtualAddress = address;
+        }
+        EXPECT_EQ(c.moved, rebrand::MovedSection(before, after)) << c.what;
+    }
+    std::vector<SectionPlace> dropped = before;
+    dropped.erase(dropped.begin() + 2);
+    EXPECT_EQ(".data", rebrand::MovedSection(before, dropped));
+    // Names are matched in order: the second of two equal names is compared with the second.
+    const std::vector<SectionPlace> twice = {{".t", 0x1000, 0}, {".t", 0x2000, 0}};
+    EXPECT_EQ("", rebrand::MovedSection(twice, twice));
+    EXPECT_EQ(".t", rebrand::MovedSection(twice, {{".t", 0x1000, 0}, {".t", 0x3000, 0}}));
+}
+
+TEST(PeImage, SectionPlacesReadTheSectionTable) {
+    testsupport::PeSpec spec;
+    spec.sectionSizes = {0x200, 0x1200, 0x200};
+    const auto places = rebrand::SectionPlaces(testsupport::BuildPeImage(spec));
+    ASSERT_EQ(3u, places.size());
+    EXPECT_EQ(".s2", places[2].name);
+    EXPECT_LT(places[1].virtualAddress, places[2].virtualAddress);
+    EXPECT_TRUE(rebrand::SectionPlaces("MZ").empty());
+}
+
+}  // namespace

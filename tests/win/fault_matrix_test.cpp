@@ -4,13 +4,18 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "lang/lang_table.h"
+#include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/harness.h"
+#include "tests/win/standin_run.h"
 #include "tests/win/target_install.h"
 
 namespace {
@@ -21,7 +26,7 @@ using testsupport::ReadBytes;
 using testsupport::TargetInstall;
 
 enum class Kind { kProfile, kLanguage, kPicture, kExecutable };
-enum class Fault { kReadOnly, kHeldOpen, kFolderMissing, kDiskFull };
+enum class Fault { kReadOnly, kHeldOpen, kHeldForReading, kFolderMissing, kDiskFull };
 
 const char* Name(Kind k) {
     switch (k) {
@@ -43,6 +48,8 @@ const char* Name(Fault f) {
             return "ReadOnly";
         case Fault::kHeldOpen:
             return "HeldOpenWithoutSharing";
+        case Fault::kHeldForReading:
+            return "HeldOpenForReading";
         case Fault::kFolderMissing:
             return "FolderMissing";
         case Fault::kDiskFull:
@@ -77,6 +84,20 @@ void FillDisk(const fs::path& folder) {
         }
     }
     CloseHandle(h);
+}
+
+// Names of files beside the tool's own that must not stay: its temporary pattern and the
+// platform replace's rf*.tmp.
+std::vector<std::string> Leftovers(const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name.find(".~") != std::string::npos ||
+            (name.rfind("rf", 0) == 0 && e.path().extension() == ".tmp")) {
+            found.push_back(name);
+        }
+    }
+    return found;
 }
 
 // What the user did, the file it was meant to change, the folder that may go missing, and
@@ -158,6 +179,11 @@ TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
                                nullptr);
             ASSERT_NE(INVALID_HANDLE_VALUE, held);
             break;
+        case Fault::kHeldForReading:  // the file can be read and copied, not renamed
+            held = CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+            break;
         case Fault::kFolderMissing: {
             const fs::path moved = s.folder.parent_path() / "moved-away";
             fs::rename(s.folder, moved);
@@ -179,17 +205,15 @@ TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ(0u, messages[0].find(s.message)) << messages[0].size();
     EXPECT_EQ(before, ReadBytes(file));
-    // No temporary file is left beside it.
-    for (const auto& e : fs::directory_iterator(file.parent_path())) {
-        EXPECT_EQ(std::string::npos, e.path().filename().string().find(".~"))
-            << e.path().filename();
-    }
+    // No temporary file is left beside it, neither the tool's nor the platform's.
+    EXPECT_EQ(std::vector<std::string>{}, Leftovers(file.parent_path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFiles, FaultMatrix,
                          testing::Combine(testing::Values(Kind::kProfile, Kind::kLanguage,
                                                           Kind::kPicture, Kind::kExecutable),
                                           testing::Values(Fault::kReadOnly, Fault::kHeldOpen,
+                                                          Fault::kHeldForReading,
                                                           Fault::kFolderMissing, Fault::kDiskFull)),
                          [](const testing::TestParamInfo<std::tuple<Kind, Fault>>& info) {
                              return std::string(Name(std::get<0>(info.param))) + "_" +
@@ -405,6 +429,307 @@ TEST(HostileInputs, ProfilesWithZerosBareLineEndsAndHugeLinesSurviveClosing) {
     }
     // Only read, so never written back.
     EXPECT_EQ(config, ReadBytes(install.install / "config" / "ZovIDE.cfg"));
+}
+
+}  // namespace
+
+namespace {
+
+// Another program that opens every new file of a folder the moment it appears (as a virus
+// scanner, an indexer or a sync client does), shared for reading and writing but not for
+// deleting, and holds it for a few tens of milliseconds.
+class ScannerLikeOpener {
+public:
+    explicit ScannerLikeOpener(const fs::path& folder)
+        : folder_(CreateFileW(folder.wstring().c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+                              nullptr)),
+          folderPath_(folder) {
+        thread_ = CreateThread(nullptr, 0, &ScannerLikeOpener::Run, this, 0, nullptr);
+        Sleep(50);  // watching before the first save
+    }
+    ~ScannerLikeOpener() {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        CloseHandle(stop_);
+        CloseHandle(folder_);
+    }
+    int Opened() const { return opened_; }
+    // How often a file of that name appeared in the folder (created or renamed to it).
+    int Arrivals(const std::wstring& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return arrivals_[name];
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<ScannerLikeOpener*>(self)->Loop();
+        return 0;
+    }
+    void Loop() {
+        struct Held {
+            HANDLE h;
+            ULONGLONG until;
+        };
+        std::vector<Held> held;
+        // Files seen but still open elsewhere without sharing: tried again until then.
+        std::map<std::wstring, ULONGLONG> waiting;
+        alignas(DWORD) char buffer[16384];
+        OVERLAPPED ov{};
+        ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        bool pending = false;
+        for (;;) {
+            if (!pending) {
+                ResetEvent(ov.hEvent);
+                pending = ReadDirectoryChangesW(folder_, buffer, sizeof(buffer), FALSE,
+                                                FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                    FILE_NOTIFY_CHANGE_LAST_WRITE |
+                                                    FILE_NOTIFY_CHANGE_SIZE,
+                                                nullptr, &ov, nullptr) != FALSE;
+            }
+            const HANDLE events[] = {stop_, ov.hEvent};
+            const bool busy = !held.empty() || !waiting.empty();
+            const DWORD w = WaitForMultipleObjects(2, events, FALSE, busy ? 1 : 100);
+            if (w == WAIT_OBJECT_0) {
+                break;
+            }
+            const ULONGLONG now = GetTickCount64();
+            DWORD got = 0;
+            if (w == WAIT_OBJECT_0 + 1 && GetOverlappedResult(folder_, &ov, &got, FALSE)) {
+                pending = false;
+                for (size_t at = 0; got > 0;) {
+                    const auto* n = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer + at);
+                    const std::wstring name(n->FileName, n->FileNameLength / sizeof(WCHAR));
+                    if (n->Action == FILE_ACTION_ADDED ||
+                        n->Action == FILE_ACTION_RENAMED_NEW_NAME) {
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        ++arrivals_[name];
+                    }
+                    if (n->Action == FILE_ACTION_ADDED || n->Action == FILE_ACTION_MODIFIED ||
+                        n->Action == FILE_ACTION_RENAMED_NEW_NAME) {
+                        waiting[name] = now + 300;
+                    }
+                    if (n->NextEntryOffset == 0) {
+                        break;
+                    }
+                    at += n->NextEntryOffset;
+                }
+            }
+            for (auto it = waiting.begin(); it != waiting.end();) {
+                const HANDLE h = CreateFileW((folderPath_ / it->first).wstring().c_str(),
+                                             GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr);
+                if (h != INVALID_HANDLE_VALUE) {
+                    held.push_back({h, now + 40});
+                    ++opened_;
+                }
+                if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+                    it->second <= now) {
+                    it = waiting.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            for (auto it = held.begin(); it != held.end();) {
+                if (it->until <= now) {
+                    CloseHandle(it->h);
+                    it = held.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        CancelIo(folder_);
+        for (const Held& x : held) {
+            CloseHandle(x.h);
+        }
+        CloseHandle(ov.hEvent);
+    }
+
+    HANDLE folder_;
+    fs::path folderPath_;
+    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    std::atomic<int> opened_{0};
+    std::mutex mutex_;
+    std::map<std::wstring, int> arrivals_;
+};
+
+class ScannerLikeOpenerTest : public testing::TestWithParam<Kind> {};
+
+TEST_P(ScannerLikeOpenerTest, RepeatedSavesAllSucceedAndLoseNothing) {
+    const Kind kind = GetParam();
+    TargetInstall install;
+    DialogHarness h;
+    const Scenario s = Prepare(kind, install, h);
+    const char16_t* success =
+        kind == Kind::kLanguage || kind == Kind::kProfile ? u"保存成功" : u"修改应用程序成功";
+    ScannerLikeOpener scanner(s.file.parent_path());
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        if (kind == Kind::kProfile) {
+            h.Type(1031, u"公司" + std::u16string(1, static_cast<char16_t>(u'A' + round)));
+        }
+        Act(kind, h);
+        EXPECT_EQ(std::vector<std::u16string>{success}, h.MessageTexts());
+        ASSERT_TRUE(fs::exists(s.file));
+    }
+    EXPECT_GT(scanner.Opened(), 0);
+    Sleep(100);  // the scanner lets go of the last files
+    EXPECT_EQ(std::vector<std::string>{}, Leftovers(s.file.parent_path()));
+    if (kind == Kind::kProfile) {
+        EXPECT_NE(std::string::npos, ReadBytes(s.file).find("COMPANY="));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFiles, ScannerLikeOpenerTest,
+                         testing::Values(Kind::kProfile, Kind::kLanguage, Kind::kPicture,
+                                         Kind::kExecutable),
+                         [](const testing::TestParamInfo<Kind>& info) {
+                             return std::string(Name(info.param));
+                         });
+
+TEST(SafeWrites, OneRebrandReplacesTheExecutableOnce) {
+    TargetInstall install;
+    DialogHarness h;
+    Prepare(Kind::kExecutable, install, h);
+    h.Type(1008, u"标题");
+    h.Type(1037, u"文档");
+    ScannerLikeOpener watcher(install.install);
+    Act(Kind::kExecutable, h);
+    EXPECT_EQ(std::vector<std::u16string>{u"修改应用程序成功"}, h.MessageTexts());
+    Sleep(100);
+    EXPECT_EQ(1, watcher.Arrivals(L"ZovIDE.exe"));
+}
+
+TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextSaveOfThatFile) {
+    TargetInstall install;
+    const fs::path lang = install.install / "Lang";
+    const fs::path killedTemp = lang / "lang_chs.ini.~tmp1a2b3";
+    const fs::path killedBackup = lang / "lang_chs.ini.~bak1a2b4";
+    const fs::path otherFiles = lang / "lang_en.ini.~tmp99";
+    for (const fs::path& p : {killedTemp, killedBackup, otherFiles}) {
+        testsupport::WriteBytes(p, "half");
+    }
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Click(1028);  // slot 0: lang_chs.ini
+    EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
+    EXPECT_FALSE(fs::exists(killedTemp));
+    EXPECT_FALSE(fs::exists(killedBackup));
+    EXPECT_TRUE(fs::exists(otherFiles));  // another file's: left for that file's next save
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring FromUtf8(const char* text) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n - 1 : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], n);
+    return wide;
+}
+
+// Makes link a symbolic link to target. Under Wine it is a link of the file system below,
+// made by that system's ln (Wine shows it as a link, and resolves it in final paths).
+bool LinkTo(const fs::path& link, const fs::path& target) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr) {
+        return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                   fs::is_directory(target) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    }
+    char* unixTarget = toUnix(target.c_str());
+    char* unixLink = toUnix(link.c_str());
+    const std::wstring command =
+        L"/bin/ln -s \"" + FromUtf8(unixTarget) + L"\" \"" + FromUtf8(unixLink) + L"\"";
+    HeapFree(GetProcessHeap(), 0, unixTarget);
+    HeapFree(GetProcessHeap(), 0, unixLink);
+    testsupport::RunProgram(command);
+    // Wine may report the end of a program of the system below before it has ended.
+    for (int i = 0; i < 200 && !fs::exists(link); ++i) {
+        Sleep(10);
+    }
+    return fs::exists(link);
+}
+
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.is_regular_file()) {
+            files[fs::relative(e.path(), folder).generic_string()] = ReadBytes(e.path());
+        }
+    }
+    return files;
+}
+
+TEST(SafeWrites, NothingIsWrittenWhereALinkLeadsOutOfTheInstallFolder) {
+    struct Case {
+        const char* linked;  // moved out of the install folder, a link left in its place
+        Kind kind;
+        std::u16string message;
+    };
+    const Case cases[] = {
+        {"Lang", Kind::kLanguage, u"以下语言文件保存失败"},
+        {"res", Kind::kPicture, u"开机图片修改失败"},
+        {"config", Kind::kProfile, u"生成配置文件失败"},
+        {"ZovIDE.exe", Kind::kExecutable, u"图标修改失败"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.linked);
+        TargetInstall install;
+        const fs::path outside = install.dir.Path() / "outside";
+        fs::create_directories(outside);
+        const fs::path moved = outside / c.linked;
+        fs::rename(install.install / c.linked, moved);
+        if (c.kind == Kind::kLanguage) {
+            // A language file list that names a program file there.
+            testsupport::WriteBytes(moved / "x.dll", "MZ program");
+            testsupport::WriteBytes(install.install / "config" / "ZovIDE.cfg",
+                                    "[SYSPAR]\r\nLANGFILELIST=lang_chs.ini|x.dll\r\n");
+        }
+        ASSERT_TRUE(LinkTo(install.install / c.linked, moved));
+        const auto before = FilesIn(outside);
+        DialogHarness h;
+        const Scenario s = Prepare(c.kind, install, h);
+        h.Prompts().messages.clear();
+        h.Click(c.kind == Kind::kLanguage ? 1029 : c.kind == Kind::kProfile ? 1024 : 1000);
+        const auto messages = h.MessageTexts();
+        ASSERT_EQ(1u, messages.size());
+        EXPECT_EQ(0u, messages[0].find(c.message));
+        EXPECT_NE(std::u16string::npos, messages[0].find(u"安装文件夹之外"));
+        EXPECT_NE(std::u16string::npos, messages[0].find(s.file.u16string()));
+        EXPECT_EQ(before, FilesIn(outside));
+    }
+}
+
+TEST(SafeWrites, AnExecutableWhoseSectionsTheUpdateWouldMoveIsLeftByteIdentical) {
+    TargetInstall install;
+    const fs::path exe = install.install / "ZovIDE.exe";
+    const fs::path standin = testsupport::StandInPath();
+    fs::copy_file(standin.parent_path() / "standin_rsrc_first.exe", exe,
+                  fs::copy_options::overwrite_existing);
+    const std::string before = ReadBytes(exe);
+    // A real icon whose first image (256 x 256) grows the resource section by pages.
+    testsupport::WriteBytes(install.sources / "big.ico", samples::MakeIco({256, 32}, 3));
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Click(1034);
+    h.Prompts().AnswerNextPicker(install.Source("big.ico"));
+    h.Click(1005);
+    h.Prompts().messages.clear();
+    h.Click(1000);
+    const auto messages = h.MessageTexts();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].find(u"图标修改失败\r\n应用程序的资源段位于其他段之前"))
+        << messages[0].size();
+    EXPECT_NE(std::u16string::npos, messages[0].find(u".data"));
+    EXPECT_EQ(before, ReadBytes(exe));
+    EXPECT_EQ(std::vector<std::string>{}, Leftovers(install.install));
 }
 
 }  // namespace

@@ -435,12 +435,26 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     Dialog d(install);
     d.Icon(install.Source("new.ico"));
-    // Its original cannot even be read for the backup, and the message says so.
-    EXPECT_EQ(
-        Messages{u"图标修改失败\r\n原文件未能备份，文件未修改：无法读取原文件：" + install.Exe()},
-        d.Run());
+    // Its copy cannot be made, so the command stops before anything is kept or replaced.
+    EXPECT_EQ(Messages{u"图标修改失败"}, d.Run());
+    EXPECT_FALSE(fs::exists(install.install / "VedArodBackup"));
     CloseHandle(held);
     EXPECT_EQ(before, ReadBytes(exe));
+}
+
+TEST(ModifyApp, AFailedStringStepIsToldBesideALaterFailedPictureStep) {
+    RebrandInstall install;
+    for (const fs::path& p :
+         {install.install / "ZovIDE.exe", install.install / "res" / "login.bmp"}) {
+        fs::permissions(p,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    Dialog d(install);
+    d.h.Type(1008, u"标题");
+    d.Startup(install.Source("login.bmp"));
+    EXPECT_EQ(Messages{u"应用程序左上角文字和新建文档名称未能写入应用程序\r\n开机图片修改失败"},
+              d.Run());
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+// Reading a whole file into memory that the caller provides, so that the bytes land where
+// they are used (a language file straight into the text it becomes) instead of being read
+// into one buffer and copied into another.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/files.h"
+
+namespace platform {
+
+// Where a file's bytes go. Allocate is called once, with the file's size, after the file was
+// opened; it returns room for that many bytes (or nullptr to give up: kFailed).
+class ReadTarget {
+public:
+    virtual char* Allocate(size_t size) = 0;
+
+protected:
+    ~ReadTarget() = default;
+};
+
+// Reads the file at path into the room target allocates. got receives how many bytes were
+// read: the file's size when opened, or less when the file shrank meanwhile (bytes added to
+// it after it was opened are not read). kMissing and kFailed as ReadWholeFile; on failure
+// got is 0 and the room may hold part of the file.
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got);
+
+}  // namespace platform
