@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "app/write_problem.h"
@@ -160,7 +161,7 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     win::WaitCursor wait;
     const CLangTable& table = m_langTable;
     platform::WriteResult write;
-    switch (SaveLanguage(slot, &write)) {
+    switch (app::SaveLanguage(table, m_strInstallDir, slot, *this, &write)) {
         case LangSaveResult::kWritten:
             Message(u"保存成功");
             break;
@@ -183,36 +184,5 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
 void CVedArodDlg::OnSaveAllLanguages() {
     CommitCellEdit();
     win::WaitCursor wait;
-    const CLangTable& table = m_langTable;
-    std::u16string failed;    // files that stayed as they were
-    std::u16string problems;  // files refused or left elsewhere, each with what happened
-    int written = 0;
-    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        platform::WriteResult write;
-        switch (SaveLanguage(slot, &write)) {
-            case LangSaveResult::kWritten:
-                ++written;
-                break;
-            case LangSaveResult::kNothingToWrite:
-            case LangSaveResult::kNoEntries:
-                break;
-            case LangSaveResult::kFailed: {
-                const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
-                const std::u16string problem = app::WriteProblem(write, path);
-                (problem.empty() ? failed : problems) +=
-                    u"\r\n" + (problem.empty() ? path : problem);
-                break;
-            }
-        }
-    }
-    if (!failed.empty() || !problems.empty()) {
-        Message((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
-                (problems.empty() ? u""
-                                  : std::u16string(failed.empty() ? u"" : u"\r\n") +
-                                        u"以下语言文件保存失败：" + problems));
-    } else if (written == 0) {
-        Message(u"没有读入任何语言条目，未写入任何文件");
-    } else {
-        Message(u"保存成功");
-    }
+    app::SaveAllLanguages(m_langTable, m_strInstallDir, *this);
 }

@@ -4,14 +4,13 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
+#include "app/commands.h"
 #include "app/custom_profile.h"
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
 #include "app/custom_list_ctrl.h"
-#include "rebrand/win32/resource_update.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -19,7 +18,7 @@
 #include "win/list_view.h"
 #include "win/user_prompts.h"
 
-class CVedArodDlg : public win::Dialog {
+class CVedArodDlg : public win::Dialog, private app::CommandHost {
 public:
     CVedArodDlg(win::UserPrompts& prompts, HINSTANCE instance);
     ~CVedArodDlg() override;
@@ -77,29 +76,15 @@ private:
     void OnBnClickedSelectExe();
     void LoadTargetContent();
 
-    // The rebrand command and its steps.
+    // The rebrand command: its inputs from the fields and the check boxes.
     void OnBnClickedModifyApp();
     void FailInput(const std::u16string& text, int focusId);
-    // The executable's steps stage their updates on exe (one copy, one replace per command);
-    // false when a step's resource data cannot be made.
-    bool ReplaceIcon(const std::u16string& iconPath, rebrand::StagedExecutable& exe);
-    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                            rebrand::StagedExecutable& exe);
-    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe);
-    bool CopyStartupPicture(std::u16string source);
-    bool CopyAdPicture(std::u16string source);
-    bool CopyLogoIcon(std::u16string source);
-    bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination);
-    // Lines the command adds to its final message: files of the steps above that were
-    // refused or left elsewhere, each with what it holds now.
-    std::vector<std::u16string> m_writeProblems;
-    void NoteUpdate(const rebrand::UpdateResult& result, const std::u16string& exePath);
 
     // The customization profile.
     std::u16string ProfileFilePath();
-    bool ReadCustomProfile(CustomProfile& profile);
     void LoadCustomProfile();
     void OnBnClickedSaveConfig();
+    // Checks the characters, then saves; false when a check refused the save.
     bool WriteCustomProfile(const CustomProfile& profile);
 
     // Pickers of the replacement pictures.
@@ -135,14 +120,8 @@ private:
     // Saving the language files.
     void OnSaveCurrentLanguage();
     void OnSaveAllLanguages();
-    // Keeps the slot's file in the backup, then writes it; kFailed when it could not be kept.
-    LangSaveResult SaveLanguage(int slot, platform::WriteResult* write);
 
     // The originals in the install's backup, and putting them back (system menu).
-    // Keeps the original of path (a file of the install folder) before it is replaced,
-    // renamed or created. False when it could not be kept: the caller leaves the file alone,
-    // and the next message tells why.
-    bool KeepOriginal(const std::u16string& path);
     // Before the cached profiles are written back: keeps each one's original; one that
     // cannot be kept is not written back, and the user is told.
     void KeepCachedProfiles();
@@ -155,12 +134,10 @@ private:
 
     win::Button CheckBox(int id) const { return win::Button(Item(id)); }
     // A message box; when originals could not be kept since the last one, it says why.
-    void Message(const std::u16string& text) {
-        prompts_.Message(hwnd_, text + backupNotes_);
-        backupNotes_.clear();
-    }
+    void Message(const std::u16string& text) { Tell(text); }
+    void Show(const std::u16string& text) override { prompts_.Message(hwnd_, text); }
+    void OriginalKept() override { UpdateRestoreMenuItem(); }
 
     win::UserPrompts& prompts_;
-    bool committing_ = false;     // CommitCellEdit is running (hiding the editor moves the focus)
-    std::u16string backupNotes_;  // why originals could not be kept, for the next message
+    bool committing_ = false;  // CommitCellEdit is running (hiding the editor moves the focus)
 };

@@ -1,7 +1,8 @@
 // Times a full rebrand (icon, caption, new-document name) of a large executable through the
 // dialog, next to the same three updates done in place by the bare platform functions, and,
 // when its path is given, rcedit doing the same on a copy (--set-icon and two
-// --set-resource-string, one process).
+// --set-resource-string, one process), and VedArodCmd (beside the tool, one process, a brand
+// file with the same three changes) on a third install.
 // Build and run (the large stand-in is built on request only):
 //   source scripts/lib.sh; build_win rebrand_bench
 //   scripts/wine-exec.sh build/win64/bench/rebrand_bench.exe [rounds] [rcedit-x64.exe]
@@ -83,7 +84,17 @@ int wmain(int argc, wchar_t** argv) {
         rebrand::BuildDocStringBlock(u"新标题", u"新文档", rebrand::Edition::kSimple);
     const auto block3585 = rebrand::BuildTitleStringBlock(u"新标题");
 
-    std::vector<double> tool, bare, rc;
+    {
+        std::FILE* f = _wfopen((dir / "brand.ini").wstring().c_str(), L"wb");
+        const char brand[] =
+            "[brand]\r\nicon = new.ico\r\ncaption = \xE6\x96\xB0\xE6\xA0\x87\xE9\xA2\x98\r\n"
+            "document_name = \xE6\x96\xB0\xE6\x96\x87\xE6\xA1\xA3\r\n";
+        std::fwrite(brand, 1, sizeof(brand) - 1, f);
+        std::fclose(f);
+    }
+    const fs::path cmd = Beside("").parent_path().parent_path() / "app" / "VedArodCmd.exe";
+
+    std::vector<double> tool, bare, rc, console;
     for (int round = 0; round < rounds; ++round) {
         const fs::path install = dir / ("install" + std::to_string(round));
         samples::SampleOptions options;
@@ -114,6 +125,20 @@ int wmain(int argc, wchar_t** argv) {
             }
         }
 
+        if (fs::exists(cmd)) {
+            const fs::path second = dir / ("cmd" + std::to_string(round));
+            samples::WriteSampleInstall(second, options);
+            const std::wstring command = L"\"" + cmd.wstring() + L"\" brand \"" +
+                                         (dir / "brand.ini").wstring() + L"\" \"" +
+                                         (second / "ZovIDE.exe").wstring() + L"\"";
+            bool ran = false;
+            console.push_back(bench::Milliseconds([&] { ran = Run(command); }));
+            if (!ran) {
+                std::printf("VedArodCmd failed\n");
+                return 1;
+            }
+        }
+
         testsupport::DialogHarness h;
         h.SelectTarget((install / "ZovIDE.exe").u16string());
         h.Click(1034);
@@ -138,6 +163,13 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("rcedit, one process      (median): %8.1f ms (best %.1f)\n", bench::Median(rc),
                     bench::Best(rc));
         std::printf("tool / rcedit: %.2f\n", bench::Median(tool) / bench::Median(rc));
+    }
+    if (!console.empty()) {
+        std::printf("VedArodCmd, one process  (median): %8.1f ms (best %.1f)\n",
+                    bench::Median(console), bench::Best(console));
+        if (!rc.empty()) {
+            std::printf("VedArodCmd / rcedit: %.2f\n", bench::Median(console) / bench::Median(rc));
+        }
     }
     fs::remove_all(dir);
     return 0;

@@ -1,0 +1,613 @@
+#include "app/commands.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/write_problem.h"
+#include "ini/ini_encoding.h"
+#include "install/install_layout.h"
+#include "lang/lang_writer.h"
+#include "platform/files.h"
+#include "rebrand/app_name.h"
+#include "rebrand/icon_file.h"
+#include "rebrand/string_block.h"
+#include "rebrand/win32/file_steps.h"
+#include "rebrand/win32/process_check.h"
+#include "rebrand/win32/resource_update.h"
+#include "text/blanks.h"
+#include "text/file_names.h"
+
+namespace app {
+namespace {
+
+constexpr uint16_t kIconType = 3;    // RT_ICON
+constexpr uint16_t kStringType = 6;  // RT_STRING
+constexpr uint16_t kResourceLanguage = 2052;
+
+const char16_t kSection[] = u"CUSTOMPAR";
+const char16_t kFilePassword[] = u"FILEPASSWORD";
+const char16_t kUseFilePassword[] = u"USINGFILEPASSWORD";
+const char16_t kCompany[] = u"COMPANY";
+const char16_t kPhone[] = u"PHONE";
+const char16_t kUrl[] = u"URL";
+
+std::u16string Number(long long n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string Joined(const std::vector<std::u16string>& lines) {
+    std::u16string text;
+    for (const auto& line : lines) {
+        text += (text.empty() ? u"" : u"\r\n") + line;
+    }
+    return text;
+}
+
+// The path of a file of the install, relative to it when it lies inside.
+std::u16string Shown(const std::u16string& installDir, const std::u16string& path) {
+    std::u16string relative;
+    return install::RelativeTo(installDir, path, relative) ? relative : path;
+}
+
+// The steps of the rebrand command that write, on the request they work on. The
+// executable's steps stage their updates on one copy of it, which replaces it once.
+class Rebrand {
+public:
+    Rebrand(const RebrandRequest& r, CommandHost& host) : r_(r), host_(host) {}
+
+    // False when the icon file gives no image.
+    bool ReplaceIcon(rebrand::StagedExecutable& exe) {
+        std::string file;
+        if (!rebrand::ReadFileUnshared(r_.iconPath, file)) {
+            return false;
+        }
+        rebrand::IconDirEntry entry;
+        std::string image;
+        if (rebrand::ReadFirstIconImage(file, entry, image) != rebrand::IconFileStatus::kOk) {
+            return false;
+        }
+        std::vector<rebrand::ResourceUpdate> updates;
+        const uint16_t lastId = install::IsV62(r_.edition) ? 1 : 4;
+        for (uint16_t id = 1; id <= lastId; ++id) {
+            updates.push_back({kIconType, id, kResourceLanguage, image});
+        }
+        exe.AddStep(std::move(updates));
+        return true;
+    }
+
+    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
+                            rebrand::StagedExecutable& exe) {
+        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
+            caption, newDocName, static_cast<rebrand::Edition>(r_.edition));
+        switch (block.status) {
+            case rebrand::BlockStatus::kNothingToWrite:
+                return true;
+            case rebrand::BlockStatus::kTooLong:
+                return false;
+            case rebrand::BlockStatus::kWrite:
+                break;
+        }
+        exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+        return true;
+    }
+
+    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
+        const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
+        if (block.status != rebrand::BlockStatus::kWrite) {
+            return false;
+        }
+        exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+        return true;
+    }
+
+    void NoteUpdate(const rebrand::UpdateResult& result) {
+        if (!result.movedSection.empty()) {
+            const std::u16string section(result.movedSection.begin(), result.movedSection.end());
+            writeProblems.push_back(
+                u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
+                u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + r_.exePath);
+            return;
+        }
+        const std::u16string problem = app::WriteProblem(result.write, r_.exePath);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
+    }
+
+    bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination) {
+        if (!platform::PathExists(source)) {
+            host_.Tell(source + u"图片文件不存在");
+            return false;
+        }
+        const std::u16string destination = install::Join(r_.installDir, relativeDestination);
+        if (!host_.KeepOriginal(r_.installDir, destination)) {
+            return false;
+        }
+        platform::WriteResult write;
+        if (rebrand::CopyOver(source, destination, r_.installDir, &write) !=
+            rebrand::CopyResult::kFailed) {
+            return true;
+        }
+        const std::u16string problem = app::WriteProblem(write, destination);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
+        return false;
+    }
+
+    // Lines the command adds to its final message: files of the steps above that were
+    // refused or left elsewhere, each with what it holds now.
+    std::vector<std::u16string> writeProblems;
+
+private:
+    const RebrandRequest& r_;
+    CommandHost& host_;
+};
+
+// Whether the string-table step runs, with the texts it passes (trimmed as the command
+// trims them).
+bool StringStep(RebrandRequest& r) {
+    r.caption = text::TrimBlanks(r.caption);
+    if (!r.caption.empty()) {
+        return true;
+    }
+    r.newDocName = text::TrimBlanks(r.newDocName);
+    return !r.newDocName.empty();
+}
+
+bool Renames(const RebrandRequest& r) {
+    return !r.appName.empty() && r.appName != r.exeFileName;
+}
+
+}  // namespace
+
+bool IsExecutableName(const std::u16string& relative) {
+    if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
+        return false;
+    }
+    std::u16string ext = relative.substr(relative.size() - 4);
+    for (char16_t& c : ext) {
+        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    }
+    return ext == u".exe";
+}
+
+void CommandHost::Tell(const std::u16string& text) {
+    Show(text + backupNotes_);
+    backupNotes_.clear();
+}
+
+bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path) {
+    std::u16string relative;
+    std::u16string reason;
+    if (!install::RelativeTo(installDir, path, relative)) {
+        reason = u"文件不在安装文件夹内：" + path;
+    } else if (install::InstallBackup(installDir).Keep(relative, reason)) {
+        OriginalKept();
+        return true;
+    }
+    backupNotes_ += u"\r\n原文件未能备份，文件未修改：" + reason;
+    return false;
+}
+
+std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
+    // The application name as typed, and the file that is about to be modified.
+    if (rebrand::IsProcessRunning(r.appName) || rebrand::IsExecutableRunning(r.exeFileName)) {
+        return InputProblem{u"应用程序正在运行，请关闭再重试", RebrandField::kNone};
+    }
+    r.exePath = text::TrimBlanks(r.exePath);
+    if (r.exePath.empty()) {
+        return InputProblem{u"应用程序路径不应为空", RebrandField::kExePath};
+    }
+    if (r.iconOn && (r.iconPath = text::TrimBlanks(r.iconPath)).empty()) {
+        return InputProblem{u"图标路径不应为空", RebrandField::kIcon};
+    }
+    if (r.startupOn && (r.startupImagePath = text::TrimBlanks(r.startupImagePath)).empty()) {
+        return InputProblem{u"开机图片路径不应为空", RebrandField::kStartupImage};
+    }
+    if (r.adOn && (r.adImagePath = text::TrimBlanks(r.adImagePath)).empty()) {
+        return InputProblem{u"广告图片路径不应为空", RebrandField::kAdImage};
+    }
+    r.appName = text::TrimBlanks(r.appName);
+    if (Renames(r) && !text::IsPlainFileName(r.appName)) {
+        return InputProblem{
+            u"应用程序名称无效：名称中不能有 \\ / : * ? \" < > | 等字符，不能以空格或句点结尾，"
+            u"也不能是系统保留的设备名",
+            RebrandField::kAppName};
+    }
+    return std::nullopt;
+}
+
+CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
+    Rebrand steps(r, host);
+    // Every failure is told, in the order of the steps; a failing icon or picture step ends
+    // the command after the failures before it.
+    std::vector<std::u16string> problems;
+    const auto stop = [&](const std::u16string& stepFailed) {
+        problems.push_back(stepFailed);
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+        host.Tell(Joined(problems));
+        return CommandResult::kFailed;
+    };
+
+    // The icon and string-table steps are staged on one copy of the executable, which
+    // replaces it once: after the logo copy, before the pictures.
+    rebrand::StagedExecutable exe(r.exePath, r.installDir);
+    if (r.iconOn && !steps.ReplaceIcon(exe)) {
+        return stop(u"图标修改失败");
+    }
+    const size_t firstStringStep = exe.StepCount();
+    const bool writeStrings = StringStep(r);
+    bool stringsStaged = true;
+    if (writeStrings) {
+        stringsStaged = steps.RewriteStringBlock(r.caption, r.newDocName, exe) &&
+                        (r.caption.empty() || steps.RewriteAppTitle(r.caption, exe));
+    }
+    std::vector<bool> built;
+    if (exe.StepCount() > 0) {
+        built = exe.Build();
+        if (std::find(built.begin(), built.end(), false) != built.end()) {
+            steps.NoteUpdate(exe.result());
+        }
+    }
+    if (r.iconOn && !built[0]) {
+        return stop(u"图标修改失败");
+    }
+    if (r.iconOn && !steps.CopyPicture(r.iconPath, install::kLogoIcon)) {
+        return stop(u"图标修改失败");  // the executable is not replaced
+    }
+    // The original is kept right before the one replace of the executable.
+    if (!built.empty() && built[0] &&
+        !(host.KeepOriginal(r.installDir, r.exePath) && exe.Commit().Updated())) {
+        steps.NoteUpdate(exe.result());
+        if (r.iconOn) {
+            return stop(u"图标修改失败");
+        }
+        built.assign(built.size(), false);
+    }
+    const bool stringsWritten =
+        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
+                                     built.end(), [](bool b) { return b; });
+    if (writeStrings && !stringsWritten) {
+        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+    }
+    steps.writeProblems.clear();
+
+    if (r.startupOn && !steps.CopyPicture(r.startupImagePath, install::kStartupPicture)) {
+        return stop(u"开机图片修改失败");
+    }
+    if (r.adOn && !steps.CopyPicture(r.adImagePath, install::kAdPicture)) {
+        return stop(u"广告图片修改失败");
+    }
+
+    if (Renames(r)) {
+        const std::u16string newName = rebrand::WithExeExtension(r.appName);
+        const std::u16string newPath = install::Join(r.installDir, newName);
+        const std::u16string oldPath = install::Join(r.installDir, r.exeFileName);
+        // The new name is kept as "did not exist", so that a restore removes it.
+        const bool kept =
+            host.KeepOriginal(r.installDir, oldPath) && host.KeepOriginal(r.installDir, newPath);
+        switch (kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed) {
+            case rebrand::RenameResult::kRenamed:
+                break;
+            case rebrand::RenameResult::kTargetExists:
+                problems.push_back(u"已有同名文件，应用程序未改名：" + newPath);
+                break;
+            case rebrand::RenameResult::kFailed:
+                problems.push_back(u"应用程序改名失败：" + oldPath + u" → " + newName);
+                break;
+        }
+    }
+
+    if (problems.empty()) {
+        host.Tell(u"修改应用程序成功");
+        return CommandResult::kDone;
+    }
+    host.Tell(Joined(problems));
+    return CommandResult::kFailed;
+}
+
+std::vector<std::u16string> DescribeRebrand(RebrandRequest r) {
+    std::vector<std::u16string> lines;
+    const std::u16string exe = Shown(r.installDir, r.exePath);
+    if (r.iconOn) {
+        const std::u16string ids = install::IsV62(r.edition) ? u"RT_ICON 1" : u"RT_ICON 1-4";
+        lines.push_back(exe + u"：资源 " + ids + u"（语言 2052）← " + r.iconPath +
+                        u" 的第一个图像");
+        lines.push_back(std::u16string(install::kLogoIcon) + u"：替换为 " + r.iconPath);
+    }
+    if (StringStep(r)) {
+        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
+            r.caption, r.newDocName, static_cast<rebrand::Edition>(r.edition));
+        if (block.status == rebrand::BlockStatus::kTooLong) {
+            lines.push_back(exe + u"：资源 RT_STRING 7 过长，不能写入");
+        } else {
+            std::u16string what = exe + u"：资源 RT_STRING 7（语言 2052）";
+            if (!r.newDocName.empty()) {
+                what += u"，新建文档名称（102）= " + r.newDocName;
+            }
+            if (!r.caption.empty()) {
+                what += u"，产品名称（110）和文档模板（111）= " + r.caption;
+            }
+            lines.push_back(what);
+            if (!r.caption.empty()) {
+                lines.push_back(exe + u"：资源 RT_STRING 3585（语言 2052），标题（57344）= " +
+                                r.caption);
+            }
+        }
+    }
+    if (r.startupOn) {
+        lines.push_back(std::u16string(install::kStartupPicture) + u"：替换为 " +
+                        r.startupImagePath);
+    }
+    if (r.adOn) {
+        lines.push_back(std::u16string(install::kAdPicture) + u"：替换为 " + r.adImagePath);
+    }
+    if (Renames(r)) {
+        lines.push_back(r.exeFileName + u"：改名为 " + rebrand::WithExeExtension(r.appName));
+    }
+    return lines;
+}
+
+std::u16string ProfileFilePath(const std::u16string& installDir, int edition) {
+    const bool configIsFolder =
+        platform::IsDirectory(install::Join(installDir, install::kConfigFolder));
+    return install::Join(installDir, install::ProfileFile(edition, configIsFolder));
+}
+
+CustomProfile ReadProfile(const CIniFile& ini) {
+    CustomProfile profile;
+    profile.filePassword = ini.GetString(kSection, kFilePassword, u"");
+    profile.useFilePassword = ini.GetInt(kSection, kUseFilePassword, 0);
+    profile.company = ini.GetString(kSection, kCompany, u"");
+    profile.phone = ini.GetString(kSection, kPhone, u"");
+    profile.url = ini.GetString(kSection, kUrl, u"");
+    return profile;
+}
+
+std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
+                                                  const std::u16string& password) {
+    // The 6.2 view hides the password controls, and the save keeps the stored password.
+    if (!install::IsV62(edition) && usePassword && (password.size() < 6 || password.size() > 8)) {
+        return ProfileProblem{u"文件读写密码长度为6至8个字符", ProfileField::kFilePassword};
+    }
+    return std::nullopt;
+}
+
+CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
+                            const std::u16string& company, const std::u16string& phone,
+                            const std::u16string& url) {
+    CustomProfile profile;
+    if (!install::IsV62(edition) && usePassword) {
+        profile.useFilePassword = 1;
+        profile.filePassword = password;
+    }
+    profile.company = company;
+    profile.phone = phone;
+    profile.url = url;
+    return profile;
+}
+
+std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
+                                               const CustomProfile& profile) {
+    const struct {
+        const std::u16string& value;
+        ProfileField field;
+        const char16_t* label;
+    } fields[] = {
+        {profile.filePassword, ProfileField::kFilePassword, u"文件读写密码"},
+        {profile.company, ProfileField::kCompany, u"公司名称"},
+        {profile.phone, ProfileField::kPhone, u"电话"},
+        {profile.url, ProfileField::kUrl, u"网址"},
+    };
+    const bool withPassword = !install::IsV62(edition);
+    for (const auto& f : fields) {
+        if ((withPassword || f.field != ProfileField::kFilePassword) && !ini.CanHold(f.value)) {
+            return ProfileProblem{std::u16string(u"“") + f.label +
+                                      u"”中有配置文件的编码不能保存的字符，请修改后再保存",
+                                  f.field};
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
+    if (!install::IsV62(edition)) {
+        ini.SetString(kSection, kFilePassword, profile.filePassword);
+        ini.SetInt(kSection, kUseFilePassword, profile.useFilePassword);
+    }
+    ini.SetString(kSection, kCompany, profile.company);
+    ini.SetString(kSection, kPhone, profile.phone);
+    ini.SetString(kSection, kUrl, profile.url);
+}
+
+}  // namespace
+
+CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
+                          const CustomProfile& profile, CommandHost& host) {
+    SetProfile(ini, edition, profile);
+    const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
+    host.Tell(saved ? u"保存成功" : WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
+    return saved ? CommandResult::kDone : CommandResult::kFailed;
+}
+
+std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
+                                                const CustomProfile& profile) {
+    std::vector<std::u16string> lines;
+    std::u16string folder;
+    std::u16string relative;
+    install::SplitProfilePath(ini.path, folder, relative);
+    const CustomProfile stored = ReadProfile(ini);
+    const auto change = [&](const char16_t* key, const std::u16string& before,
+                            const std::u16string& after, bool present) {
+        if (!present || before != after) {
+            lines.push_back(relative + u"：[" + kSection + u"] " + key + u" = " + after +
+                            (present ? u"（原为 " + before + u"）" : u"（新增）"));
+        }
+    };
+    const auto has = [&](const char16_t* key) {
+        return ini.GetString(kSection, key, u"\x1") != u"\x1";
+    };
+    if (!install::IsV62(edition)) {
+        change(kFilePassword, stored.filePassword, profile.filePassword, has(kFilePassword));
+        change(kUseFilePassword, Number(stored.useFilePassword), Number(profile.useFilePassword),
+               has(kUseFilePassword));
+    }
+    change(kCompany, stored.company, profile.company, has(kCompany));
+    change(kPhone, stored.phone, profile.phone, has(kPhone));
+    change(kUrl, stored.url, profile.url, has(kUrl));
+    if (lines.empty()) {
+        // The values stay; the save may still rewrite the file's text (order, spelling).
+        CIniFile after(ini.path);
+        after.Load();
+        SetProfile(after, edition, profile);
+        std::string bytes;
+        std::string now;
+        const bool same =
+            EncodeIniText(after.Format(), after.Encoding(), platform::kSystemCodePage, bytes) &&
+            platform::ReadWholeFile(ini.path, now) == platform::ReadResult::kOk && now == bytes;
+        after.Discard();
+        if (!same) {
+            lines.push_back(relative + u"：值不变，文件按排序重新写出");
+        }
+    }
+    return lines;
+}
+
+LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
+                            CommandHost& host, platform::WriteResult* write) {
+    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    const std::u16string& name = table.FileName(slot);
+    if (!name.empty() && !table.Entries(slot).empty() &&
+        !host.KeepOriginal(installDir, install::Join(langFolder, name))) {
+        return LangSaveResult::kFailed;
+    }
+    return table.SaveLangFile(slot, langFolder, installDir, write);
+}
+
+CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
+                               CommandHost& host) {
+    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    std::u16string failed;    // files that stayed as they were
+    std::u16string problems;  // files refused or left elsewhere, each with what happened
+    int written = 0;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        platform::WriteResult write;
+        switch (SaveLanguage(table, installDir, slot, host, &write)) {
+            case LangSaveResult::kWritten:
+                ++written;
+                break;
+            case LangSaveResult::kNothingToWrite:
+            case LangSaveResult::kNoEntries:
+                break;
+            case LangSaveResult::kFailed: {
+                const std::u16string path = langFolder + u"\\" + table.FileName(slot);
+                const std::u16string problem = WriteProblem(write, path);
+                (problem.empty() ? failed : problems) +=
+                    u"\r\n" + (problem.empty() ? path : problem);
+                break;
+            }
+        }
+    }
+    if (!failed.empty() || !problems.empty()) {
+        host.Tell((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
+                  (problems.empty() ? u""
+                                    : std::u16string(failed.empty() ? u"" : u"\r\n") +
+                                          u"以下语言文件保存失败：" + problems));
+        return CommandResult::kFailed;
+    }
+    host.Tell(written == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
+    return CommandResult::kDone;
+}
+
+std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
+                                                 const std::u16string& installDir) {
+    std::vector<std::u16string> lines;
+    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        const std::u16string& name = table.FileName(slot);
+        const CLangSlot& entries = table.Entries(slot);
+        if (name.empty() || entries.empty()) {
+            continue;
+        }
+        const std::u16string path = install::Join(langFolder, name);
+        std::string before;
+        platform::ReadWholeFile(path, before);
+        if (before == lang::EncodeLangFile(entries)) {
+            continue;
+        }
+        // The entries that differ from the file as it reads now.
+        CLangTable current;
+        current.ReadLangFile(slot, path);
+        int changed = 0;
+        for (const LangEntry& entry : entries) {
+            const auto old = current.Entries(slot).Find(entry.id);
+            if (!old || *old != entry.text) {
+                ++changed;
+                lines.push_back(Shown(installDir, path) + u"：" + std::u16string(entry.id) +
+                                u" = " + std::u16string(entry.text) +
+                                (old ? u"（原为 " + std::u16string(*old) + u"）" : u"（新增）"));
+            }
+        }
+        if (changed == 0) {
+            lines.push_back(Shown(installDir, path) + u"：条目不变，文件按标准格式重新写出");
+        }
+    }
+    return lines;
+}
+
+RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& appName,
+                        const std::u16string& exeFileName) {
+    RestorePlan plan;
+    install::InstallBackup backup(installDir);
+    plan.state =
+        installDir.empty() ? install::InstallBackup::State::kNone : backup.Read(plan.manifest);
+    if (plan.state != install::InstallBackup::State::kPresent) {
+        plan.refusal = plan.state == install::InstallBackup::State::kDamaged
+                           ? u"备份清单无法读取，未恢复任何文件：" + backup.Folder()
+                           : u"所选应用程序没有可恢复的原始文件";
+        return plan;
+    }
+    plan.running = rebrand::IsProcessRunning(appName) || rebrand::IsExecutableRunning(exeFileName);
+    std::u16string back;
+    std::u16string removed;
+    for (const install::BackupRecord& record : plan.manifest.records) {
+        plan.running = plan.running ||
+                       (IsExecutableName(record.path) && rebrand::IsExecutableRunning(record.path));
+        (record.existed ? back : removed) += u"\r\n    " + record.path;
+    }
+    if (plan.running) {
+        plan.refusal = u"应用程序正在运行，请关闭再重试";
+        return plan;
+    }
+    plan.question = u"将恢复以下原始文件（安装文件夹 " + installDir + u"）：";
+    plan.question += back.empty() ? u"\r\n    （无）" : back;
+    if (!removed.empty()) {
+        plan.question += u"\r\n将删除以下原先不存在的文件：" + removed;
+    }
+    plan.question += u"\r\n\r\n是否恢复？";
+    return plan;
+}
+
+CommandResult RunRestore(const std::u16string& installDir, std::u16string& message) {
+    install::InstallBackup backup(installDir);
+    const std::vector<install::InstallBackup::Failure> failures = backup.Restore();
+    if (failures.empty()) {
+        message = u"已恢复全部原始文件，备份文件夹已删除";
+        return CommandResult::kDone;
+    }
+    message = u"以下文件未能恢复，仍保留在备份中：";
+    for (const auto& failure : failures) {
+        message += u"\r\n" + (failure.path.empty() ? backup.Folder() : failure.path) + u"：" +
+                   failure.reason;
+    }
+    return CommandResult::kFailed;
+}
+
+}  // namespace app

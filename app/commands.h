@@ -1,0 +1,146 @@
+// The commands of the tool on one install, shared by the dialog and the console program:
+// the rebrand command, the save of the customization profile, the save of the language
+// files and the restore of the originals. The caller reads its inputs (the dialog from its
+// controls, the console program from a brand file), calls the checks and then the command;
+// what the user is told goes through a CommandHost.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/custom_profile.h"
+#include "ini/ini_file.h"
+#include "install/backup.h"
+#include "lang/lang_table.h"
+#include "platform/files.h"
+
+namespace app {
+
+// Where the commands' messages go, and the backup of the originals of the install.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+
+    // A message to the user (lines separated by CR LF), followed by the reasons of the
+    // originals that could not be kept since the last message.
+    void Tell(const std::u16string& text);
+    // Keeps the original of path (a file of installDir) before it is replaced, renamed or
+    // created. False when it could not be kept: the caller leaves the file alone, and the
+    // next message tells why.
+    bool KeepOriginal(const std::u16string& installDir, const std::u16string& path);
+
+protected:
+    // Shows a message: a message box, or lines of the console.
+    virtual void Show(const std::u16string& text) = 0;
+    // An original was kept (the dialog enables its restore menu item).
+    virtual void OriginalKept() {}
+
+private:
+    std::u16string backupNotes_;
+};
+
+// How a command ended.
+enum class CommandResult {
+    kDone,     // every step succeeded
+    kFailed,   // a step failed; the message said which
+    kRefused,  // a check refused the command; nothing was written
+};
+
+// The inputs of the rebrand command, as the dialog's fields hold them.
+struct RebrandRequest {
+    std::u16string exePath;      // the executable to modify
+    std::u16string exeFileName;  // its file name as selected
+    std::u16string installDir;   // its folder, no trailing backslash
+    std::u16string appName;      // the new file name (the selected one: no rename)
+    int edition = 0;             // an install::Edition index
+    bool iconOn = false;
+    std::u16string iconPath;
+    bool startupOn = false;
+    std::u16string startupImagePath;
+    bool adOn = false;
+    std::u16string adImagePath;
+    std::u16string caption;
+    std::u16string newDocName;
+};
+
+// The field an input check refers to (the dialog moves the focus there).
+enum class RebrandField { kNone, kExePath, kIcon, kStartupImage, kAdImage, kAppName };
+
+struct InputProblem {
+    std::u16string message;
+    RebrandField field = RebrandField::kNone;  // kNone: the target is running
+};
+
+// The running check and the input checks, in the command's order; the paths that are
+// checked and the application name are trimmed in request. The first problem, or nothing.
+std::optional<InputProblem> CheckRebrand(RebrandRequest& request);
+
+// The steps of the rebrand command on a request that passed CheckRebrand: the icon, the
+// string tables, the pictures and the rename, ending with one message (a missing picture
+// tells its own message before it).
+CommandResult RunRebrand(RebrandRequest request, CommandHost& host);
+
+// What RunRebrand would change, one line per file and change; nothing is written.
+std::vector<std::u16string> DescribeRebrand(RebrandRequest request);
+
+// The customization profile file of the install, for the edition.
+std::u16string ProfileFilePath(const std::u16string& installDir, int edition);
+CustomProfile ReadProfile(const CIniFile& ini);
+
+// The save's checks: the password length (when the password is used, editions other than
+// 6.2) and characters the profile file's encoding cannot hold.
+enum class ProfileField { kFilePassword, kCompany, kPhone, kUrl };
+struct ProfileProblem {
+    std::u16string message;
+    ProfileField field;
+};
+std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
+                                                  const std::u16string& password);
+std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
+                                               const CustomProfile& profile);
+
+// The record the save writes: the password only when it is used (editions other than 6.2).
+CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
+                            const std::u16string& company, const std::u16string& phone,
+                            const std::u16string& url);
+
+// Sets the profile in ini and saves it ("保存成功" or "生成配置文件失败").
+CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
+                          const CustomProfile& profile, CommandHost& host);
+
+// What SaveProfile would change: the keys whose value changes, or that the file's text
+// would be rewritten.
+std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
+                                                const CustomProfile& profile);
+
+// Saves one slot, keeping its original first (a slot without entries is not written and
+// keeps nothing); write (if given) receives what the file holds afterwards.
+LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
+                            CommandHost& host, platform::WriteResult* write = nullptr);
+// "保存全部语种文件".
+CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
+                               CommandHost& host);
+// The language files SaveAllLanguages would change.
+std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
+                                                 const std::u16string& installDir);
+
+// A file directly in the install folder whose name ends with ".exe" (any letter case).
+bool IsExecutableName(const std::u16string& relative);
+
+// The restore of the originals kept in the install's backup.
+struct RestorePlan {
+    install::InstallBackup::State state = install::InstallBackup::State::kNone;
+    install::BackupManifest manifest;
+    bool running = false;  // the target, or an executable of the backup, is running
+    // The message that refuses the restore; empty when it may go ahead.
+    std::u16string refusal;
+    // The question that lists what comes back and what goes.
+    std::u16string question;
+};
+RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& appName,
+                        const std::u16string& exeFileName);
+// Puts the originals back; the message that says how it went.
+CommandResult RunRestore(const std::u16string& installDir, std::u16string& message);
+
+}  // namespace app

@@ -1,0 +1,199 @@
+#include "cmd/brand_file.h"
+
+#include <iterator>
+#include <string_view>
+
+#include "install/install_layout.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "platform/unicode.h"
+#include "text/blanks.h"
+
+namespace brand {
+namespace {
+
+std::u16string Folded(std::u16string_view s) {
+    std::u16string out(s);
+    for (char16_t& c : out) {
+        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    }
+    return out;
+}
+
+bool IsAbsolute(const std::u16string& path) {
+    return (!path.empty() && (path[0] == u'\\' || path[0] == u'/')) ||
+           (path.size() >= 2 && path[1] == u':');
+}
+
+std::u16string LineNumber(size_t line) {
+    std::string digits = std::to_string(line);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+enum class Section { kNone, kBrand, kProfile, kLang };
+
+// One key of [brand] or [profile]: where its value goes.
+struct KeyTarget {
+    const char16_t* name;
+    std::optional<std::u16string> BrandFile::*text;
+    bool isPath;
+};
+
+}  // namespace
+
+std::u16string DecodeBrandBytes(const std::string& bytes) {
+    std::u16string text;
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        return platform::Utf8ToUtf16(bytes.substr(3));
+    }
+    if (platform::DecodeCodePageStrict(bytes.data(), bytes.size(), platform::kUtf8CodePage, text)) {
+        return text;
+    }
+    return platform::DecodeCodePage(bytes, platform::kSystemCodePage);
+}
+
+bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
+                    std::u16string& error) {
+    static const KeyTarget kBrandKeys[] = {
+        {u"icon", &BrandFile::icon, true},
+        {u"startup_image", &BrandFile::startupImage, true},
+        {u"ad_image", &BrandFile::adImage, true},
+        {u"caption", &BrandFile::caption, false},
+        {u"document_name", &BrandFile::documentName, false},
+        {u"app_name", &BrandFile::appName, false},
+    };
+    static const KeyTarget kProfileKeys[] = {
+        {u"company", &BrandFile::company, false},
+        {u"phone", &BrandFile::phone, false},
+        {u"url", &BrandFile::url, false},
+        {u"file_password", &BrandFile::filePassword, false},
+    };
+
+    brand = BrandFile();
+    Section section = Section::kNone;
+    size_t lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find_first_of(u"\r\n", pos);
+        if (end == std::u16string::npos) {
+            end = text.size();
+        }
+        const std::u16string line = text::TrimBlanks(text.substr(pos, end - pos));
+        ++lineNo;
+        pos =
+            end + ((end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n') ? 2 : 1);
+        const auto fail = [&](const std::u16string& what) {
+            error = u"品牌文件第 " + LineNumber(lineNo) + u" 行：" + what;
+            return false;
+        };
+        if (line.empty() || line[0] == u';' || line[0] == u'#') {
+            continue;
+        }
+        if (line.front() == u'[' && line.back() == u']') {
+            const std::u16string name = text::TrimBlanks(line.substr(1, line.size() - 2));
+            const std::u16string folded = Folded(name);
+            if (folded == u"brand") {
+                section = Section::kBrand;
+            } else if (folded == u"profile") {
+                section = Section::kProfile;
+            } else if (folded.compare(0, 5, u"lang:") == 0 &&
+                       !text::TrimBlanks(name.substr(5)).empty()) {
+                section = Section::kLang;
+                brand.lang.push_back({text::TrimBlanks(name.substr(5)), {}});
+            } else {
+                return fail(u"未知的节 " + line);
+            }
+            continue;
+        }
+        const size_t eq = line.find(u'=');
+        if (eq == std::u16string::npos) {
+            return fail(u"应为“键=值”：" + line);
+        }
+        const std::u16string key = text::TrimBlanks(line.substr(0, eq));
+        const std::u16string value = text::TrimBlanks(line.substr(eq + 1));
+        if (key.empty()) {
+            return fail(u"缺少键名：" + line);
+        }
+        if (section == Section::kNone) {
+            return fail(u"键不在任何节内：" + key);
+        }
+        if (section == Section::kLang) {
+            brand.lang.back().entries.emplace_back(key, value);
+            continue;
+        }
+        const std::u16string folded = Folded(key);
+        const bool inBrand = section == Section::kBrand;
+        if (inBrand && folded == u"edition") {
+            if (brand.edition) {
+                return fail(u"键重复：" + key);
+            }
+            const std::u16string v = Folded(value);
+            if (v == u"simple") {
+                brand.edition = 0;
+            } else if (v == u"standard") {
+                brand.edition = 1;
+            } else if (v == u"6.2") {
+                brand.edition = 2;
+            } else {
+                return fail(u"edition 应为 simple、standard 或 6.2：" + value);
+            }
+            continue;
+        }
+        if (!inBrand && folded == u"use_file_password") {
+            if (brand.useFilePassword) {
+                return fail(u"键重复：" + key);
+            }
+            if (value != u"0" && value != u"1") {
+                return fail(u"use_file_password 应为 0 或 1：" + value);
+            }
+            brand.useFilePassword = value == u"1" ? 1 : 0;
+            continue;
+        }
+        const KeyTarget* target = nullptr;
+        const KeyTarget* first = inBrand ? std::begin(kBrandKeys) : std::begin(kProfileKeys);
+        const KeyTarget* last = inBrand ? std::end(kBrandKeys) : std::end(kProfileKeys);
+        for (const KeyTarget* t = first; t != last; ++t) {
+            if (folded == t->name) {
+                target = t;
+            }
+        }
+        if (target == nullptr) {
+            return fail(u"未知的键 " + key + (inBrand ? u"（节 [brand]）" : u"（节 [profile]）"));
+        }
+        std::optional<std::u16string>& slot = brand.*(target->text);
+        if (slot) {
+            return fail(u"键重复：" + key);
+        }
+        if (target->isPath && value.empty()) {
+            return fail(key + u" 的路径不应为空");
+        }
+        std::u16string path = value;
+        for (char16_t& c : path) {
+            c = target->isPath && c == u'/' ? u'\\' : c;
+        }
+        slot = (target->isPath && !IsAbsolute(value) && !folder.empty())
+                   ? install::Join(folder, path)
+                   : path;
+    }
+    return true;
+}
+
+bool LoadBrandFile(const std::u16string& path, BrandFile& brand, std::u16string& error) {
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+        error = u"品牌文件无法读取：" + path;
+        return false;
+    }
+    if (!ParseBrandText(DecodeBrandBytes(bytes), install::FolderOf(path), brand, error)) {
+        return false;
+    }
+    for (const auto* picture : {&brand.icon, &brand.startupImage, &brand.adImage}) {
+        if (*picture && !platform::PathExists(**picture)) {
+            error = **picture + u"图片文件不存在";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace brand

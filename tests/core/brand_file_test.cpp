@@ -1,0 +1,76 @@
+#include "cmd/brand_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
+    const std::u16string text =
+        u"; a reseller's brand\r\n"
+        u"[Brand]\r\n"
+        u"edition = 6.2\r\n"
+        u"ICON = pics/logo.ico\r\n"
+        u"startup_image=C:\\art\\login.bmp\r\n"
+        u"caption = 新 CAD = 好\r\n"
+        u"document_name=\r\n"
+        u"\n[profile]\n"
+        u"use_file_password=1\nfile_password=abcdef\ncompany=某公司\n"
+        u"[lang:lang_chs.ini]\n"
+        u"IDS_A = 文本=带等号\n"
+        u"ids_a = lower\n";
+    brand::BrandFile b;
+    std::u16string error;
+    ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, error));
+    EXPECT_EQ(b.edition, 2);
+    EXPECT_EQ(b.icon, u"D:\\kits\\pics\\logo.ico");
+    EXPECT_EQ(b.startupImage, u"C:\\art\\login.bmp");
+    EXPECT_FALSE(b.adImage.has_value());
+    EXPECT_EQ(b.caption, u"新 CAD = 好");
+    EXPECT_EQ(b.documentName, u"");  // given empty: the dialog's empty field
+    EXPECT_FALSE(b.appName.has_value());
+    EXPECT_EQ(b.useFilePassword, 1);
+    EXPECT_EQ(b.filePassword, u"abcdef");
+    EXPECT_EQ(b.company, u"某公司");
+    EXPECT_FALSE(b.phone.has_value());
+    EXPECT_TRUE(b.HasProfile());
+    ASSERT_EQ(b.lang.size(), 1u);
+    EXPECT_EQ(b.lang[0].file, u"lang_chs.ini");
+    ASSERT_EQ(b.lang[0].entries.size(), 2u);  // IDs differ in letter case: two entries
+    EXPECT_EQ(b.lang[0].entries[0].second, u"文本=带等号");
+}
+
+TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
+    const struct {
+        const char16_t* text;
+        const char16_t* lineInError;
+    } cases[] = {
+        {u"[brand]\nedition=pro\n", u"第 2 行"},
+        {u"[brand]\nedition=\n", u"第 2 行"},
+        {u"[brand]\ncolour=red\n", u"第 2 行"},
+        {u"[brand]\ncompany=x\n", u"第 2 行"},  // a profile key in [brand]
+        {u"[profile]\ncaption=x\n", u"第 2 行"},
+        {u"[profile]\nuse_file_password=yes\n", u"第 2 行"},
+        {u"[brand]\ncaption=a\ncaption=b\n", u"第 3 行"},
+        {u"caption=a\n", u"第 1 行"},
+        {u"[branding]\n", u"第 1 行"},
+        {u"[lang:]\n", u"第 1 行"},
+        {u"[brand]\nicon=\n", u"第 2 行"},
+        {u"[brand]\njust text\n", u"第 2 行"},
+    };
+    for (const auto& c : cases) {
+        brand::BrandFile b;
+        std::u16string error;
+        EXPECT_FALSE(brand::ParseBrandText(c.text, u"D:\\kits", b, error));
+        EXPECT_NE(error.find(c.lineInError), std::u16string::npos);
+    }
+}
+
+TEST(BrandFileTest, DecodesUtf8WithAndWithoutMark) {
+    EXPECT_EQ(brand::DecodeBrandBytes("\xEF\xBB\xBF[brand]\ncaption=\xE6\x96\xB0"),
+              u"[brand]\ncaption=新");
+    EXPECT_EQ(brand::DecodeBrandBytes("caption=\xE6\x96\xB0"), u"caption=新");
+}
+
+}  // namespace

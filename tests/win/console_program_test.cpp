@@ -1,0 +1,246 @@
+// The console program VedArodCmd against the dialog: the same brand gives the same install.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install/backup.h"
+#include "platform/sha256.h"
+#include "platform/unicode.h"
+#include "samples/sample_install.h"
+#include "tests/support/temp_dir.h"
+#include "tests/win/harness.h"
+#include "tests/win/target_install.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::DialogHarness;
+using testsupport::ReadBytes;
+using testsupport::TargetInstall;
+using testsupport::WriteBytes;
+
+struct CmdRun {
+    unsigned long exitCode = 0;
+    std::u16string output;  // standard output and error, redirected to a file (UTF-8)
+};
+
+fs::path CmdExe() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return fs::path(self).parent_path().parent_path() / "app" / "VedArodCmd.exe";
+}
+
+CmdRun RunCmd(const std::wstring& arguments) {
+    testsupport::TempDir scratch;
+    const fs::path outPath = scratch.Path() / "out.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    const HANDLE out = CreateFileW(outPath.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                   &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + CmdExe().wstring() + L"\" " + arguments;
+    CmdRun run;
+    run.exitCode = 999;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 120000);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(out);
+    run.output = platform::Utf8ToUtf16(ReadBytes(outPath));
+    return run;
+}
+
+std::wstring Quoted(const fs::path& path) {
+    return L"\"" + path.wstring() + L"\"";
+}
+
+// SHA-256 of every file of the install, the backup folder apart (its manifest holds times).
+std::map<std::string, std::string> Digests(const TargetInstall& install) {
+    std::map<std::string, std::string> digests;
+    for (const auto& [path, bytes] : install.Files()) {
+        if (path.rfind("VedArodBackup/", 0) != 0) {
+            digests[path] = platform::Sha256Hex(bytes);
+        }
+    }
+    return digests;
+}
+
+std::set<std::u16string> KeptPaths(const TargetInstall& install) {
+    install::BackupManifest manifest;
+    install::InstallBackup(install.install.u16string()).Read(manifest);
+    std::set<std::u16string> paths;
+    for (const auto& record : manifest.records) {
+        paths.insert(record.path);
+    }
+    return paths;
+}
+
+// The first ID (in list order) of a language slot of the sample.
+std::u16string FirstId(int slot) {
+    auto entries = samples::MakeLangEntries(slot, 3);
+    std::u16string first = entries[0].first;
+    for (const auto& e : entries) {
+        first = std::min(first, e.first);
+    }
+    return first;
+}
+
+// A 6.2 brand with every key, written as UTF-8 without a mark beside the pictures.
+fs::path WriteFullBrand(const TargetInstall& install) {
+    const std::u16string text =
+        u"; reseller A\r\n[brand]\r\nedition = 6.2\r\nicon = new.ico\r\n"
+        u"startup_image = login.bmp\r\nad_image = main.bmp\r\ncaption = 新标题\r\n"
+        u"document_name = 新文档\r\napp_name = NewCad\r\n"
+        u"[profile]\r\ncompany = 新公司\r\nphone = 010-1234\r\nurl = http://a.example\r\n"
+        u"[lang:lang_chs.ini]\r\n" +
+        FirstId(0) + u" = 新的文本\r\n[LANG:Lang_En.ini]\r\n" + FirstId(2) + u" = new text\r\n";
+    const fs::path path = install.sources / "brand.ini";
+    WriteBytes(path, platform::Utf16ToUtf8(text));
+    return path;
+}
+
+void Pick(DialogHarness& h, int check, int button, const std::u16string& path) {
+    if (!h.Checked(check)) {
+        h.Click(check);
+    }
+    h.Prompts().AnswerNextPicker(path);
+    h.Click(button);
+}
+
+void EditFirstRow(DialogHarness& h, int slot, const std::u16string& text) {
+    h.ChooseLanguage(slot);
+    h.DoubleClickList(h.CellPoint(0, 1));
+    h.Dlg().m_editCell.SetText(text);
+}
+
+TEST(ConsoleProgram, SameBrandAsTheDialogGivesTheSameInstall) {
+    TargetInstall byDialog;
+    {
+        DialogHarness h;
+        h.SelectTarget(byDialog.Exe());
+        h.Click(1041);
+        Pick(h, 1034, 1005, byDialog.Source("new.ico"));
+        Pick(h, 1030, 1007, byDialog.Source("login.bmp"));
+        Pick(h, 1038, 1017, byDialog.Source("main.bmp"));
+        h.Type(1008, u"新标题");
+        h.Type(1037, u"新文档");
+        h.Type(1009, u"NewCad");
+        h.Click(1000);
+        h.Type(1031, u"新公司");
+        h.Type(1032, u"010-1234");
+        h.Type(1033, u"http://a.example");
+        h.Click(1024);
+        EditFirstRow(h, 0, u"新的文本");
+        EditFirstRow(h, 2, u"new text");
+        h.Click(1029);
+        EXPECT_EQ((std::vector<std::u16string>{u"修改应用程序成功", u"保存成功", u"保存成功"}),
+                  h.MessageTexts());
+    }
+
+    TargetInstall byCmd;
+    const CmdRun run =
+        RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd)) + L" " + Quoted(byCmd.Exe()));
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(
+        u"[修改应用程序] 修改应用程序成功\r\n[保存配置] 保存成功\r\n"
+        u"[保存全部语种文件] 保存成功\r\n",
+        run.output);
+
+    const auto expected = Digests(byDialog);
+    EXPECT_TRUE(expected.count("NewCad.exe") && expected.count("config/ZuvEra.cfg"));
+    EXPECT_EQ(expected, Digests(byCmd));
+    EXPECT_EQ(KeptPaths(byDialog), KeptPaths(byCmd));
+}
+
+TEST(ConsoleProgram, DryRunListsEveryChangeAndWritesNothing) {
+    TargetInstall install;
+    const fs::path brand = WriteFullBrand(install);
+    const auto before = install.Files();
+    const CmdRun run =
+        RunCmd(L"brand " + Quoted(brand) + L" " + Quoted(install.Exe()) + L" --dry-run");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(before, install.Files());
+    for (const char16_t* expected :
+         {u"ZovIDE.exe", u"RT_ICON 1", u"RT_STRING 7", u"RT_STRING 3585", u"新标题", u"新文档",
+          u"res\\logo32.ico", u"res\\login.bmp", u"res\\main.bmp", u"NewCad.exe",
+          u"config\\ZuvEra.cfg", u"COMPANY", u"新公司", u"PHONE", u"URL", u"Lang\\lang_chs.ini",
+          u"Lang\\lang_en.ini", u"新的文本", u"new text"}) {
+        EXPECT_NE(std::u16string::npos, run.output.find(expected))
+            << platform::Utf16ToUtf8(expected) << "\n"
+            << platform::Utf16ToUtf8(run.output);
+    }
+}
+
+TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
+    TargetInstall install;
+    const auto before = install.Files();
+    const struct {
+        const char16_t* brand;  // nullptr: arguments only
+        const wchar_t* arguments;
+        const char16_t* told;
+    } cases[] = {
+        {u"[brand]\r\ncolour = red\r\n", L"", u"未知的键 colour"},
+        {u"[brand]\r\nedition = 7\r\n", L"", u"edition 应为"},
+        {u"[brand]\r\nicon = missing.ico\r\ncaption = x\r\n", L"", u"missing.ico图片文件不存在"},
+        {u"[lang:lang_chs.ini]\r\nNO_SUCH_ID = x\r\n", L"", u"没有条目 NO_SUCH_ID"},
+        {u"[profile]\r\nuse_file_password = 1\r\nfile_password = 12345\r\n", L"",
+         u"文件读写密码长度为6至8个字符"},
+        {nullptr, L"brand", u"用法"},
+        {nullptr, L"paint x.ini", u"未知的命令"},
+    };
+    for (const auto& c : cases) {
+        std::wstring arguments = c.arguments;
+        if (c.brand != nullptr) {
+            const fs::path brand = install.sources / "bad.ini";
+            WriteBytes(brand, platform::Utf16ToUtf8(c.brand));
+            arguments = L"brand " + Quoted(brand) + L" " + Quoted(install.Exe());
+        }
+        const CmdRun run = RunCmd(arguments);
+        EXPECT_EQ(2u, run.exitCode) << platform::Utf16ToUtf8(run.output);
+        EXPECT_NE(std::u16string::npos, run.output.find(c.told))
+            << platform::Utf16ToUtf8(run.output);
+        EXPECT_EQ(before, install.Files());
+    }
+}
+
+TEST(ConsoleProgram, FailedStepExitsOneAndTheLaterStepsRun) {
+    TargetInstall install;
+    // Not an icon file: the icon step fails, and the rebrand command stops there.
+    WriteBytes(install.sources / "bad.ico", "not an icon");
+    WriteBytes(install.sources / "brand.ini",
+               "[brand]\r\nicon = bad.ico\r\ncaption = T\r\n[profile]\r\ncompany = C\r\n");
+    const std::string exe = ReadBytes(install.install / "ZovIDE.exe");
+    const CmdRun run =
+        RunCmd(L"brand " + Quoted(install.sources / "brand.ini") + L" " + Quoted(install.Exe()));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ(u"[修改应用程序] 图标修改失败\r\n[保存配置] 保存成功\r\n", run.output);
+    EXPECT_EQ(exe, ReadBytes(install.install / "ZovIDE.exe"));
+}
+
+TEST(ConsoleProgram, RestoreBringsTheOriginalInstallBack) {
+    TargetInstall install;
+    const auto before = install.Files();
+    ASSERT_EQ(0u, RunCmd(L"brand " + Quoted(WriteFullBrand(install)) + L" " + Quoted(install.Exe()))
+                      .exitCode);
+    ASSERT_NE(before, install.Files());
+    const CmdRun run = RunCmd(L"restore " + Quoted(install.install / "NewCad.exe"));
+    EXPECT_EQ(0u, run.exitCode) << platform::Utf16ToUtf8(run.output);
+    EXPECT_EQ(u"[恢复原始文件] 已恢复全部原始文件，备份文件夹已删除\r\n", run.output);
+    EXPECT_EQ(before, install.Files());
+}
+
+}  // namespace
