@@ -13,7 +13,7 @@ using rebrand::PreparedCopy;
 using testsupport::BuildPeImage;
 using testsupport::GetLe32;
 using testsupport::kBuiltPeOffset;
-using testsupport::PeSpec;
+using testsupport::PeLayout;
 using testsupport::SetLe16;
 using testsupport::SetLe32;
 
@@ -28,7 +28,7 @@ PeHeaders ParsedOrFail(const std::string& bytes) {
 TEST(PeImage, ParsesPe32AndPe32PlusLayouts) {
     for (bool pe32Plus : {true, false}) {
         SCOPED_TRACE(pe32Plus);
-        PeSpec layout;
+        PeLayout layout;
         layout.pe32Plus = pe32Plus;
         layout.sectionSizes = {0x400, 0x10, 0x200};
         layout.overlay = "overlay";
@@ -51,7 +51,7 @@ TEST(PeImage, ParsesPe32AndPe32PlusLayouts) {
 }
 
 TEST(PeImage, OverlayStartsAfterTheHighestSectionWhateverTheTableOrder) {
-    std::string image = BuildPeImage(PeSpec{true, {0x200, 0x600}, "tail", "", 0});
+    std::string image = BuildPeImage(PeLayout{true, {0x200, 0x600}, "tail", "", 0});
     // Swap the raw positions of the two sections: the first now holds the highest data.
     const size_t table = kOptional + 240;
     const uint32_t first = GetLe32(image, table + 20);
@@ -64,7 +64,7 @@ TEST(PeImage, OverlayStartsAfterTheHighestSectionWhateverTheTableOrder) {
 }
 
 TEST(PeImage, MalformedFilesAreRefused) {
-    const std::string good = BuildPeImage(PeSpec{});
+    const std::string good = BuildPeImage(PeLayout{});
     auto with = [&good](size_t pos, uint32_t value, int width = 4) {
         std::string bytes = good;
         if (width == 2) {
@@ -132,7 +132,7 @@ TEST(PeImage, ChecksumAgainstHandComputedValues) {
 }
 
 TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
-    PeSpec layout;
+    PeLayout layout;
     layout.sectionSizes = {0x200, 0x200};
     layout.overlay = std::string("payload\0data", 12);
     layout.certificate = std::string(13, 'S');  // padded with three zero bytes
@@ -161,7 +161,7 @@ TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
 }
 
 TEST(PeImage, CertificateFollowedByOtherDataStaysAsInertOverlay) {
-    PeSpec layout;
+    PeLayout layout;
     layout.overlay = "before";
     layout.certificate = std::string(16, 'S');
     std::string original = BuildPeImage(layout);
@@ -177,7 +177,7 @@ TEST(PeImage, CertificateFollowedByOtherDataStaysAsInertOverlay) {
 }
 
 TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
-    PeSpec layout;
+    PeLayout layout;
     layout.sectionSizes = {0x200, 0x200};
     layout.overlay = "OVERLAY-DATA";
     const std::string original = BuildPeImage(layout);
@@ -188,7 +188,7 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
 
     // What an updater may leave: the last section grew, and the overlay is gone, kept
     // right behind the sections, or replaced by something else.
-    const std::string grown = BuildPeImage(PeSpec{true, {0x200, 0x800}, "", "", 0});
+    const std::string grown = BuildPeImage(PeLayout{true, {0x200, 0x800}, "", "", 0});
     struct Case {
         const char* name;
         std::string updated;
@@ -210,7 +210,7 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
 
     // Without an overlay nothing is appended.
     PreparedCopy plain;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(PeSpec{}), plain));
+    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(PeLayout{}), plain));
     std::string updated = grown;
     ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, plain));
     EXPECT_EQ(grown, updated);
@@ -219,7 +219,7 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
 TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
     // As GNU ld leaves it: COFF symbols and their string table after the last section.
     const std::string symbols = "SYMBOLS-AND-STRINGS";
-    std::string original = BuildPeImage(PeSpec{true, {0x200}, "pad" + symbols, "", 0});
+    std::string original = BuildPeImage(PeLayout{true, {0x200}, "pad" + symbols, "", 0});
     const size_t symbolsAt = original.size() - symbols.size();
     SetLe32(original, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
     SetLe32(original, kBuiltPeOffset + 16, 42);  // NumberOfSymbols
@@ -234,7 +234,7 @@ TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
     for (bool kept : {false, true}) {
         SCOPED_TRACE(kept);
         // The update grew the section.
-        std::string updated = BuildPeImage(PeSpec{true, {0x600}, "", "", 0});
+        std::string updated = BuildPeImage(PeLayout{true, {0x600}, "", "", 0});
         if (kept) {
             updated += prepared.overlay;
         }
@@ -254,7 +254,7 @@ TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
 }
 
 TEST(PeImage, FinishRecomputesTheChecksumOnlyWhenTheOriginalHadOne) {
-    PeSpec layout;
+    PeLayout layout;
     layout.overlay = "12345678";
     layout.certificate = "certificate!";
     layout.checksum = 0x5555;
@@ -317,9 +317,9 @@ TEST(PeImage, OnlyRelocationsAndDiscardableDebugDataMayMove) {
 }
 
 TEST(PeImage, SectionPlacesReadTheSectionTable) {
-    testsupport::PeSpec spec;
-    spec.sectionSizes = {0x200, 0x1200, 0x200};
-    const auto places = rebrand::SectionPlaces(testsupport::BuildPeImage(spec));
+    testsupport::PeLayout layout;
+    layout.sectionSizes = {0x200, 0x1200, 0x200};
+    const auto places = rebrand::SectionPlaces(testsupport::BuildPeImage(layout));
     ASSERT_EQ(3u, places.size());
     EXPECT_EQ(".s2", places[2].name);
     EXPECT_LT(places[1].virtualAddress, places[2].virtualAddress);

@@ -24,7 +24,7 @@ struct Image {
 // One section holding type 3 / id 1 / language 2052 with four bytes of data at 0x60:
 // directories at 0x00, 0x18 and 0x30, the data entry at 0x48.
 Image WithResources() {
-    testsupport::PeSpec layout;
+    testsupport::PeLayout layout;
     Image image{testsupport::BuildPeImage(layout), 0};
     image.rsrc = GetLe32(image.bytes, kSectionTable + 20);
     const uint32_t va = GetLe32(image.bytes, kSectionTable + 12);
@@ -50,7 +50,7 @@ Image WithResources() {
 TEST(ResourceTree, AcceptsAWellFormedTreeAndImagesWithoutResources) {
     EXPECT_EQ(rebrand::PeStatus::kOk, rebrand::CheckResourceDirectory(WithResources().bytes));
     EXPECT_EQ(rebrand::PeStatus::kOk,
-              rebrand::CheckResourceDirectory(testsupport::BuildPeImage(testsupport::PeSpec{})));
+              rebrand::CheckResourceDirectory(testsupport::BuildPeImage(testsupport::PeLayout{})));
 }
 
 TEST(ResourceTree, RefusesDamagedTrees) {

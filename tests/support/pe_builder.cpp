@@ -28,7 +28,7 @@ void SetLe32(std::string& bytes, size_t pos, uint32_t value) {
     SetLe16(bytes, pos + 2, static_cast<uint16_t>(value >> 16));
 }
 
-std::string BuildPeImage(const PeSpec& layout) {
+std::string BuildPeImage(const PeLayout& layout) {
     const uint32_t optionalSize = layout.pe32Plus ? 240 : 224;
     const uint32_t optional = kBuiltPeOffset + 24;
     const uint32_t sectionTable = optional + optionalSize;

@@ -10,7 +10,7 @@ namespace testsupport {
 constexpr uint32_t kBuiltPeOffset = 0x80;  // e_lfanew of every built image
 constexpr uint32_t kBuiltFileAlignment = 0x200;
 
-struct PeSpec {
+struct PeLayout {
     bool pe32Plus = true;
     // Raw data size of each section; the data is a byte pattern that differs per section.
     std::vector<uint32_t> sectionSizes = {0x200};
@@ -24,7 +24,7 @@ struct PeSpec {
 // per section (named .s0, .s1, ...; raw data aligned to kBuiltFileAlignment, virtual
 // addresses one 0x1000 page apart per 0x1000 bytes), the sections' data, the overlay and
 // the certificate table.
-std::string BuildPeImage(const PeSpec& layout);
+std::string BuildPeImage(const PeLayout& layout);
 
 // Little-endian field access for tests that damage or inspect built images.
 uint32_t GetLe32(const std::string& bytes, size_t pos);

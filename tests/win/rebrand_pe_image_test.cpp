@@ -39,16 +39,16 @@ PeHeaders ParsedOrFail(const std::string& bytes) {
 }
 
 TEST(PeImageOnWindows, ChecksumMatchesCheckSumMappedFile) {
-    testsupport::PeSpec odd;
+    testsupport::PeLayout odd;
     odd.overlay = "odd length overlay";  // 18 bytes + certificate padding below
     odd.certificate = std::string(11, '\xC3');
     odd.checksum = 0xDEADBEEF;
-    testsupport::PeSpec pe32;
+    testsupport::PeLayout pe32;
     pe32.pe32Plus = false;
     pe32.sectionSizes = {0x1000, 0x33, 0x200};
     pe32.overlay = std::string(3, '\xFF');
     const std::string images[] = {
-        testsupport::BuildPeImage(testsupport::PeSpec{}),
+        testsupport::BuildPeImage(testsupport::PeLayout{}),
         testsupport::BuildPeImage(odd),
         testsupport::BuildPeImage(odd) + "x",  // odd file length
         testsupport::BuildPeImage(pe32) + "\xFF",
