@@ -75,43 +75,6 @@ void RemoveLeftovers(const std::string& path) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
-    bytes.clear();
-    const std::string native = NativePath(path);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadResult::kFailed;
-    }
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (true) {
-        if (got == bytes.size()) {
-            bytes.resize(bytes.size() + 4096);  // the file may have grown
-        }
-        const ssize_t n = ::read(fd, &bytes[got], bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            bytes.clear();
-            return ReadResult::kFailed;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return ReadResult::kOk;
-}
-
 WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
                             const std::u16string& root) {
     WriteResult result;

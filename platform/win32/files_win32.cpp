@@ -241,30 +241,6 @@ WriteResult CommitStaged(const std::u16string& path, const std::u16string& stage
     return result;
 }
 
-ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
-    bytes.clear();
-    const Handle h(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) {
-        const DWORD err = GetLastError();
-        return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
-                                                                            : ReadResult::kFailed;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.Get(), &size) || size.QuadPart > 0x7FFFFFFF) {
-        return ReadResult::kFailed;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!bytes.empty() &&
-        !ReadFile(h.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr)) {
-        bytes.clear();
-        return ReadResult::kFailed;
-    }
-    bytes.resize(got);
-    return ReadResult::kOk;
-}
-
 WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
                             const std::u16string& root) {
     WriteResult result;
