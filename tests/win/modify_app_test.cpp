@@ -119,16 +119,8 @@ TEST(ModifyApp, InputChecksInOrderMoveTheFocusAndChangeNothing) {
 }
 
 TEST(ModifyApp, RunningTargetIsRefusedBeforeTheInputChecks) {
-    TempDir dir;
-    const fs::path running = dir.Path() / "RunCad.exe";
-    fs::copy_file(testsupport::StandInPath(), running);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring command = L"\"" + running.wstring() + L"\" /show-ms 20000";
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
-    WaitForInputIdle(pi.hProcess, 5000);
+    const testsupport::RunningStandIn running(L"RunCad.exe");
+    ASSERT_TRUE(running.Started());
     RebrandInstall install;
     const auto before = install.Files();
     struct Case {
@@ -150,10 +142,6 @@ TEST(ModifyApp, RunningTargetIsRefusedBeforeTheInputChecks) {
         EXPECT_EQ(Messages{c.refused ? u"应用程序正在运行，请关闭再重试" : u"图标路径不应为空"},
                   h.MessageTexts());
     }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     EXPECT_EQ(before, install.Files());
 }
 

@@ -229,21 +229,12 @@ TEST(Restore, RefusedWhileAnExecutableOfTheBackupRuns) {
     h.Click(1000);
     const auto after = install.Files();
     // A process of the new name, started from elsewhere.
-    testsupport::TempDir dir;
-    const fs::path running = dir.Path() / "RunCad.exe";
-    fs::copy_file(testsupport::StandInPath(), running);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring command = L"\"" + running.wstring() + L"\" /show-ms 20000";
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
-    WaitForInputIdle(pi.hProcess, 5000);
-    const auto messages = Restore(h, true);
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    std::vector<std::u16string> messages;
+    {
+        const testsupport::RunningStandIn running(L"RunCad.exe");
+        ASSERT_TRUE(running.Started());
+        messages = Restore(h, true);
+    }
     EXPECT_EQ(std::vector<std::u16string>{u"应用程序正在运行，请关闭再重试"}, messages);
     EXPECT_TRUE(h.Prompts().questions.empty());
     EXPECT_EQ(after, install.Files());

@@ -30,6 +30,30 @@ std::wstring StandInPath() {
     return path.substr(0, path.find_last_of(L"\\/") + 1) + L"standin.exe";
 }
 
+RunningStandIn::RunningStandIn(const std::wstring& fileName) {
+    const std::filesystem::path exe = dir_.Path() / fileName;
+    std::filesystem::copy_file(StandInPath(), exe);
+    std::wstring command = L"\"" + exe.wstring() + L"\" /show-ms 20000";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process_)) {
+        process_ = {};
+        return;
+    }
+    WaitForInputIdle(process_.hProcess, 5000);
+}
+
+RunningStandIn::~RunningStandIn() {
+    if (!Started()) {
+        return;
+    }
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
 std::optional<unsigned long> RunProgram(const std::wstring& commandLine, unsigned long timeoutMs) {
     std::wstring mutableLine = commandLine;
     STARTUPINFOW startup = {};

@@ -1,9 +1,13 @@
 // Helpers of the Windows tests around the stand-in target application.
 #pragma once
 
+#include <windows.h>
+
 #include <map>
 #include <optional>
 #include <string>
+
+#include "tests/support/temp_dir.h"
 
 namespace testsupport {
 
@@ -23,6 +27,21 @@ std::optional<unsigned long> RunProgram(const std::wstring& commandLine,
 // escapes left as printed); nothing when the program failed or wrote no file.
 std::optional<std::map<std::string, std::u16string>> PrintLoaded(const std::wstring& exe,
                                                                  const std::wstring& output);
+
+// A copy of the stand-in under another file name, in a folder of its own, running (its
+// window shown) while the object lives: a target application that another program started.
+class RunningStandIn {
+public:
+    explicit RunningStandIn(const std::wstring& fileName);
+    ~RunningStandIn();
+    RunningStandIn(const RunningStandIn&) = delete;
+    RunningStandIn& operator=(const RunningStandIn&) = delete;
+    bool Started() const { return process_.hProcess != nullptr; }
+
+private:
+    TempDir dir_;
+    PROCESS_INFORMATION process_{};
+};
 
 // text with backslash, CR and LF escaped as standin /print writes them.
 std::u16string PrintEscaped(const std::u16string& text);
