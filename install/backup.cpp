@@ -41,6 +41,15 @@ std::u16string ErrorNote(int error) {
                       : u"（系统错误 " + Decimal(static_cast<unsigned>(error)) + u"）";
 }
 
+// What keeps a failed write from being done: the system's error, or a link that leads the
+// destination out of the install folder.
+std::u16string WriteNote(const platform::WriteResult& result) {
+    if (result.outcome == platform::WriteOutcome::kOutsideRoot) {
+        return u"（经链接指向安装文件夹之外：" + result.resolved + u"）";
+    }
+    return ErrorNote(result.error);
+}
+
 // The number n of a copy name "<n>.orig", or 0 when name is not one.
 uint64_t CopyNumber(std::u16string_view name) {
     const std::u16string_view suffix(kCopySuffix);
@@ -287,15 +296,19 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
             platform::RemoveEmptyFolder(Folder());
             return false;
         }
-        if (!platform::WriteFileReplacing(Join(Folder(), record.copy), bytes, &error)) {
-            reason = u"无法写入备份副本：" + Join(Folder(), record.copy) + ErrorNote(error);
+        const platform::WriteResult copy =
+            platform::WriteFileSafely(Join(Folder(), record.copy), bytes, install_);
+        if (!copy.Written()) {
+            reason = u"无法写入备份副本：" + Join(Folder(), record.copy) + WriteNote(copy);
             platform::RemoveEmptyFolder(Folder());
             return false;
         }
     }
     manifest.records.push_back(record);
-    if (!platform::WriteFileReplacing(ManifestPath(), manifest.Format(), &error)) {
-        reason = u"无法写入备份清单：" + ManifestPath() + ErrorNote(error);
+    const platform::WriteResult list =
+        platform::WriteFileSafely(ManifestPath(), manifest.Format(), install_);
+    if (!list.Written()) {
+        reason = u"无法写入备份清单：" + ManifestPath() + WriteNote(list);
         if (record.existed) {
             platform::RemoveFile(Join(Folder(), record.copy));
         }
@@ -324,8 +337,9 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
         reason = u"备份副本与清单中的 SHA-256 不符：" + record.copy;
         return false;
     }
-    if (!platform::WriteFileReplacing(target, bytes, &error)) {
-        reason = u"无法写入" + ErrorNote(error);
+    const platform::WriteResult written = platform::WriteFileSafely(target, bytes, install_);
+    if (!written.Written()) {
+        reason = u"无法写入" + WriteNote(written);
         return false;
     }
     std::string back;
@@ -372,12 +386,19 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
 
     // The manifest lists the remaining entries before their neighbours' copies go.
     int error = 0;
-    const bool updated =
-        remaining.records.empty()
-            ? platform::RemoveFile(ManifestPath(), &error)
-            : platform::WriteFileReplacing(ManifestPath(), remaining.Format(), &error);
+    std::u16string note;
+    bool updated = true;
+    if (remaining.records.empty()) {
+        updated = platform::RemoveFile(ManifestPath(), &error);
+        note = ErrorNote(error);
+    } else {
+        const platform::WriteResult list =
+            platform::WriteFileSafely(ManifestPath(), remaining.Format(), install_);
+        updated = list.Written();
+        note = WriteNote(list);
+    }
     if (!updated) {
-        failures.push_back({u"", u"无法更新备份清单：" + ManifestPath() + ErrorNote(error)});
+        failures.push_back({u"", u"无法更新备份清单：" + ManifestPath() + note});
         return failures;
     }
     for (const std::u16string& copy : restoredCopies) {

@@ -161,6 +161,22 @@ TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
     EXPECT_EQ("not a manifest", ReadBytes(in.Path("VedArodBackup/manifest.txt")));
 }
 
+TEST(InstallBackup, KeepRefusesABackupFolderThatLinksOutOfTheInstall) {
+    Install in;
+    TempDir elsewhere;
+    std::error_code error;
+    fs::create_directory_symlink(elsewhere.Path(), in.Path("VedArodBackup"), error);
+    if (error) {
+        GTEST_SKIP() << "no symbolic links here: " << error.message();  // MinGW's runtime
+    }
+    InstallBackup backup(in.dir.Text());
+    std::u16string why;
+    EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
+    EXPECT_EQ(0u, why.find(u"无法写入备份副本"));
+    EXPECT_NE(std::u16string::npos, why.find(u"经链接指向安装文件夹之外"));
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+}
+
 TEST(InstallBackup, DamagedCopyStaysInTheBackupAndWithholdsTheRemovals) {
     Install in;
     InstallBackup backup(in.dir.Text());
