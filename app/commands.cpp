@@ -483,12 +483,9 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write) {
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    const std::u16string& name = table.FileName(slot);
-    if (!name.empty() && !table.Entries(slot).empty() &&
-        !host.KeepOriginal(installDir, install::Join(langFolder, name))) {
-        return LangSaveResult::kFailed;
-    }
-    return table.SaveLangFile(slot, langFolder, installDir, write);
+    return table.SaveLangFile(slot, langFolder, installDir, write, [&] {
+        return host.KeepOriginal(installDir, install::Join(langFolder, table.FileName(slot)));
+    });
 }
 
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
@@ -496,12 +493,13 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
-    int written = 0;
+    int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
         switch (SaveLanguage(table, installDir, slot, host, &write)) {
             case LangSaveResult::kWritten:
-                ++written;
+            case LangSaveResult::kUnchanged:
+                ++saved;
                 break;
             case LangSaveResult::kNothingToWrite:
             case LangSaveResult::kNoEntries:
@@ -522,7 +520,7 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
                                           u"以下语言文件保存失败：" + problems));
         return CommandResult::kFailed;
     }
-    host.Tell(written == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
+    host.Tell(saved == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
     return CommandResult::kDone;
 }
 

@@ -163,6 +163,7 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     platform::WriteResult write;
     switch (app::SaveLanguage(table, m_strInstallDir, slot, *this, &write)) {
         case LangSaveResult::kWritten:
+        case LangSaveResult::kUnchanged:
             Message(u"保存成功");
             break;
         case LangSaveResult::kNothingToWrite:

@@ -7,6 +7,7 @@
 #include "lang/lang_file_text.h"
 #include "lang/lang_writer.h"
 #include "lang/parallel_jobs.h"
+#include "platform/file_read.h"
 #include "text/file_names.h"
 
 namespace {
@@ -108,7 +109,6 @@ void CLangTable::ReloadSlot(int slot, const std::u16string& path, LangLoadBuffer
     }
 }
 
-
 int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
     FinishLoading();
     LangLoadBuffers buffers;
@@ -160,8 +160,8 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
 }
 
 LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
-                                        const std::u16string& root,
-                                        platform::WriteResult* write) const {
+                                        const std::u16string& root, platform::WriteResult* write,
+                                        const std::function<bool()>& beforeReplace) const {
     if (!InRange(slot)) {
         return LangSaveResult::kFailed;
     }
@@ -173,7 +173,15 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         return LangSaveResult::kNoEntries;
     }
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    const platform::WriteResult r = lang::WriteLangFile(path, slots_[slot], saveBuffer_, root);
+    lang::EncodeLangFileInto(slots_[slot], saveBuffer_);
+    const size_t size = saveBuffer_.size() * sizeof(char16_t);
+    if (platform::FileHolds(path, saveBuffer_.data(), size)) {
+        return LangSaveResult::kUnchanged;
+    }
+    if (beforeReplace && !beforeReplace()) {
+        return LangSaveResult::kFailed;
+    }
+    const platform::WriteResult r = platform::WriteFileSafely(path, saveBuffer_.data(), size, root);
     if (write != nullptr) {
         *write = r;
     }

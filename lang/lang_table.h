@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 
 enum class LangSaveResult {
     kWritten,         // the file was replaced by the slot's entries
+    kUnchanged,       // the file already held exactly what the slot would write: not touched
     kNothingToWrite,  // the slot's file was not read (missing, skipped, no name): no file touched
     kNoEntries,       // the slot holds no entry: its file is left as it is
     kFailed,          // slot outside 0..15, or the file could not be written; the former file is
@@ -78,15 +80,19 @@ public:
     const std::u16string& FileName(int slot) const;
 
     // Writes the slot as a complete new file to langFolder + "\" + FileName(slot); a slot
-    // without a file or without an entry writes nothing. The bytes go to a temporary file
-    // beside it, which replaces the file only once it was written completely. errorCode (if
-    // given) receives the system's error code on kFailed.
+    // without a file or without an entry writes nothing, and a file that already holds
+    // exactly the bytes the slot would write is left as it is (kUnchanged). The bytes go to a
+    // temporary file beside it, which replaces the file only once it was written completely.
+    // errorCode (if given) receives the system's error code on kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
     // The same, refusing a file that does not resolve inside root (when given); write
-    // (if given) receives what the file holds afterwards.
+    // (if given) receives what the file holds afterwards. beforeReplace (when given) is
+    // called once it is known that the file will change, before anything is written; when it
+    // returns false nothing is written and the result is kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
-                                const std::u16string& root, platform::WriteResult* write) const;
+                                const std::u16string& root, platform::WriteResult* write,
+                                const std::function<bool()>& beforeReplace = {}) const;
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }

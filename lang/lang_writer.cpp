@@ -95,15 +95,18 @@ void ToLittleEndian(std::u16string& units) {
 
 std::string EncodeLangFile(const CLangSlot& slot) {
     std::u16string units;
+    EncodeLangFileInto(slot, units);
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+void EncodeLangFileInto(const CLangSlot& slot, std::u16string& units) {
     ComposeLangFile(slot, units);
     ToLittleEndian(units);
-    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
 
 platform::WriteResult WriteLangFile(const std::u16string& path, const CLangSlot& slot,
                                     std::u16string& buffer, const std::u16string& root) {
-    ComposeLangFile(slot, buffer);
-    ToLittleEndian(buffer);
+    EncodeLangFileInto(slot, buffer);
     return platform::WriteFileSafely(path, buffer.data(), buffer.size() * 2, root);
 }
 

@@ -22,6 +22,10 @@ constexpr size_t kIdFieldWidth = 60;
 // The bytes of the slot's file.
 std::string EncodeLangFile(const CLangSlot& slot);
 
+// The same bytes composed in units, whose memory a caller that composes several files
+// passes each time: the bytes are units.data() as char, units.size() * 2 of them.
+void EncodeLangFileInto(const CLangSlot& slot, std::u16string& units);
+
 // Writes the slot's file to path through a temporary file beside it, which replaces path
 // only once it was written completely (platform::WriteFileReplacing). The file is composed
 // in buffer, which a caller that writes several files passes each time: a file's worth of

@@ -26,4 +26,9 @@ protected:
 // got is 0 and the room may hold part of the file.
 ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got);
 
+// True when path is a file that holds exactly these bytes. The sizes are compared first, then
+// the contents piece by piece, stopping at the first difference. False when the file differs,
+// is missing or cannot be read.
+bool FileHolds(const std::u16string& path, const void* data, size_t size);
+
 }  // namespace platform

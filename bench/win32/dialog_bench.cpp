@@ -1,7 +1,7 @@
 // Times the main dialog on a large install: target selection until the list shows slot 0
 // (and, for comparison, the same on a tiny install), the rest of the table's load, a
-// search, a language switch, saving all sixteen language files, and the parts that make up
-// a selection.
+// search, a language switch, saving all sixteen language files (after editing every language,
+// one language, or none), and the parts that make up a selection and a save.
 // Run: scripts/wine-exec.sh build/win64/bench/dialog_bench.exe [entries per language] [rounds]
 // (needs a display: the test command's Xvfb, or DISPLAY of a running X server).
 #include <windows.h>
@@ -17,7 +17,10 @@
 #include "bench/load_parts.h"
 #include "bench/win32/bench_timing.h"
 #include "ini/ini_file.h"
+#include "install/backup.h"
 #include "lang/lang_table.h"
+#include "lang/lang_writer.h"
+#include "platform/files.h"
 #include "samples/sample_install.h"
 #include "tests/win/harness.h"
 
@@ -41,6 +44,13 @@ struct Series {
             what, bench::Median(wall), bench::Best(wall),
             *std::max_element(wall.begin(), wall.end()), bench::Median(threadCpu),
             bench::Median(processCpu));
+    }
+    void PrintRounds() const {
+        std::printf("  each round:");
+        for (double ms : wall) {
+            std::printf(" %.1f", ms);
+        }
+        std::printf(" ms\n");
     }
 };
 
@@ -66,7 +76,16 @@ int main(int argc, char** argv) {
     // Every step also on the tiny install, so that each figure has its increment: what the
     // 20,000 entries add to what the dialog and Wine cost anyway.
     struct Steps {
-        Series select, search, sw, save;
+        Series select, search, sw, save, saveOne, saveUnchanged;
+    };
+    // A new text for the first entry of each of the first `languages` slots, as if typed in
+    // the list, so that the next save has those files to write.
+    const auto edit = [&](int languages, int round) {
+        for (int k = 0; k < languages; ++k) {
+            const std::u16string id(table.Entries(k).begin()->id);
+            table.SetText(k, id,
+                          u"edited " + std::u16string(1, static_cast<char16_t>(u'a' + round)));
+        }
     };
     Series rest;
     const auto runSteps = [&](const std::u16string& target, Steps& steps, int round,
@@ -89,7 +108,11 @@ int main(int argc, char** argv) {
             h.ChooseLanguage(3 + round % 2);  // the selection showed slot 0
             UpdateWindow(h.Item(1016));
         });
+        edit(CLangTable::kSlotCount, round);
         steps.save.Run([&] { h.Click(1029); });
+        edit(1, round + 10);
+        steps.saveOne.Run([&] { h.Click(1029); });
+        steps.saveUnchanged.Run([&] { h.Click(1029); });
         h.Type(1022, u"");
     };
     Steps tinySteps, bigSteps;
@@ -166,6 +189,29 @@ int main(int argc, char** argv) {
         parts16.push_back(bench::MeasureLoadParts(paths));
     }
 
+    // The parts of a save of all sixteen files (their originals are already kept).
+    Series compose, writeAll, keep;
+    std::vector<std::string> texts(paths.size());
+    for (int round = 0; round < rounds; ++round) {
+        compose.Run([&] {
+            for (size_t i = 0; i < paths.size(); ++i) {
+                texts[i] = lang::EncodeLangFile(table.Entries(static_cast<int>(i)));
+            }
+        });
+        keep.Run([&] {
+            install::InstallBackup backup(dir.u16string());
+            std::u16string reason;
+            for (const std::u16string& name : samples::DefaultLangFileNames()) {
+                backup.Keep(u"Lang\\" + name, reason);
+            }
+        });
+        writeAll.Run([&] {
+            for (size_t i = 0; i < paths.size(); ++i) {
+                platform::WriteFileSafely(paths[i], texts[i], dir.u16string());
+            }
+        });
+    }
+
     std::printf("entries per language: %d, rows shown after selection: %d, rounds: %d\n", entries,
                 static_cast<int>(SendMessageW(h.Item(1016), LVM_GETITEMCOUNT, 0, 0)), rounds);
     tiny.Print("select target, tiny install (10 entries)");
@@ -184,9 +230,18 @@ int main(int argc, char** argv) {
     sw.Print("switch (after the load)");
     increment(sw, tinySteps.sw);
     earlySwitch.Print("switch at once after the selection");
-    tinySteps.save.Print("save all, tiny install");
-    save.Print("save all");
+    tinySteps.save.Print("save all (16 edited), tiny install");
+    save.Print("save all, every language edited");
+    save.PrintRounds();
     increment(save, tinySteps.save);
+    tinySteps.saveOne.Print("save all (1 edited), tiny install");
+    bigSteps.saveOne.Print("save all, one language edited");
+    bigSteps.saveOne.PrintRounds();
+    increment(bigSteps.saveOne, tinySteps.saveOne);
+    tinySteps.saveUnchanged.Print("save all (none edited), tiny install");
+    bigSteps.saveUnchanged.Print("save all, nothing edited");
+    bigSteps.saveUnchanged.PrintRounds();
+    increment(bigSteps.saveUnchanged, tinySteps.saveUnchanged);
     std::printf("parts:\n");
     loadSlot0.Print("  LoadFiles (returns after slot 0)");
     loadAll.Print("  LoadFiles and FinishLoading (all 16)");
@@ -201,6 +256,9 @@ int main(int argc, char** argv) {
             "load %.1f ms\n",
             what, p.readMs, p.parseMs, p.sortMs, p.slotMs);
     };
+    compose.Print("  compose the sixteen files' text");
+    keep.Print("  look for the sixteen originals in the backup");
+    writeAll.Print("  write the sixteen files (safe writes)");
     printParts("slot 0's file", parts0);
     printParts("all 16 files", parts16);
     fs::remove_all(dir);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/win32/handle.h"
 
 namespace platform {
@@ -38,6 +41,34 @@ ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, siz
     }
     got = done;
     return ReadResult::kOk;
+}
+
+bool FileHolds(const std::u16string& path, const void* data, size_t size) {
+    const Handle h(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER fileSize{};
+    if (!h.Valid() || !GetFileSizeEx(h.Get(), &fileSize) ||
+        static_cast<unsigned long long>(fileSize.QuadPart) != size) {
+        return false;
+    }
+    // One piece of memory per thread, kept: fresh memory is not free (a page fault per page).
+    constexpr DWORD kPiece = 256 * 1024;
+    thread_local std::vector<char> piece(kPiece);
+    const char* expected = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const DWORD want = size - done < kPiece ? static_cast<DWORD>(size - done) : kPiece;
+        DWORD n = 0;
+        if (!ReadFile(h.Get(), piece.data(), want, &n, nullptr) || n == 0 ||
+            std::memcmp(piece.data(), expected + done, n) != 0) {
+            return false;
+        }
+        done += n;
+    }
+    // Nothing beyond the expected end (the file may have grown since its size was read).
+    DWORD extra = 0;
+    return ReadFile(h.Get(), piece.data(), 1, &extra, nullptr) && extra == 0;
 }
 
 }  // namespace platform

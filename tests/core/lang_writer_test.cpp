@@ -99,7 +99,7 @@ TEST(LangWriter, SlotWithoutEntriesLeavesItsFileAsItIs) {
     EXPECT_EQ(bytes, ReadBytes(dir.Path() / "Lang" / "lang_chs.ini"));
 }
 
-TEST(LangWriter, LiteralIsWrittenAsApostropheAndSavingTwiceGivesTheSameBytes) {
+TEST(LangWriter, LiteralIsWrittenAsApostropheAndASecondSaveLeavesTheFile) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "Lang");
     WriteBytes(dir.Path() / "Lang" / "lang_en.ini", FileBytes(u"msg=Don\\'t stop\r\n"));
@@ -110,6 +110,12 @@ TEST(LangWriter, LiteralIsWrittenAsApostropheAndSavingTwiceGivesTheSameBytes) {
     const std::string first = ReadBytes(dir.Path() / "Lang" / "lang_en.ini");
     EXPECT_EQ(FileBytes(u"[ZOVIDE]\r\nMSG" + Blanks(57) + u"=    Don't stop\r\n"), first);
     EXPECT_EQ(u"Don\\'t stop", *table.Entries(0).Find(u"MSG"));  // the table keeps the literal
+    ASSERT_EQ(LangSaveResult::kUnchanged, table.SaveLangFile(0, folder));
+    EXPECT_EQ(first, ReadBytes(dir.Path() / "Lang" / "lang_en.ini"));
+    // A file of the same size that differs in its last byte is replaced.
+    std::string changed = first;
+    changed.back() = '\x01';
+    WriteBytes(dir.Path() / "Lang" / "lang_en.ini", changed);
     ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, folder));
     EXPECT_EQ(first, ReadBytes(dir.Path() / "Lang" / "lang_en.ini"));
 }

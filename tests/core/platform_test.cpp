@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/codepage.h"
+#include "platform/file_read.h"
 #include "platform/files.h"
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
@@ -129,6 +130,41 @@ TEST(Files, ReadWholeFileTellsMissingFromUnreadable) {
     EXPECT_TRUE(platform::IsDirectory(dir.Text()));
     EXPECT_FALSE(platform::IsDirectory(dir.Text(u"x.bin")));
     EXPECT_TRUE(platform::PathExists(dir.Text(u"x.bin")));
+}
+
+TEST(Files, FileHoldsComparesTheSizeAndEveryByte) {
+    TempDir dir;
+    // Longer than the pieces the comparison reads, with differences in different pieces.
+    std::string bytes(600 * 1024, 'a');
+    for (size_t i = 0; i < bytes.size(); i += 7) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    const auto with = [&](size_t at, char c) {
+        std::string other = bytes;
+        other[at] = c;
+        return other;
+    };
+    const struct {
+        const char* what;
+        std::string file;
+        bool holds;
+    } cases[] = {
+        {"same bytes", bytes, true},
+        {"first byte differs", with(0, 'z'), false},
+        {"a byte in the third piece differs", with(520 * 1024 + 3, 'z'), false},
+        {"last byte differs", with(bytes.size() - 1, 'z'), false},
+        {"one byte shorter", bytes.substr(0, bytes.size() - 1), false},
+        {"one byte longer", bytes + "a", false},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir.Path() / "f.bin", c.file);
+        EXPECT_EQ(c.holds, platform::FileHolds(dir.Text(u"f.bin"), bytes.data(), bytes.size()))
+            << c.what;
+    }
+    EXPECT_FALSE(platform::FileHolds(dir.Text(u"missing.bin"), "", 0));
+    EXPECT_FALSE(platform::FileHolds(dir.Text(), "", 0));  // a folder
+    WriteBytes(dir.Path() / "empty.bin", "");
+    EXPECT_TRUE(platform::FileHolds(dir.Text(u"empty.bin"), "", 0));
 }
 
 }  // namespace

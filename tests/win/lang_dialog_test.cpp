@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <map>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -359,8 +360,14 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
             << fs::path(name);
     }
 
-    // A read-only file keeps its content and is named; the others are still written.
+    // A read-only file that would change keeps its content and is named; the others are
+    // still written, and those that already hold what they would get are not touched.
+    std::map<std::u16string, fs::file_time_type> times;
+    for (const auto& name : samples::DefaultLangFileNames()) {
+        times[name] = fs::last_write_time(install.dir.Path() / "Lang" / name);
+    }
     const fs::path cz = install.dir.Path() / "Lang" / "lang_cz.ini";
+    WriteBytes(cz, ReadBytes(cz) + "\r\0\n\0"s);
     const std::string czBefore = ReadBytes(cz);
     fs::permissions(cz, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
@@ -374,6 +381,12 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
     EXPECT_EQ(czBefore, ReadBytes(cz));
     EXPECT_NE(std::string::npos,
               install.Read(u"lang_ger.ini").find(testsupport::Utf16LeBytes(u"neu")));
+    for (const auto& name : samples::DefaultLangFileNames()) {
+        if (name != u"lang_ger.ini" && name != u"lang_cz.ini") {
+            EXPECT_EQ(times[name], fs::last_write_time(install.dir.Path() / "Lang" / name))
+                << fs::path(name);
+        }
+    }
 }
 
 }  // namespace
