@@ -180,12 +180,21 @@ void CommandHost::Tell(const std::u16string& text) {
     backupNotes_.clear();
 }
 
-bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path) {
+std::unique_ptr<install::AdvanceCopy> CommandHost::CopyOriginalAhead(
+    const std::u16string& installDir, const std::u16string& path) {
+    std::u16string relative;
+    return install::RelativeTo(installDir, path, relative)
+               ? install::InstallBackup(installDir).CopyAhead(relative)
+               : nullptr;
+}
+
+bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path,
+                               install::AdvanceCopy* ahead) {
     std::u16string relative;
     std::u16string reason;
     if (!install::RelativeTo(installDir, path, relative)) {
         reason = u"文件不在安装文件夹内：" + path;
-    } else if (install::InstallBackup(installDir).Keep(relative, reason)) {
+    } else if (install::InstallBackup(installDir).Keep(relative, reason, ahead)) {
         OriginalKept();
         return true;
     }
@@ -235,12 +244,15 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
 
     // The icon and string-table steps are staged on one copy of the executable, which
     // replaces it once: after the logo copy, before the pictures.
+    // The executable's original is copied into the backup meanwhile, on another thread.
+    const bool writeStrings = StringStep(r);
+    const std::unique_ptr<install::AdvanceCopy> exeOriginal =
+        r.iconOn || writeStrings ? host.CopyOriginalAhead(r.installDir, r.exePath) : nullptr;
     rebrand::StagedExecutable exe(r.exePath, r.installDir);
     if (r.iconOn && !steps.ReplaceIcon(exe)) {
         return stop(u"图标修改失败");
     }
     const size_t firstStringStep = exe.StepCount();
-    const bool writeStrings = StringStep(r);
     bool stringsStaged = true;
     if (writeStrings) {
         stringsStaged = steps.RewriteStringBlock(r.caption, r.newDocName, exe) &&
@@ -261,7 +273,8 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
     }
     // The original is kept right before the one replace of the executable.
     if (!built.empty() && built[0] &&
-        !(host.KeepOriginal(r.installDir, r.exePath) && exe.Commit().Updated())) {
+        !(host.KeepOriginal(r.installDir, r.exePath, exeOriginal.get()) &&
+          exe.Commit().Updated())) {
         steps.NoteUpdate(exe.result());
         if (r.iconOn) {
             return stop(u"图标修改失败");

@@ -5,6 +5,7 @@
 // what the user is told goes through a CommandHost.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,13 @@ public:
     // Keeps the original of path (a file of installDir) before it is replaced, renamed or
     // created. False when it could not be kept: the caller leaves the file alone, and the
     // next message tells why.
-    bool KeepOriginal(const std::u16string& installDir, const std::u16string& path);
+    bool KeepOriginal(const std::u16string& installDir, const std::u16string& path,
+                      install::AdvanceCopy* ahead = nullptr);
+    // Starts copying the original of path into the backup while the caller prepares its
+    // change; KeepOriginal with the result then only lists that copy. Null when there is
+    // nothing to start (KeepOriginal then does all the work).
+    std::unique_ptr<install::AdvanceCopy> CopyOriginalAhead(const std::u16string& installDir,
+                                                            const std::u16string& path);
 
 protected:
     // Shows a message: a message box, or lines of the console.

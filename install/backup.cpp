@@ -1,5 +1,6 @@
 #include "install/backup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -257,7 +258,93 @@ InstallBackup::State InstallBackup::Read(BackupManifest& manifest) const {
     return manifest.records.empty() ? State::kNone : State::kPresent;
 }
 
+namespace {
+
+// Copies original to copyPath safely, taking the digest of the bytes on their way.
+platform::WriteResult CopyWithDigest(const std::u16string& original, const std::u16string& copyPath,
+                                     const std::u16string& root, uint64_t& size,
+                                     std::string& sha256) {
+    platform::Sha256 digest;
+    size = 0;
+    const platform::WriteResult copy =
+        platform::CopyFileSafely(original, copyPath, root, [&](const char* piece, size_t n) {
+            size += n;
+            return digest.Add(piece, n);
+        });
+    sha256 = digest.FinishHex();
+    return copy;
+}
+
+// A copy name in folder that no entry of manifest uses and no file has: a file of that name
+// may be a copy taken ahead and not listed yet, or one that a restore left as damaged.
+std::u16string FreeCopyName(const BackupManifest& manifest, const std::u16string& folder) {
+    for (uint64_t n = CopyNumber(manifest.NextCopyName());; ++n) {
+        const std::u16string name = Decimal(n) + kCopySuffix;
+        if (!platform::PathExists(Join(folder, name))) {
+            return name;
+        }
+    }
+}
+
+bool UsesCopy(const BackupManifest& manifest, const std::u16string& copy) {
+    return std::any_of(manifest.records.begin(), manifest.records.end(),
+                       [&](const BackupRecord& r) { return r.copy == copy; });
+}
+
+}  // namespace
+
+AdvanceCopy::~AdvanceCopy() {
+    Discard();
+}
+
+void AdvanceCopy::Discard() {
+    Wait();
+    if (!listed_) {
+        listed_ = true;  // nothing left to remove
+        platform::RemoveFile(copyPath_);
+        platform::RemoveEmptyFolder(folder_);
+    }
+}
+
+void AdvanceCopy::Wait() {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+std::unique_ptr<AdvanceCopy> InstallBackup::CopyAhead(const std::u16string& relativePath) {
+    BackupManifest manifest;
+    const std::u16string original = Join(install_, relativePath);
+    if (!IsInstallRelativePath(relativePath) || Read(manifest) == State::kDamaged ||
+        manifest.Find(relativePath) != nullptr || !platform::PathExists(original) ||
+        !platform::CreateFolder(Folder())) {
+        return nullptr;
+    }
+    platform::SetHidden(Folder());
+    std::unique_ptr<AdvanceCopy> ahead(new AdvanceCopy);
+    AdvanceCopy& a = *ahead;
+    a.path_ = relativePath;
+    a.copy_ = FreeCopyName(manifest, Folder());
+    a.copyPath_ = Join(Folder(), a.copy_);
+    a.folder_ = Folder();
+    // An empty file holds the name until the copy replaces it, so that no other Keep takes it.
+    if (!platform::WriteFileSafely(a.copyPath_, std::string(), install_).Written()) {
+        a.listed_ = true;  // nothing to remove
+        platform::RemoveEmptyFolder(Folder());
+        return nullptr;
+    }
+    a.worker_ = std::thread([&a, original, root = install_] {
+        a.copied_ = CopyWithDigest(original, a.copyPath_, root, a.size_, a.sha256_).Written();
+    });
+    return ahead;
+}
+
 bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& reason) {
+    return Keep(relativePath, reason, nullptr);
+}
+
+bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& reason,
+                         AdvanceCopy* ahead) {
     if (!IsInstallRelativePath(relativePath)) {
         reason = u"文件不在安装文件夹内：" + relativePath;
         return false;
@@ -270,12 +357,7 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
     if (manifest.Find(relativePath) != nullptr) {
         return true;
     }
-    std::string bytes;
-    const platform::ReadResult read = platform::ReadWholeFile(Join(install_, relativePath), bytes);
-    if (read == platform::ReadResult::kFailed) {
-        reason = u"无法读取原文件：" + Join(install_, relativePath);
-        return false;
-    }
+    const std::u16string original = Join(install_, relativePath);
     int error = 0;
     if (!platform::CreateFolder(Folder(), &error)) {
         reason = u"无法创建备份文件夹：" + Folder() + ErrorNote(error);
@@ -285,21 +367,37 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
 
     BackupRecord record;
     record.path = relativePath;
-    record.existed = read == platform::ReadResult::kOk;
+    record.existed = platform::PathExists(original);
     record.time = UtcNow();
-    if (record.existed) {
-        record.size = bytes.size();
-        record.sha256 = platform::Sha256Hex(bytes);
-        record.copy = manifest.NextCopyName();
-        if (record.sha256.empty()) {
-            reason = u"无法计算原文件的 SHA-256：" + Join(install_, relativePath);
+    if (ahead != nullptr) {
+        ahead->Wait();
+    }
+    if (ahead != nullptr && ahead->copied_ && !ahead->sha256_.empty() &&
+        ahead->path_ == relativePath && ahead->folder_ == Folder() &&
+        !UsesCopy(manifest, ahead->copy_)) {
+        record.existed = true;
+        record.copy = ahead->copy_;
+        record.size = ahead->size_;
+        record.sha256 = ahead->sha256_;
+    } else if (record.existed) {
+        if (ahead != nullptr) {
+            ahead->Discard();  // not usable here: the copy is taken again
+        }
+        // The digest is taken from the bytes on their way into the copy, so that a large
+        // executable is never held in memory whole.
+        record.copy = FreeCopyName(manifest, Folder());
+        const std::u16string copyPath = Join(Folder(), record.copy);
+        const platform::WriteResult copy =
+            CopyWithDigest(original, copyPath, install_, record.size, record.sha256);
+        if (!copy.Written()) {
+            reason = u"无法写入备份副本：" + copyPath + u"（原文件：" + original + u"）" +
+                     WriteNote(copy);
             platform::RemoveEmptyFolder(Folder());
             return false;
         }
-        const platform::WriteResult copy =
-            platform::WriteFileSafely(Join(Folder(), record.copy), bytes, install_);
-        if (!copy.Written()) {
-            reason = u"无法写入备份副本：" + Join(Folder(), record.copy) + WriteNote(copy);
+        if (record.sha256.empty()) {
+            reason = u"无法计算原文件的 SHA-256：" + original;
+            platform::RemoveFile(copyPath);
             platform::RemoveEmptyFolder(Folder());
             return false;
         }
@@ -314,6 +412,9 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
         }
         platform::RemoveEmptyFolder(Folder());
         return false;
+    }
+    if (ahead != nullptr && record.copy == ahead->copy_ && ahead->path_ == relativePath) {
+        ahead->listed_ = true;
     }
     return true;
 }

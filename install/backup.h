@@ -25,8 +25,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace install {
@@ -55,6 +57,38 @@ struct BackupManifest {
 // True when path goes down into the install folder only: plain file names separated by "\".
 bool IsInstallRelativePath(std::u16string_view path);
 
+class InstallBackup;
+
+// The copy of one original, taken on a worker thread while the caller prepares its change
+// of the file (the staged update of an executable), so that the copy and its digest do not
+// add to the change's time. The copy goes through the safe copy to a copy name the manifest
+// does not use yet, its digest taken on the way; InstallBackup::Keep lists it. A copy that
+// was never listed is removed when this object goes (which waits for the worker).
+class AdvanceCopy {
+public:
+    ~AdvanceCopy();
+    AdvanceCopy(const AdvanceCopy&) = delete;
+    AdvanceCopy& operator=(const AdvanceCopy&) = delete;
+
+private:
+    friend class InstallBackup;
+    AdvanceCopy() = default;
+    void Wait();
+    // Waits, then removes the copy (or the empty file that holds its name) unless listed.
+    void Discard();
+
+    std::u16string path_;      // relative to the install folder
+    std::u16string copy_;      // the copy's name in the backup folder
+    std::u16string copyPath_;  // its full path
+    std::u16string folder_;    // the backup folder
+    bool listed_ = false;
+    std::thread worker_;
+    // Written by the worker, read after Wait.
+    bool copied_ = false;
+    uint64_t size_ = 0;
+    std::string sha256_;
+};
+
 class InstallBackup {
 public:
     static constexpr char16_t kManifestName[] = u"manifest.txt";
@@ -75,6 +109,14 @@ public:
     // backup already holds that path. False, with the reason in Chinese, when it could not be
     // kept; the backup is then as it was and the caller must not change the file.
     bool Keep(const std::u16string& relativePath, std::u16string& reason);
+    // The same, listing the copy taken ahead (when it is of relativePath and succeeded)
+    // instead of copying now.
+    bool Keep(const std::u16string& relativePath, std::u16string& reason, AdvanceCopy* ahead);
+
+    // Starts copying the original of relativePath ahead of its Keep. Null when there is
+    // nothing to start: the backup already holds the path, the manifest is damaged, there is
+    // no such file or no backup folder; Keep then does (or refuses) all the work itself.
+    std::unique_ptr<AdvanceCopy> CopyAhead(const std::u16string& relativePath);
 
     struct Failure {
         std::u16string path;  // relative path of the entry; empty for the backup as a whole

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/files.h"
@@ -25,6 +27,14 @@ protected:
 // it after it was opened are not read). kMissing and kFailed as ReadWholeFile; on failure
 // got is 0 and the room may hold part of the file.
 ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got);
+
+// Reads the file at path from its start in pieces, into memory of the calling thread that is
+// kept from one call to the next (fresh memory costs a page fault per page): begin receives
+// the file's size once it is open, then consume each piece in order. Either returns false to
+// stop. kOk when the file was read to its end; kFailed when it could not be read or a
+// callback stopped; kMissing as ReadWholeFile.
+ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
+                            const std::function<bool(const char*, size_t)>& consume);
 
 // True when path is a file that holds exactly these bytes. The sizes are compared first, then
 // the contents piece by piece, stopping at the first difference. False when the file differs,

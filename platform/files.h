@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -54,6 +55,14 @@ inline WriteResult WriteFileSafely(const std::u16string& path, const std::string
                                    const std::u16string& root = {}) {
     return WriteFileSafely(path, bytes.data(), bytes.size(), root);
 }
+
+// Copies the file at from to to in the same safe way as WriteFileSafely (same refusals, same
+// replace), reading it in pieces; observe (when given) sees each piece on its way and may
+// stop the copy by returning false (the destination then stays as it was). The copy has the
+// source's bytes only, none of its attributes.
+WriteResult CopyFileSafely(const std::u16string& from, const std::u16string& to,
+                           const std::u16string& root = {},
+                           const std::function<bool(const char*, size_t)>& observe = {});
 
 // WriteFileSafely without a root: true when written; on false errorCode (if given) receives
 // the system's error code.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "platform/posix/native_path.h"
@@ -50,31 +49,32 @@ ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, siz
     return ReadResult::kOk;
 }
 
-bool FileHolds(const std::u16string& path, const void* data, size_t size) {
+ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
+                            const std::function<bool(const char*, size_t)>& consume) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
     }
     struct stat st {};
-    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                static_cast<unsigned long long>(st.st_size) == size;
-    constexpr size_t kPiece = 256 * 1024;
-    thread_local std::vector<char> piece(kPiece);
-    const char* expected = static_cast<const char*>(data);
-    size_t done = 0;
-    while (same && done < size) {
-        const ssize_t n = ::read(fd, piece.data(), size - done < kPiece ? size - done : kPiece);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    ReadResult result = ReadResult::kFailed;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && begin(static_cast<uint64_t>(st.st_size))) {
+        constexpr size_t kPiece = 1024 * 1024;
+        thread_local std::vector<char> piece(kPiece);
+        for (;;) {
+            const ssize_t n = ::read(fd, piece.data(), kPiece);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n == 0) {
+                result = ReadResult::kOk;
+            }
+            if (n <= 0 || !consume(piece.data(), static_cast<size_t>(n))) {
+                break;
+            }
         }
-        same = n > 0 && std::memcmp(piece.data(), expected + done, static_cast<size_t>(n)) == 0;
-        done += same ? static_cast<size_t>(n) : 0;
     }
-    // Nothing beyond the expected end (the file may have grown since its size was read).
-    char extra = 0;
-    same = same && ::read(fd, &extra, 1) == 0;
     ::close(fd);
-    return same;
+    return result;
 }
 
 }  // namespace platform

@@ -122,6 +122,23 @@ WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t
     return result;
 }
 
+WriteResult CopyFileSafely(const std::u16string& from, const std::u16string& to,
+                           const std::u16string& root,
+                           const std::function<bool(const char*, size_t)>& observe) {
+    WriteResult result;
+    std::string bytes;
+    const ReadResult read = ReadWholeFile(from, bytes);
+    if (read != ReadResult::kOk) {
+        result.error = read == ReadResult::kMissing ? ENOENT : EIO;
+        return result;
+    }
+    if (observe && !observe(bytes.data(), bytes.size())) {
+        result.error = ECANCELED;
+        return result;
+    }
+    return WriteFileSafely(to, bytes, root);
+}
+
 bool IsDirectory(const std::u16string& path) {
     struct stat st {};
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <vector>
 
 #include "platform/win32/handle.h"
@@ -43,32 +42,34 @@ ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, siz
     return ReadResult::kOk;
 }
 
-bool FileHolds(const std::u16string& path, const void* data, size_t size) {
+ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
+                            const std::function<bool(const char*, size_t)>& consume) {
     const Handle h(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h.Valid()) {
+        const DWORD err = GetLastError();
+        return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
+                                                                            : ReadResult::kFailed;
+    }
     LARGE_INTEGER fileSize{};
-    if (!h.Valid() || !GetFileSizeEx(h.Get(), &fileSize) ||
-        static_cast<unsigned long long>(fileSize.QuadPart) != size) {
-        return false;
+    if (!GetFileSizeEx(h.Get(), &fileSize) || !begin(static_cast<uint64_t>(fileSize.QuadPart))) {
+        return ReadResult::kFailed;
     }
-    // One piece of memory per thread, kept: fresh memory is not free (a page fault per page).
-    constexpr DWORD kPiece = 256 * 1024;
+    constexpr DWORD kPiece = 1024 * 1024;
     thread_local std::vector<char> piece(kPiece);
-    const char* expected = static_cast<const char*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const DWORD want = size - done < kPiece ? static_cast<DWORD>(size - done) : kPiece;
+    for (;;) {
         DWORD n = 0;
-        if (!ReadFile(h.Get(), piece.data(), want, &n, nullptr) || n == 0 ||
-            std::memcmp(piece.data(), expected + done, n) != 0) {
-            return false;
+        if (!ReadFile(h.Get(), piece.data(), kPiece, &n, nullptr)) {
+            return ReadResult::kFailed;
         }
-        done += n;
+        if (n == 0) {
+            return ReadResult::kOk;
+        }
+        if (!consume(piece.data(), n)) {
+            return ReadResult::kFailed;
+        }
     }
-    // Nothing beyond the expected end (the file may have grown since its size was read).
-    DWORD extra = 0;
-    return ReadFile(h.Get(), piece.data(), 1, &extra, nullptr) && extra == 0;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/file_read.h"
 #include "platform/win32/replace.h"
 
 namespace platform {
@@ -241,19 +242,71 @@ WriteResult CommitStaged(const std::u16string& path, const std::u16string& stage
     return result;
 }
 
-WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
-                            const std::u16string& root) {
-    WriteResult result;
+namespace {
+
+// The refusals of a safe write before anything is written: a destination outside root, a
+// read-only file, a folder. False with result filled in when refused.
+bool MayWrite(const std::u16string& path, const std::u16string& root, WriteResult& result) {
     if (!root.empty() && !ResolvesInside(path, root, result.resolved)) {
         result.outcome = WriteOutcome::kOutsideRoot;
         result.error = ERROR_ACCESS_DENIED;
-        return result;
+        return false;
     }
     result.resolved.clear();
     const DWORD attrs = GetFileAttributesW(W(path));
     if (attrs != INVALID_FILE_ATTRIBUTES &&
         (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
         result.error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+WriteResult CopyFileSafely(const std::u16string& from, const std::u16string& to,
+                           const std::u16string& root,
+                           const std::function<bool(const char*, size_t)>& observe) {
+    WriteResult result;
+    if (!MayWrite(to, root, result)) {
+        return result;
+    }
+    std::u16string staged;
+    Handle h = CreateStagingFile(to, staged);
+    if (!h.Valid()) {
+        result.error = static_cast<int>(GetLastError());
+        return result;
+    }
+    DWORD err = 0;
+    const ReadResult read = ReadFileInPieces(
+        from, [](uint64_t) { return true; },
+        [&](const char* piece, size_t n) {
+            DWORD written = 0;
+            if (!WriteFile(h.Get(), piece, static_cast<DWORD>(n), &written, nullptr) ||
+                written != n) {
+                err = GetLastError();
+                return false;
+            }
+            return !observe || observe(piece, n);
+        });
+    if (read != ReadResult::kOk && err == 0) {
+        err = read == ReadResult::kMissing ? ERROR_FILE_NOT_FOUND : GetLastError();
+    }
+    if (!h.Close() && err == 0) {
+        err = GetLastError();
+    }
+    if (read != ReadResult::kOk || err != 0) {
+        RemoveFile(staged);
+        result.error = static_cast<int>(err);
+        return result;
+    }
+    return CommitStaged(to, staged);
+}
+
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root) {
+    WriteResult result;
+    if (!MayWrite(path, root, result)) {
         return result;
     }
     std::u16string staged;

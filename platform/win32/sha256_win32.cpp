@@ -5,43 +5,53 @@
 
 namespace platform {
 
-namespace {
+struct Sha256::State {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    bool ok = false;
+};
 
-constexpr ULONG kChunk = 0x40000000;
-
-std::string Hex(const unsigned char* digest, size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (size_t i = 0; i < size; ++i) {
-        hex += digits[digest[i] >> 4];
-        hex += digits[digest[i] & 15];
-    }
-    return hex;
+Sha256::Sha256() : state_(new State) {
+    state_->ok = BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&state_->algorithm,
+                                                            BCRYPT_SHA256_ALGORITHM, nullptr, 0)) &&
+                 BCRYPT_SUCCESS(
+                     BCryptCreateHash(state_->algorithm, &state_->hash, nullptr, 0, nullptr, 0, 0));
 }
 
-}  // namespace
+Sha256::~Sha256() {
+    if (state_->hash != nullptr) {
+        BCryptDestroyHash(state_->hash);
+    }
+    if (state_->algorithm != nullptr) {
+        BCryptCloseAlgorithmProvider(state_->algorithm, 0);
+    }
+}
 
-std::string Sha256Hex(const std::string& bytes) {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(
-            BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+bool Sha256::Add(const void* data, size_t size) {
+    constexpr size_t kChunk = 0x40000000;
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (state_->ok && size > 0) {
+        const ULONG n = size > kChunk ? static_cast<ULONG>(kChunk) : static_cast<ULONG>(size);
+        state_->ok = BCRYPT_SUCCESS(BCryptHashData(state_->hash, const_cast<PUCHAR>(p), n, 0));
+        p += n;
+        size -= n;
+    }
+    return state_->ok;
+}
+
+std::string Sha256::FinishHex() {
+    unsigned char digest[32] = {};
+    if (!state_->ok || !BCRYPT_SUCCESS(BCryptFinishHash(state_->hash, digest, sizeof(digest), 0))) {
+        state_->ok = false;
         return std::string();
     }
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    unsigned char digest[32] = {};
-    bool ok = BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-    for (size_t at = 0; ok && at < bytes.size(); at += kChunk) {
-        const size_t left = bytes.size() - at;
-        const ULONG size = left > kChunk ? kChunk : static_cast<ULONG>(left);
-        ok = BCRYPT_SUCCESS(BCryptHashData(
-            hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data() + at)), size, 0));
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : digest) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
     }
-    ok = ok && BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof(digest), 0));
-    if (hash != nullptr) {
-        BCryptDestroyHash(hash);
-    }
-    BCryptCloseAlgorithmProvider(algorithm, 0);
-    return ok ? Hex(digest, sizeof(digest)) : std::string();
+    return hex;
 }
 
 }  // namespace platform

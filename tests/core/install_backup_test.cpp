@@ -30,6 +30,21 @@ TEST(Sha256, KnownVectors) {
               platform::Sha256Hex(std::string(1000000, 'a')));
 }
 
+TEST(Sha256, FileDigestIsTakenInPiecesAcrossTheirBorders) {
+    // A million 'a' digests to the vector above; 2.5 MB spans three pieces of the read.
+    TempDir dir;
+    for (const size_t size : {size_t{1000000}, size_t{2500000}}) {
+        const std::string bytes(size, 'a');
+        WriteBytes(dir.Path() / "f.bin", bytes);
+        uint64_t hashed = 0;
+        EXPECT_EQ(platform::Sha256Hex(bytes), platform::Sha256OfFile(dir.Text(u"f.bin"), hashed));
+        EXPECT_EQ(size, hashed);
+    }
+    uint64_t hashed = 7;
+    EXPECT_EQ("", platform::Sha256OfFile(dir.Text(u"missing.bin"), hashed));
+    EXPECT_EQ(0u, hashed);
+}
+
 const char kHash[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 
 std::string Line(const std::string& fields) {
@@ -138,6 +153,45 @@ TEST(InstallBackup, KeepsFirstOriginalsAndRestoresTheTreeExactly) {
     EXPECT_EQ(before, in.Files());
     EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
     EXPECT_EQ(InstallBackup::State::kNone, backup.Read(m));
+}
+
+TEST(InstallBackup, CopyTakenAheadIsListedByKeepOrRemovedWhenGivenUp) {
+    Install in;
+    const auto before = in.Files();
+    InstallBackup backup(in.dir.Text());
+    std::u16string why;
+    // Given up: nothing stays behind.
+    EXPECT_NE(nullptr, backup.CopyAhead(u"ZovIDE.exe"));
+    EXPECT_EQ(before, in.Files());
+    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+
+    // Listed: the same entry as a Keep without it, and the only copy.
+    {
+        const auto ahead = backup.CopyAhead(u"ZovIDE.exe");
+        ASSERT_NE(nullptr, ahead);
+        ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, ahead.get()));
+    }
+    BackupManifest m;
+    ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
+    ASSERT_EQ(1u, m.records.size());
+    EXPECT_EQ(platform::Sha256Hex("MZ original"), m.records[0].sha256);
+    EXPECT_EQ(11u, m.records[0].size);
+    auto after = in.Files();
+    EXPECT_EQ("MZ original", after["VedArodBackup/" + fs::path(m.records[0].copy).string()]);
+    EXPECT_EQ(before.size() + 2, after.size());  // the copy and the manifest
+
+    // Nothing to start for a kept path or a missing file; a copy of another path is not
+    // listed for this one.
+    EXPECT_EQ(nullptr, backup.CopyAhead(u"ZovIDE.exe"));
+    EXPECT_EQ(nullptr, backup.CopyAhead(u"New.exe"));
+    {
+        const auto other = backup.CopyAhead(u"res\\login.bmp");
+        ASSERT_TRUE(backup.Keep(u"Lang\\lang_en.ini", why, other.get()));
+    }
+    ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
+    ASSERT_EQ(2u, m.records.size());
+    EXPECT_EQ(platform::Sha256Hex(std::string("\xFF\xFE", 2)), m.records[1].sha256);
+    EXPECT_EQ(before.size() + 3, in.Files().size());
 }
 
 TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
