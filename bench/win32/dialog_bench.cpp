@@ -20,6 +20,7 @@
 #include "install/backup.h"
 #include "lang/lang_table.h"
 #include "lang/lang_writer.h"
+#include "platform/file_read.h"
 #include "platform/files.h"
 #include "samples/sample_install.h"
 #include "tests/win/harness.h"
@@ -190,12 +191,18 @@ int main(int argc, char** argv) {
     }
 
     // The parts of a save of all sixteen files (their originals are already kept).
-    Series compose, writeAll, keep;
-    std::vector<std::string> texts(paths.size());
+    Series compose, compare, writeAll, keep;
+    // One buffer per file, kept from round to round as the table keeps its own.
+    std::vector<std::u16string> texts(paths.size());
     for (int round = 0; round < rounds; ++round) {
         compose.Run([&] {
             for (size_t i = 0; i < paths.size(); ++i) {
-                texts[i] = lang::EncodeLangFile(table.Entries(static_cast<int>(i)));
+                lang::EncodeLangFileInto(table.Entries(static_cast<int>(i)), texts[i]);
+            }
+        });
+        compare.Run([&] {
+            for (size_t i = 0; i < paths.size(); ++i) {
+                platform::FileHolds(paths[i], texts[i].data(), texts[i].size() * 2);
             }
         });
         keep.Run([&] {
@@ -207,7 +214,8 @@ int main(int argc, char** argv) {
         });
         writeAll.Run([&] {
             for (size_t i = 0; i < paths.size(); ++i) {
-                platform::WriteFileSafely(paths[i], texts[i], dir.u16string());
+                platform::WriteFileSafely(paths[i], texts[i].data(), texts[i].size() * 2,
+                                          dir.u16string());
             }
         });
     }
@@ -257,6 +265,7 @@ int main(int argc, char** argv) {
             what, p.readMs, p.parseMs, p.sortMs, p.slotMs);
     };
     compose.Print("  compose the sixteen files' text");
+    compare.Print("  compare them with the files");
     keep.Print("  look for the sixteen originals in the backup");
     writeAll.Print("  write the sixteen files (safe writes)");
     printParts("slot 0's file", parts0);
