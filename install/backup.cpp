@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "install/install_layout.h"
+#include "platform/file_read.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/sha256.h"
@@ -390,8 +391,17 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
         const platform::WriteResult copy =
             CopyWithDigest(original, copyPath, install_, record.size, record.sha256);
         if (!copy.Written()) {
-            reason = u"无法写入备份副本：" + copyPath + u"（原文件：" + original + u"）" +
-                     WriteNote(copy);
+            // Whose fault: the original that cannot be opened, or the copy.
+            bool opened = false;
+            platform::ReadFileInPieces(
+                original,
+                [&](uint64_t) {
+                    opened = true;
+                    return false;
+                },
+                [](const char*, size_t) { return false; });
+            reason = opened ? u"无法写入备份副本：" + copyPath + WriteNote(copy)
+                            : u"无法读取原文件：" + original + WriteNote(copy);
             platform::RemoveEmptyFolder(Folder());
             return false;
         }

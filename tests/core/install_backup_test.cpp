@@ -206,6 +206,15 @@ TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
     EXPECT_EQ(0u, why.find(u"文件不在安装文件夹内"));
     EXPECT_EQ(before, in.Files());
 
+    // An original that cannot be read (a folder where the file should be) is named as such.
+    fs::remove(in.Path("VedArodBackup"));
+    fs::create_directories(in.Path("res/main.bmp"));
+    EXPECT_FALSE(backup.Keep(u"res\\main.bmp", why));
+    EXPECT_EQ(0u, why.find(u"无法读取原文件")) << std::string(why.begin(), why.end());
+    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    fs::remove(in.Path("res/main.bmp"));
+    WriteBytes(in.Path("VedArodBackup"), "a file where the folder should be");
+
     fs::remove(in.Path("VedArodBackup"));
     fs::create_directories(in.Path("VedArodBackup"));
     WriteBytes(in.Path("VedArodBackup/manifest.txt"), "not a manifest");
