@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/file_read.h"
@@ -25,7 +26,7 @@ bool Exists(const std::u16string& path) {
 
 // A name beside path that no file has yet: path + marker + process id + counter.
 std::u16string UniqueName(const std::u16string& path, const wchar_t* marker) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};  // safe writes run on more than one thread
     wchar_t suffix[48];
     wsprintfW(suffix, L"%s%lx%x", marker, GetCurrentProcessId(), ++counter);
     return path + FromW(suffix);
