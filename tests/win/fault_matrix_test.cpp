@@ -573,8 +573,13 @@ TEST_P(ScannerLikeOpenerTest, RepeatedSavesAllSucceedAndLoseNothing) {
     ScannerLikeOpener scanner(s.file.parent_path());
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
+        const std::u16string letter(1, static_cast<char16_t>(u'A' + round));
         if (kind == Kind::kProfile) {
-            h.Type(1031, u"公司" + std::u16string(1, static_cast<char16_t>(u'A' + round)));
+            h.Type(1031, u"公司" + letter);
+        }
+        if (kind == Kind::kLanguage) {  // a file that would not change is not written
+            CLangTable& table = h.Dlg().m_langTable;
+            table.SetText(0, std::u16string(table.Entries(0).begin()->id), u"文字" + letter);
         }
         Act(kind, h);
         EXPECT_EQ(std::vector<std::u16string>{success}, h.MessageTexts());
