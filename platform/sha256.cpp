@@ -4,6 +4,20 @@
 
 namespace platform {
 
+std::string Sha256::FinishHex() {
+    unsigned char digest[32] = {};
+    if (!Finish(digest)) {
+        return std::string();
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : digest) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
 std::string Sha256Hex(const std::string& bytes) {
     Sha256 digest;
     digest.Add(bytes.data(), bytes.size());

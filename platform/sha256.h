@@ -24,6 +24,9 @@ public:
     std::string FinishHex();
 
 private:
+    // The platform's part of FinishHex: the 32 bytes of the digest.
+    bool Finish(unsigned char (&digest)[32]);
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -11,19 +11,35 @@
 
 namespace platform {
 
-ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
-    got = 0;
-    const std::string native = NativePath(path);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Opens the regular file at path for reading and tells its size; fd is -1 unless kOk.
+ReadResult OpenForReading(const std::u16string& path, int& fd, uint64_t& size) {
+    fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        fd = -1;
         return ReadResult::kFailed;
     }
-    const size_t size = static_cast<size_t>(st.st_size);
+    size = static_cast<uint64_t>(st.st_size);
+    return ReadResult::kOk;
+}
+
+}  // namespace
+
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
+    got = 0;
+    int fd = -1;
+    uint64_t fileSize = 0;
+    const ReadResult opened = OpenForReading(path, fd, fileSize);
+    if (opened != ReadResult::kOk) {
+        return opened;
+    }
+    const size_t size = static_cast<size_t>(fileSize);
     char* room = target.Allocate(size);
     if (room == nullptr && size > 0) {
         ::close(fd);
@@ -51,13 +67,14 @@ ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, siz
 
 ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
                             const std::function<bool(const char*, size_t)>& consume) {
-    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
+    int fd = -1;
+    uint64_t size = 0;
+    const ReadResult opened = OpenForReading(path, fd, size);
+    if (opened != ReadResult::kOk) {
+        return opened;
     }
-    struct stat st {};
     ReadResult result = ReadResult::kFailed;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && begin(static_cast<uint64_t>(st.st_size))) {
+    if (begin(size)) {
         constexpr size_t kPiece = 1024 * 1024;
         thread_local std::vector<char> piece(kPiece);
         for (;;) {

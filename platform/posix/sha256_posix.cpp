@@ -24,20 +24,11 @@ bool Sha256::Add(const void* data, size_t size) {
     return state_->ok;
 }
 
-std::string Sha256::FinishHex() {
-    unsigned char digest[EVP_MAX_MD_SIZE] = {};
+bool Sha256::Finish(unsigned char (&digest)[32]) {
     unsigned int size = 0;
-    if (!state_->ok || EVP_DigestFinal_ex(state_->context, digest, &size) != 1) {
-        state_->ok = false;
-        return std::string();
-    }
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += digits[digest[i] >> 4];
-        hex += digits[digest[i] & 15];
-    }
-    return hex;
+    state_->ok = state_->ok && EVP_DigestFinal_ex(state_->context, digest, &size) == 1 &&
+                 size == sizeof(digest);
+    return state_->ok;
 }
 
 }  // namespace platform

@@ -8,21 +8,38 @@
 
 namespace platform {
 
-ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
-    got = 0;
-    const Handle h(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+namespace {
+
+// Opens the file at path for reading in sequence (others may read and write it meanwhile)
+// and tells its size.
+ReadResult OpenForReading(const std::u16string& path, Handle& h, uint64_t& size) {
+    h = Handle(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!h.Valid()) {
         const DWORD err = GetLastError();
         return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
                                                                             : ReadResult::kFailed;
     }
     LARGE_INTEGER fileSize{};
-    if (!GetFileSizeEx(h.Get(), &fileSize) || fileSize.QuadPart > 0x7FFFFFFF) {
+    if (!GetFileSizeEx(h.Get(), &fileSize)) {
         return ReadResult::kFailed;
     }
-    const DWORD size = static_cast<DWORD>(fileSize.QuadPart);
+    size = static_cast<uint64_t>(fileSize.QuadPart);
+    return ReadResult::kOk;
+}
+
+}  // namespace
+
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
+    got = 0;
+    Handle h;
+    uint64_t fileSize = 0;
+    const ReadResult opened = OpenForReading(path, h, fileSize);
+    if (opened != ReadResult::kOk || fileSize > 0x7FFFFFFF) {
+        return opened == ReadResult::kOk ? ReadResult::kFailed : opened;
+    }
+    const DWORD size = static_cast<DWORD>(fileSize);
     char* room = target.Allocate(size);
     if (room == nullptr && size > 0) {
         return ReadResult::kFailed;
@@ -44,17 +61,11 @@ ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, siz
 
 ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
                             const std::function<bool(const char*, size_t)>& consume) {
-    const Handle h(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!h.Valid()) {
-        const DWORD err = GetLastError();
-        return (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) ? ReadResult::kMissing
-                                                                            : ReadResult::kFailed;
-    }
-    LARGE_INTEGER fileSize{};
-    if (!GetFileSizeEx(h.Get(), &fileSize) || !begin(static_cast<uint64_t>(fileSize.QuadPart))) {
-        return ReadResult::kFailed;
+    Handle h;
+    uint64_t size = 0;
+    const ReadResult opened = OpenForReading(path, h, size);
+    if (opened != ReadResult::kOk || !begin(size)) {
+        return opened == ReadResult::kOk ? ReadResult::kFailed : opened;
     }
     constexpr DWORD kPiece = 1024 * 1024;
     thread_local std::vector<char> piece(kPiece);

@@ -39,19 +39,10 @@ bool Sha256::Add(const void* data, size_t size) {
     return state_->ok;
 }
 
-std::string Sha256::FinishHex() {
-    unsigned char digest[32] = {};
-    if (!state_->ok || !BCRYPT_SUCCESS(BCryptFinishHash(state_->hash, digest, sizeof(digest), 0))) {
-        state_->ok = false;
-        return std::string();
-    }
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : digest) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
+bool Sha256::Finish(unsigned char (&digest)[32]) {
+    state_->ok =
+        state_->ok && BCRYPT_SUCCESS(BCryptFinishHash(state_->hash, digest, sizeof(digest), 0));
+    return state_->ok;
 }
 
 }  // namespace platform
