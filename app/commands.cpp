@@ -9,6 +9,7 @@
 #include "ini/ini_encoding.h"
 #include "install/install_layout.h"
 #include "lang/lang_writer.h"
+#include "platform/file_read.h"
 #include "platform/files.h"
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
@@ -548,10 +549,9 @@ std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
             continue;
         }
         const std::u16string path = install::Join(langFolder, name);
-        std::string before;
-        platform::ReadWholeFile(path, before);
-        if (before == lang::EncodeLangFile(entries)) {
-            continue;
+        const std::string bytes = lang::EncodeLangFile(entries);
+        if (platform::FileHolds(path, bytes.data(), bytes.size())) {
+            continue;  // the save leaves it as it is
         }
         // The entries that differ from the file as it reads now.
         CLangTable current;

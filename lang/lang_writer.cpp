@@ -4,7 +4,6 @@
 
 #include "lang/byte_order.h"
 #include "lang/prefetch.h"
-#include "platform/files.h"
 
 namespace lang {
 
@@ -102,21 +101,6 @@ std::string EncodeLangFile(const CLangSlot& slot) {
 void EncodeLangFileInto(const CLangSlot& slot, std::u16string& units) {
     ComposeLangFile(slot, units);
     ToLittleEndian(units);
-}
-
-platform::WriteResult WriteLangFile(const std::u16string& path, const CLangSlot& slot,
-                                    std::u16string& buffer, const std::u16string& root) {
-    EncodeLangFileInto(slot, buffer);
-    return platform::WriteFileSafely(path, buffer.data(), buffer.size() * 2, root);
-}
-
-bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
-                   int* errorCode) {
-    const platform::WriteResult r = WriteLangFile(path, slot, buffer, std::u16string());
-    if (errorCode != nullptr && !r.Written()) {
-        *errorCode = r.error;
-    }
-    return r.Written();
 }
 
 }  // namespace lang

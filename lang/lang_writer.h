@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "lang/lang_slot.h"
-#include "platform/files.h"
 
 namespace lang {
 
@@ -25,19 +24,5 @@ std::string EncodeLangFile(const CLangSlot& slot);
 // The same bytes composed in units, whose memory a caller that composes several files
 // passes each time: the bytes are units.data() as char, units.size() * 2 of them.
 void EncodeLangFileInto(const CLangSlot& slot, std::u16string& units);
-
-// Writes the slot's file to path through a temporary file beside it, which replaces path
-// only once it was written completely (platform::WriteFileReplacing). The file is composed
-// in buffer, which a caller that writes several files passes each time: a file's worth of
-// memory is then allocated (and cleared by the system) once, not for every file. A path
-// that does not resolve inside root (when given) is refused. The result tells what the
-// destination holds afterwards.
-platform::WriteResult WriteLangFile(const std::u16string& path, const CLangSlot& slot,
-                                    std::u16string& buffer, const std::u16string& root);
-
-// The same without a root: true when written; on false the former file is unchanged and
-// errorCode (if given) receives the system's error code.
-bool WriteLangFile(const std::u16string& path, const CLangSlot& slot, std::u16string& buffer,
-                   int* errorCode);
 
 }  // namespace lang
