@@ -359,6 +359,17 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
         return true;
     }
     const std::u16string original = Join(install_, relativePath);
+    // A copy taken ahead that cannot be listed here (failed, or of another path) is given up
+    // before the folder is made sure of: giving it up removes the folder when that leaves it
+    // empty.
+    if (ahead != nullptr) {
+        ahead->Wait();
+        if (!(ahead->copied_ && !ahead->sha256_.empty() && ahead->path_ == relativePath &&
+              ahead->folder_ == Folder() && !UsesCopy(manifest, ahead->copy_))) {
+            ahead->Discard();  // the copy is taken again below
+            ahead = nullptr;
+        }
+    }
     int error = 0;
     if (!platform::CreateFolder(Folder(), &error)) {
         reason = u"无法创建备份文件夹：" + Folder() + ErrorNote(error);
@@ -371,19 +382,11 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
     record.existed = platform::PathExists(original);
     record.time = UtcNow();
     if (ahead != nullptr) {
-        ahead->Wait();
-    }
-    if (ahead != nullptr && ahead->copied_ && !ahead->sha256_.empty() &&
-        ahead->path_ == relativePath && ahead->folder_ == Folder() &&
-        !UsesCopy(manifest, ahead->copy_)) {
         record.existed = true;
         record.copy = ahead->copy_;
         record.size = ahead->size_;
         record.sha256 = ahead->sha256_;
     } else if (record.existed) {
-        if (ahead != nullptr) {
-            ahead->Discard();  // not usable here: the copy is taken again
-        }
         // The digest is taken from the bytes on their way into the copy, so that a large
         // executable is never held in memory whole.
         record.copy = FreeCopyName(manifest, Folder());

@@ -165,6 +165,20 @@ TEST(InstallBackup, CopyTakenAheadIsListedByKeepOrRemovedWhenGivenUp) {
     EXPECT_EQ(before, in.Files());
     EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
 
+    // Not usable for the first keep of an install (here a copy of another path; after a
+    // failed copy the same): giving it up must not take the backup folder with it.
+    {
+        Install first;
+        InstallBackup firstBackup(first.dir.Text());
+        const auto other = firstBackup.CopyAhead(u"res\\login.bmp");
+        ASSERT_NE(nullptr, other);
+        EXPECT_TRUE(firstBackup.Keep(u"ZovIDE.exe", why, other.get()));
+        BackupManifest kept;
+        ASSERT_EQ(InstallBackup::State::kPresent, firstBackup.Read(kept));
+        EXPECT_EQ(u"ZovIDE.exe", kept.records.at(0).path);
+        EXPECT_EQ(first.Files().size(), before.size() + 2);  // its copy and the manifest
+    }
+
     // Listed: the same entry as a Keep without it, and the only copy.
     {
         const auto ahead = backup.CopyAhead(u"ZovIDE.exe");
