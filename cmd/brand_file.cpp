@@ -41,15 +41,29 @@ struct KeyTarget {
 
 }  // namespace
 
-std::u16string DecodeBrandBytes(const std::string& bytes) {
-    std::u16string text;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return platform::Utf8ToUtf16(bytes.substr(3));
+bool DecodeBrandBytes(const std::string& bytes, std::u16string& text) {
+    text.clear();
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        return platform::DecodeCodePageStrict(bytes.data() + 3, bytes.size() - 3,
+                                              platform::kUtf8CodePage, text);
     }
-    if (platform::DecodeCodePageStrict(bytes.data(), bytes.size(), platform::kUtf8CodePage, text)) {
-        return text;
+    const bool littleEndian = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    if (littleEndian || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        if (bytes.size() % 2 != 0) {
+            return false;
+        }
+        for (size_t i = 2; i < bytes.size(); i += 2) {
+            const auto low = static_cast<unsigned char>(bytes[littleEndian ? i : i + 1]);
+            const auto high = static_cast<unsigned char>(bytes[littleEndian ? i + 1 : i]);
+            text.push_back(static_cast<char16_t>(high << 8 | low));
+        }
+        return true;
     }
-    return platform::DecodeCodePage(bytes, platform::kSystemCodePage);
+    if (!platform::DecodeCodePageStrict(bytes.data(), bytes.size(), platform::kUtf8CodePage,
+                                        text)) {
+        text = platform::DecodeCodePage(bytes, platform::kSystemCodePage);
+    }
+    return true;
 }
 
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
@@ -184,7 +198,12 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand, std::u16string&
         error = u"品牌文件无法读取：" + path;
         return false;
     }
-    if (!ParseBrandText(DecodeBrandBytes(bytes), install::FolderOf(path), brand, error)) {
+    std::u16string text;
+    if (!DecodeBrandBytes(bytes, text)) {
+        error = u"品牌文件的编码无法识别：" + path;
+        return false;
+    }
+    if (!ParseBrandText(text, install::FolderOf(path), brand, error)) {
         return false;
     }
     for (const auto* picture : {&brand.icon, &brand.startupImage, &brand.adImage}) {

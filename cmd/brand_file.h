@@ -53,9 +53,11 @@ struct BrandFile {
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
                     std::u16string& error);
 
-// Decodes the bytes of a brand file: a UTF-8 mark or valid UTF-8 as UTF-8, else the ANSI code
-// page.
-std::u16string DecodeBrandBytes(const std::string& bytes);
+// Decodes the bytes of a brand file: after a UTF-8 mark as UTF-8, after a UTF-16 mark
+// (FF FE or FE FF, as Notepad saves "Unicode") as UTF-16 in that byte order; without a mark
+// valid UTF-8 as UTF-8, else the ANSI code page. False when the bytes do not hold what their
+// mark says (UTF-8 that is not valid, an odd number of UTF-16 bytes).
+bool DecodeBrandBytes(const std::string& bytes, std::u16string& text);
 
 // Reads, decodes and parses the file at path, then checks that every picture it names
 // exists. False with a Chinese message otherwise.

@@ -67,10 +67,28 @@ TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
     }
 }
 
-TEST(BrandFileTest, DecodesUtf8WithAndWithoutMark) {
-    EXPECT_EQ(brand::DecodeBrandBytes("\xEF\xBB\xBF[brand]\ncaption=\xE6\x96\xB0"),
-              u"[brand]\ncaption=新");
-    EXPECT_EQ(brand::DecodeBrandBytes("caption=\xE6\x96\xB0"), u"caption=新");
+TEST(BrandFileTest, DecodesTheEncodingsEditorsSave) {
+    // "[brand]\ncaption=新" as editors save it; a UTF-16 file must carry its mark.
+    const struct {
+        std::string bytes;
+        bool readable;
+    } cases[] = {
+        {"\xEF\xBB\xBF[brand]\ncaption=\xE6\x96\xB0", true},
+        {"[brand]\ncaption=\xE6\x96\xB0", true},
+        {std::string("\xFF\xFE[\0b\0r\0a\0n\0d\0]\0\n\0c\0a\0p\0t\0i\0o\0n\0=\0\xB0\x65", 36),
+         true},
+        {std::string("\xFE\xFF\0[\0b\0r\0a\0n\0d\0]\0\n\0c\0a\0p\0t\0i\0o\0n\0=\x65\xB0", 36),
+         true},
+        {std::string("\xFF\xFE[\0b\0r\0a\0n\0d\0]\0\n\0c\0a\0p\0t\0i\0o\0n\0=\0\xB0", 35), false},
+        {"\xEF\xBB\xBF[brand]\ncaption=\xE6\x96", false},  // marked UTF-8, cut short
+    };
+    for (const auto& c : cases) {
+        std::u16string text;
+        EXPECT_EQ(c.readable, brand::DecodeBrandBytes(c.bytes, text)) << c.bytes;
+        if (c.readable) {
+            EXPECT_EQ(u"[brand]\ncaption=新", text) << c.bytes;
+        }
+    }
 }
 
 }  // namespace

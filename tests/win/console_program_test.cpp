@@ -99,8 +99,9 @@ std::u16string FirstId(int slot) {
     return first;
 }
 
-// A 6.2 brand with every key, written as UTF-8 without a mark beside the pictures.
-fs::path WriteFullBrand(const TargetInstall& install) {
+// A 6.2 brand with every key, written beside the pictures as UTF-8 without a mark, or as
+// UTF-16LE with its mark (what Notepad saves as "Unicode").
+fs::path WriteFullBrand(const TargetInstall& install, bool utf16 = false) {
     const std::u16string text =
         u"; reseller A\r\n[brand]\r\nedition = 6.2\r\nicon = new.ico\r\n"
         u"startup_image = login.bmp\r\nad_image = main.bmp\r\ncaption = 新标题\r\n"
@@ -109,7 +110,14 @@ fs::path WriteFullBrand(const TargetInstall& install) {
         u"[lang:lang_chs.ini]\r\n" +
         FirstId(0) + u" = 新的文本\r\n[LANG:Lang_En.ini]\r\n" + FirstId(2) + u" = new text\r\n";
     const fs::path path = install.sources / "brand.ini";
-    WriteBytes(path, platform::Utf16ToUtf8(text));
+    std::string bytes = platform::Utf16ToUtf8(text);
+    if (utf16) {
+        bytes = "\xFF\xFE";
+        for (const char16_t c : text) {
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        }
+    }
+    WriteBytes(path, bytes);
     return path;
 }
 
@@ -151,9 +159,9 @@ TEST(ConsoleProgram, SameBrandAsTheDialogGivesTheSameInstall) {
                   h.MessageTexts());
     }
 
-    TargetInstall byCmd;
+    TargetInstall byCmd;  // its brand file saved by Notepad as "Unicode"
     const CmdRun run =
-        RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd)) + L" " + Quoted(byCmd.Exe()));
+        RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd, true)) + L" " + Quoted(byCmd.Exe()));
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(
         u"[修改应用程序] 修改应用程序成功\r\n[保存配置] 保存成功\r\n"
