@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/unicode.h"
 #include "text/blanks.h"
+#include "text/file_names.h"
 
 namespace brand {
 namespace {
@@ -132,6 +133,18 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             return fail(u"键不在任何节内：" + key);
         }
         if (section == Section::kLang) {
+            // Sections that name the same file, as Windows compares names, edit one file.
+            const auto sameFile = [&](const LangEdits& edits) {
+                return Folded(text::WindowsResolvedName(edits.file)) ==
+                       Folded(text::WindowsResolvedName(brand.lang.back().file));
+            };
+            for (const LangEdits& edits : brand.lang) {
+                for (const auto& entry : edits.entries) {
+                    if (entry.first == key && sameFile(edits)) {
+                        return fail(u"键重复：" + key);
+                    }
+                }
+            }
             brand.lang.back().entries.emplace_back(key, value);
             continue;
         }

@@ -58,6 +58,8 @@ TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
         {u"[lang:]\n", u"第 1 行"},
         {u"[brand]\nicon=\n", u"第 2 行"},
         {u"[brand]\njust text\n", u"第 2 行"},
+        {u"[lang:a.ini]\nID=1\nID=2\n", u"第 3 行"},
+        {u"[lang:a.ini]\nID=1\n[lang:A.INI.]\nID=2\n", u"第 4 行"},  // the same file
     };
     for (const auto& c : cases) {
         brand::BrandFile b;
