@@ -95,6 +95,9 @@ int RunBrand(const brand::Arguments& args) {
     if (!platform::PathExists(exePath) || platform::IsDirectory(exePath)) {
         return Refuse(u"应用程序不存在：" + exePath);
     }
+    if (!app::IsExecutableName(install::FileNameOf(exePath))) {
+        return Refuse(u"应用程序路径不是 .exe 文件：" + exePath);
+    }
     brand::BrandFile brand;
     std::u16string error;
     if (!brand::LoadBrandFile(FullPath(args.brandFile), brand, error)) {

@@ -200,6 +200,7 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
         const char16_t* brand;  // nullptr: arguments only
         const wchar_t* arguments;
         const char16_t* told;
+        const char* target = "ZovIDE.exe";
     } cases[] = {
         {u"[brand]\r\ncolour = red\r\n", L"", u"未知的键 colour"},
         {u"[brand]\r\nedition = 7\r\n", L"", u"edition 应为"},
@@ -207,6 +208,8 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
         {u"[lang:lang_chs.ini]\r\nNO_SUCH_ID = x\r\n", L"", u"没有条目 NO_SUCH_ID"},
         {u"[profile]\r\nuse_file_password = 1\r\nfile_password = 12345\r\n", L"",
          u"文件读写密码长度为6至8个字符"},
+        {u"[brand]\r\napp_name = NewCad\r\n[profile]\r\ncompany = C\r\n", L"", u"不是 .exe 文件",
+         "config/ZovIDE.cfg"},
         {nullptr, L"brand", u"用法"},
         {nullptr, L"paint x.ini", u"未知的命令"},
     };
@@ -215,7 +218,7 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
         if (c.brand != nullptr) {
             const fs::path brand = install.sources / "bad.ini";
             WriteBytes(brand, platform::Utf16ToUtf8(c.brand));
-            arguments = L"brand " + Quoted(brand) + L" " + Quoted(install.Exe());
+            arguments = L"brand " + Quoted(brand) + L" " + Quoted(install.install / c.target);
         }
         const CmdRun run = RunCmd(arguments);
         EXPECT_EQ(2u, run.exitCode) << platform::Utf16ToUtf8(run.output);
