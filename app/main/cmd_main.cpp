@@ -72,6 +72,18 @@ std::u16string FullPath(const std::u16string& path) {
     return n == 0 || n >= buffer.size() ? path : win::U(buffer.data(), n);
 }
 
+// The path with its file name spelled as the folder holds it: the letter case typed may
+// differ, and the backup keeps the name it is given.
+std::u16string AsStored(const std::u16string& path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(win::W(path), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    FindClose(find);
+    return install::Join(install::FolderOf(path), win::U(found.cFileName));
+}
+
 // A's file name equals b as Windows compares file names (A-Z without regard to case).
 bool SameFileName(std::u16string_view a, std::u16string_view b) {
     a = text::WindowsResolvedName(a);
@@ -91,13 +103,14 @@ bool SameFileName(std::u16string_view a, std::u16string_view b) {
 }
 
 int RunBrand(const brand::Arguments& args) {
-    const std::u16string exePath = FullPath(args.exePath);
+    std::u16string exePath = FullPath(args.exePath);
     if (!platform::PathExists(exePath) || platform::IsDirectory(exePath)) {
         return Refuse(u"应用程序不存在：" + exePath);
     }
     if (!app::IsExecutableName(install::FileNameOf(exePath))) {
         return Refuse(u"应用程序路径不是 .exe 文件：" + exePath);
     }
+    exePath = AsStored(exePath);
     brand::BrandFile brand;
     std::u16string error;
     if (!brand::LoadBrandFile(FullPath(args.brandFile), brand, error)) {

@@ -245,7 +245,9 @@ TEST(ConsoleProgram, FailedStepExitsOneAndTheLaterStepsRun) {
 TEST(ConsoleProgram, RestoreBringsTheOriginalInstallBack) {
     TargetInstall install;
     const auto before = install.Files();
-    ASSERT_EQ(0u, RunCmd(L"brand " + Quoted(WriteFullBrand(install)) + L" " + Quoted(install.Exe()))
+    // The executable typed in another letter case: its name is restored as it was.
+    ASSERT_EQ(0u, RunCmd(L"brand " + Quoted(WriteFullBrand(install)) + L" " +
+                         Quoted(install.install / "zovide.EXE"))
                       .exitCode);
     ASSERT_NE(before, install.Files());
     const CmdRun run = RunCmd(L"restore " + Quoted(install.install / "NewCad.exe"));
