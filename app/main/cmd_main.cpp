@@ -138,6 +138,9 @@ int RunBrand(const brand::Arguments& args) {
     if (request.adOn && !install::IsV62(request.edition)) {
         return Refuse(u"品牌文件：ad_image 只用于 6.2 版（edition = 6.2）");
     }
+    if ((brand.useFilePassword || brand.filePassword) && install::IsV62(request.edition)) {
+        return Refuse(u"品牌文件：use_file_password 和 file_password 不用于 6.2 版");
+    }
     const bool rebrand = request.iconOn || request.startupOn || request.adOn || brand.caption ||
                          brand.documentName || brand.appName;
 

@@ -208,6 +208,8 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
         {u"[lang:lang_chs.ini]\r\nNO_SUCH_ID = x\r\n", L"", u"没有条目 NO_SUCH_ID"},
         {u"[profile]\r\nuse_file_password = 1\r\nfile_password = 12345\r\n", L"",
          u"文件读写密码长度为6至8个字符"},
+        {u"[brand]\r\nedition = 6.2\r\n[profile]\r\nfile_password = abcdef\r\n", L"",
+         u"file_password 不用于 6.2 版"},
         {u"[brand]\r\napp_name = NewCad\r\n[profile]\r\ncompany = C\r\n", L"", u"不是 .exe 文件",
          "config/ZovIDE.cfg"},
         {nullptr, L"brand", u"用法"},
