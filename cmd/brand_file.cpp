@@ -112,7 +112,7 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             } else if (folded == u"profile") {
                 section = Section::kProfile;
             } else if (folded.compare(0, 5, u"lang:") == 0 &&
-                       !text::TrimBlanks(name.substr(5)).empty()) {
+                       !text::WindowsResolvedName(text::TrimBlanks(name.substr(5))).empty()) {
                 section = Section::kLang;
                 brand.lang.push_back({text::TrimBlanks(name.substr(5)), {}});
             } else {

@@ -56,6 +56,7 @@ TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
         {u"caption=a\n", u"第 1 行"},
         {u"[branding]\n", u"第 1 行"},
         {u"[lang:]\n", u"第 1 行"},
+        {u"[lang: . ]\n", u"第 1 行"},  // no file name, as Windows reads it
         {u"[brand]\nicon=\n", u"第 2 行"},
         {u"[brand]\njust text\n", u"第 2 行"},
         {u"[lang:a.ini]\nID=1\nID=2\n", u"第 3 行"},
