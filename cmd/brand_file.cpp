@@ -1,6 +1,7 @@
 #include "cmd/brand_file.h"
 
 #include <iterator>
+#include <set>
 #include <string_view>
 
 #include "install/install_layout.h"
@@ -86,6 +87,7 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
 
     brand = BrandFile();
     Section section = Section::kNone;
+    std::set<std::pair<std::u16string, std::u16string>> langIds;  // file as compared, ID
     size_t lineNo = 0;
     size_t pos = 0;
     while (pos <= text.size()) {
@@ -134,16 +136,9 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         }
         if (section == Section::kLang) {
             // Sections that name the same file, as Windows compares names, edit one file.
-            const auto sameFile = [&](const LangEdits& edits) {
-                return Folded(text::WindowsResolvedName(edits.file)) ==
-                       Folded(text::WindowsResolvedName(brand.lang.back().file));
-            };
-            for (const LangEdits& edits : brand.lang) {
-                for (const auto& entry : edits.entries) {
-                    if (entry.first == key && sameFile(edits)) {
-                        return fail(u"键重复：" + key);
-                    }
-                }
+            if (!langIds.emplace(Folded(text::WindowsResolvedName(brand.lang.back().file)), key)
+                     .second) {
+                return fail(u"键重复：" + key);
             }
             brand.lang.back().entries.emplace_back(key, value);
             continue;
