@@ -445,12 +445,6 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
         }
         return true;
     }
-    // A file that still holds its original (its change was refused, or an earlier restore
-    // put it back) needs no write, which a read-only file would refuse.
-    uint64_t size = 0;
-    if (platform::Sha256OfFile(target, size) == record.sha256 && size == record.size) {
-        return true;
-    }
     std::string bytes;
     if (platform::ReadWholeFile(Join(Folder(), record.copy), bytes) != platform::ReadResult::kOk) {
         reason = u"备份副本无法读取：" + record.copy;
@@ -462,6 +456,12 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
     }
     const platform::WriteResult written = platform::WriteFileSafely(target, bytes, install_);
     if (!written.Written()) {
+        // A file that still holds its original (a read-only file whose change was refused
+        // after its keep) is restored all the same.
+        uint64_t size = 0;
+        if (platform::Sha256OfFile(target, size) == record.sha256 && size == record.size) {
+            return true;
+        }
         reason = u"无法写入" + WriteNote(written);
         return false;
     }

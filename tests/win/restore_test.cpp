@@ -217,6 +217,20 @@ TEST(Restore, FileHeldOpenStaysInTheBackupUntilItCanBeRestored) {
     EXPECT_EQ(before, install.Files());
 }
 
+TEST(Restore, RenameThatOnlyChangedTheLetterCaseIsUndone) {
+    // The executable's bytes are unchanged: the restore's write brings the name back.
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1009, u"zovide.exe");
+    h.Click(1000);
+    EXPECT_EQ(1u, install.Files().count("zovide.exe"));
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());
+}
+
 TEST(Restore, CompleteRestoreBesideALeftoverOfAKilledRunSaysSo) {
     TargetInstall install;
     const auto before = install.Files();
