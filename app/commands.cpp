@@ -613,6 +613,16 @@ CommandResult RunRestore(const std::u16string& installDir, std::u16string& messa
         message = u"已恢复全部原始文件，备份文件夹已删除";
         return CommandResult::kDone;
     }
+    // No entry left: every original is back, and what stays is about the folder only (files
+    // a killed run left in it).
+    install::BackupManifest left;
+    if (backup.Read(left) == install::InstallBackup::State::kNone) {
+        message = u"已恢复全部原始文件";
+        for (const auto& failure : failures) {
+            message += u"；" + failure.reason;
+        }
+        return CommandResult::kDone;
+    }
     message = u"以下文件未能恢复，仍保留在备份中：";
     for (const auto& failure : failures) {
         message += u"\r\n" + (failure.path.empty() ? backup.Folder() : failure.path) + u"：" +

@@ -276,20 +276,23 @@ platform::WriteResult CopyWithDigest(const std::u16string& original, const std::
     return copy;
 }
 
-// A copy name in folder that no entry of manifest uses and no file has: a file of that name
-// may be a copy taken ahead and not listed yet, or one that a restore left as damaged.
-std::u16string FreeCopyName(const BackupManifest& manifest, const std::u16string& folder) {
-    for (uint64_t n = CopyNumber(manifest.NextCopyName());; ++n) {
-        const std::u16string name = Decimal(n) + kCopySuffix;
-        if (!platform::PathExists(Join(folder, name))) {
-            return name;
-        }
-    }
-}
-
 bool UsesCopy(const BackupManifest& manifest, const std::u16string& copy) {
     return std::any_of(manifest.records.begin(), manifest.records.end(),
                        [&](const BackupRecord& r) { return r.copy == copy; });
+}
+
+// A copy name in folder that no entry of manifest uses and no file has: a file of that name
+// may be a copy taken ahead and not listed yet, or one that a restore left as damaged. Past
+// the highest number a copy name may have (a manifest edited elsewhere), from 1 again.
+std::u16string FreeCopyName(const BackupManifest& manifest, const std::u16string& folder) {
+    for (uint64_t n = CopyNumber(manifest.NextCopyName());; ++n) {
+        const std::u16string name = Decimal(n) + kCopySuffix;
+        if (CopyNumber(name) == 0) {
+            n = 0;
+        } else if (!UsesCopy(manifest, name) && !platform::PathExists(Join(folder, name))) {
+            return name;
+        }
+    }
 }
 
 }  // namespace
@@ -453,6 +456,12 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
     }
     const platform::WriteResult written = platform::WriteFileSafely(target, bytes, install_);
     if (!written.Written()) {
+        // A file that still holds its original (a read-only file whose change was refused
+        // after its keep) is restored all the same.
+        uint64_t size = 0;
+        if (platform::Sha256OfFile(target, size) == record.sha256 && size == record.size) {
+            return true;
+        }
         reason = u"无法写入" + WriteNote(written);
         return false;
     }

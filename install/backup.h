@@ -124,10 +124,11 @@ public:
     };
 
     // Puts every kept original back: a file that existed gets its original bytes (written all
-    // or nothing, and read back and checked against its SHA-256 first and after), a file that
-    // did not exist is removed. Files that did not exist are removed only once every original
-    // is back. Restored entries leave the backup; when none is left the backup folder is
-    // removed. The failures name every entry that stays.
+    // or nothing, and read back and checked against its SHA-256 first and after; a file that
+    // cannot be written but holds them already counts as restored), a file that did not exist
+    // is removed. Files that did not exist are removed only once every original is back.
+    // Restored entries leave the backup; when none is left the backup folder is removed. The
+    // failures name every entry that stays.
     std::vector<Failure> Restore();
 
 private:

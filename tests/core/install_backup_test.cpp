@@ -75,6 +75,9 @@ TEST(BackupManifest, RoundTripAndRefusedManifests) {
         {"other header", Line("VedArodBackup manifest 2")},
         {"no CR LF at the end", head + "a.exe" + good},
         {"bare LF", "VedArodBackup manifest 1\na.exe" + good + "\n"},
+        {"byte order mark", "\xEF\xBB\xBF" + head + Line("a.exe" + good)},
+        {"blank line at the end", head + Line("a.exe" + good) + Line("")},
+        {"blank after a field", head + Line("a.exe" + good + " ")},
         {"up and out", head + Line("..\\a.exe" + good)},
         {"absolute", head + Line("C:\\a.exe" + good)},
         {"forward slash", head + Line("res/a.bmp" + good)},
@@ -206,6 +209,46 @@ TEST(InstallBackup, CopyTakenAheadIsListedByKeepOrRemovedWhenGivenUp) {
     ASSERT_EQ(2u, m.records.size());
     EXPECT_EQ(platform::Sha256Hex(std::string("\xFF\xFE", 2)), m.records[1].sha256);
     EXPECT_EQ(before.size() + 3, in.Files().size());
+}
+
+TEST(InstallBackup, KeepAfterTheHighestCopyNumberStillWritesAReadableManifest) {
+    // A manifest edited elsewhere may list the highest copy number there is.
+    Install in;
+    const auto before = in.Files();
+    fs::create_directories(in.Path("VedArodBackup"));
+    WriteBytes(in.Path("VedArodBackup/999999999.orig"), "BM original");
+    WriteBytes(in.Path("VedArodBackup/manifest.txt"),
+               Line("VedArodBackup manifest 1") +
+                   Line("res\\login.bmp\texisted\t11\t" + platform::Sha256Hex("BM original") +
+                        "\t2026-01-02T03:04:05Z\t999999999.orig"));
+    InstallBackup backup(in.dir.Text());
+    std::u16string why;
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
+    BackupManifest m;
+    ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
+    EXPECT_EQ(2u, m.records.size());
+    WriteBytes(in.Path("ZovIDE.exe"), "MZ changed");
+    EXPECT_TRUE(backup.Restore().empty());
+    EXPECT_EQ(before, in.Files());
+}
+
+TEST(InstallBackup, FileThatStillHoldsItsOriginalIsRestoredEvenWhenReadOnly) {
+    // A keep comes before its change, and the change may be refused: a read-only picture
+    // keeps its original bytes, and must not hold back the rest of the restore.
+    Install in;
+    const auto before = in.Files();
+    InstallBackup backup(in.dir.Text());
+    std::u16string why;
+    for (const char16_t* path : {u"ZovIDE.exe", u"New.exe", u"res\\login.bmp"}) {
+        ASSERT_TRUE(backup.Keep(path, why));
+    }
+    fs::rename(in.Path("ZovIDE.exe"), in.Path("New.exe"));
+    fs::permissions(in.Path("res/login.bmp"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_TRUE(backup.Restore().empty());
+    EXPECT_EQ(before, in.Files());
+    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
 }
 
 TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {

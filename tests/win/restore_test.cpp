@@ -217,6 +217,39 @@ TEST(Restore, FileHeldOpenStaysInTheBackupUntilItCanBeRestored) {
     EXPECT_EQ(before, install.Files());
 }
 
+TEST(Restore, RenameThatOnlyChangedTheLetterCaseIsUndone) {
+    // The executable's bytes are unchanged: the restore's write brings the name back.
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1009, u"zovide.exe");
+    h.Click(1000);
+    EXPECT_EQ(1u, install.Files().count("zovide.exe"));
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件，备份文件夹已删除"},
+              Restore(h, true));
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(Restore, CompleteRestoreBesideALeftoverOfAKilledRunSaysSo) {
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Type(1009, u"NewCad");
+    h.Click(1000);
+    // The empty file that held a copy's name when the run was killed.
+    const fs::path backup = install.install / "VedArodBackup";
+    WriteBytes(backup / "9.orig", "");
+    EXPECT_EQ(std::vector<std::u16string>{u"已恢复全部原始文件；备份文件夹中有其他文件，未删除：" +
+                                          backup.u16string()},
+              Restore(h, true));
+    auto after = install.Files();
+    EXPECT_EQ(1u, after.erase("VedArodBackup/9.orig"));
+    EXPECT_EQ(before, after);
+    EXPECT_FALSE(RestoreEnabled(h));
+}
+
 }  // namespace
 
 namespace {
