@@ -186,14 +186,19 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         if (slot) {
             return fail(u"键重复：" + key);
         }
-        if (target->isPath && value.empty()) {
+        std::u16string path = value;
+        // A path in double quotes, as paths with blanks are often written: no file name holds
+        // a double quote, so the quotes are taken off.
+        if (target->isPath && path.size() >= 2 && path.front() == u'"' && path.back() == u'"') {
+            path = text::TrimBlanks(path.substr(1, path.size() - 2));
+        }
+        if (target->isPath && path.empty()) {
             return fail(key + u" 的路径不应为空");
         }
-        std::u16string path = value;
         for (char16_t& c : path) {
             c = target->isPath && c == u'/' ? u'\\' : c;
         }
-        slot = (target->isPath && !IsAbsolute(value) && !folder.empty())
+        slot = (target->isPath && !IsAbsolute(path) && !folder.empty())
                    ? install::Join(folder, path)
                    : path;
     }

@@ -12,7 +12,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
         u"[Brand]\r\n"
         u"edition = 6.2\r\n"
         u"ICON = pics/logo.ico\r\n"
-        u"startup_image=C:\\art\\login.bmp\r\n"
+        u"startup_image=\"C:\\art work\\login.bmp\"\r\n"  // quoted as paths with blanks often are
         u"caption = 新 CAD = 好\r\n"
         u"document_name=\r\n"
         u"\n[profile]\n"
@@ -25,7 +25,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
     ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, error));
     EXPECT_EQ(b.edition, 2);
     EXPECT_EQ(b.icon, u"D:\\kits\\pics\\logo.ico");
-    EXPECT_EQ(b.startupImage, u"C:\\art\\login.bmp");
+    EXPECT_EQ(b.startupImage, u"C:\\art work\\login.bmp");
     EXPECT_FALSE(b.adImage.has_value());
     EXPECT_EQ(b.caption, u"新 CAD = 好");
     EXPECT_EQ(b.documentName, u"");  // given empty: the dialog's empty field
@@ -58,6 +58,7 @@ TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
         {u"[lang:]\n", u"第 1 行"},
         {u"[lang: . ]\n", u"第 1 行"},  // no file name, as Windows reads it
         {u"[brand]\nicon=\n", u"第 2 行"},
+        {u"[brand]\nicon=\" \"\n", u"第 2 行"},
         {u"[brand]\njust text\n", u"第 2 行"},
         {u"[lang:a.ini]\nID=1\nID=2\n", u"第 3 行"},
         {u"[lang:a.ini]\nID=1\n[lang:A.INI.]\nID=2\n", u"第 4 行"},  // the same file
