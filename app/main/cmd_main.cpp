@@ -143,6 +143,10 @@ int RunBrand(const brand::Arguments& args) {
     }
     const bool rebrand = request.iconOn || request.startupOn || request.adOn || brand.caption ||
                          brand.documentName || brand.appName;
+    if (!rebrand && !brand.HasProfile() && brand.lang.empty()) {
+        // An empty file (one a script failed to fill, say) must not pass for a done brand.
+        return Refuse(u"品牌文件中没有要修改的内容：" + FullPath(args.brandFile));
+    }
 
     // The language edits, as the list's in-place editor makes them.
     IniFileCache profiles;

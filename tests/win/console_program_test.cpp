@@ -212,6 +212,7 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
          u"file_password 不用于 6.2 版"},
         {u"[brand]\r\napp_name = NewCad\r\n[profile]\r\ncompany = C\r\n", L"", u"不是 .exe 文件",
          "config/ZovIDE.cfg"},
+        {u"; nothing here yet\r\n[brand]\r\nedition = standard\r\n", L"", u"没有要修改的内容"},
         {nullptr, L"brand", u"用法"},
         {nullptr, L"paint x.ini", u"未知的命令"},
     };
