@@ -265,47 +265,12 @@ bool MayWrite(const std::u16string& path, const std::u16string& root, WriteResul
 
 }  // namespace
 
-WriteResult CopyFileSafely(const std::u16string& from, const std::u16string& to,
-                           const std::u16string& root,
-                           const std::function<bool(const char*, size_t)>& observe) {
-    WriteResult result;
-    if (!MayWrite(to, root, result)) {
-        return result;
-    }
-    std::u16string staged;
-    Handle h = CreateStagingFile(to, staged);
-    if (!h.Valid()) {
-        result.error = static_cast<int>(GetLastError());
-        return result;
-    }
-    DWORD err = 0;
-    const ReadResult read = ReadFileInPieces(
-        from, [](uint64_t) { return true; },
-        [&](const char* piece, size_t n) {
-            DWORD written = 0;
-            if (!WriteFile(h.Get(), piece, static_cast<DWORD>(n), &written, nullptr) ||
-                written != n) {
-                err = GetLastError();
-                return false;
-            }
-            return !observe || observe(piece, n);
-        });
-    if (read != ReadResult::kOk && err == 0) {
-        err = read == ReadResult::kMissing ? ERROR_FILE_NOT_FOUND : GetLastError();
-    }
-    if (!h.Close() && err == 0) {
-        err = GetLastError();
-    }
-    if (read != ReadResult::kOk || err != 0) {
-        RemoveFile(staged);
-        result.error = static_cast<int>(err);
-        return result;
-    }
-    return CommitStaged(to, staged);
-}
+namespace {
 
-WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
-                            const std::u16string& root) {
+// The frame of a safe write: its refusals, a staging file that fill writes (false, with the
+// error, when it could not), the staging file removed on any failure, else the one replace.
+WriteResult WriteStaged(const std::u16string& path, const std::u16string& root,
+                        const std::function<bool(HANDLE, DWORD&)>& fill) {
     WriteResult result;
     if (!MayWrite(path, root, result)) {
         return result;
@@ -316,16 +281,8 @@ WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t
         result.error = static_cast<int>(GetLastError());
         return result;
     }
-    const char* p = static_cast<const char*>(data);
-    bool ok = true;
-    while (ok && size > 0) {
-        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        DWORD written = 0;
-        ok = WriteFile(h.Get(), p, chunk, &written, nullptr) && written == chunk;
-        p += written;
-        size -= written;
-    }
-    DWORD err = ok ? 0 : GetLastError();
+    DWORD err = 0;
+    bool ok = fill(h.Get(), err);
     if (!h.Close() && ok) {
         ok = false;
         err = GetLastError();
@@ -336,6 +293,48 @@ WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t
         return result;
     }
     return CommitStaged(path, staged);
+}
+
+}  // namespace
+
+WriteResult CopyFileSafely(const std::u16string& from, const std::u16string& to,
+                           const std::u16string& root,
+                           const std::function<bool(const char*, size_t)>& observe) {
+    return WriteStaged(to, root, [&](HANDLE h, DWORD& err) {
+        const ReadResult read = ReadFileInPieces(
+            from, [](uint64_t) { return true; },
+            [&](const char* piece, size_t n) {
+                DWORD written = 0;
+                if (!WriteFile(h, piece, static_cast<DWORD>(n), &written, nullptr) ||
+                    written != n) {
+                    err = GetLastError();
+                    return false;
+                }
+                return !observe || observe(piece, n);
+            });
+        if (read != ReadResult::kOk && err == 0) {
+            err = read == ReadResult::kMissing ? ERROR_FILE_NOT_FOUND : GetLastError();
+        }
+        return read == ReadResult::kOk && err == 0;
+    });
+}
+
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root) {
+    return WriteStaged(path, root, [&](HANDLE h, DWORD& err) {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+            DWORD written = 0;
+            if (!WriteFile(h, p, chunk, &written, nullptr) || written != chunk) {
+                err = GetLastError();
+                return false;
+            }
+            p += written;
+            size -= written;
+        }
+        return true;
+    });
 }
 
 bool IsDirectory(const std::u16string& path) {
