@@ -10,6 +10,7 @@
 #include "install/install_layout.h"
 #include "lang/lang_writer.h"
 #include "platform/file_read.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
@@ -128,8 +129,10 @@ public:
             return false;
         }
         platform::WriteResult write;
-        if (rebrand::CopyOver(source, destination, r_.installDir, &write) !=
-            rebrand::CopyResult::kFailed) {
+        const rebrand::CopyResult copied =
+            rebrand::CopyOver(source, destination, r_.installDir, &write);
+        host_.Settle(r_.installDir, destination);
+        if (copied != rebrand::CopyResult::kFailed) {
             return true;
         }
         const std::u16string problem = app::WriteProblem(write, destination);
@@ -165,6 +168,16 @@ bool Renames(const RebrandRequest& r) {
 
 }  // namespace
 
+bool IsPictureFile(const std::u16string& path) {
+    // A device is never opened: COM1 may wait for a line, CON for the keyboard.
+    return !text::NamesDevice(path) &&
+           (!platform::PathExists(path) || platform::IsRegularFile(path));
+}
+
+std::u16string NotAFileMessage(const std::u16string& path) {
+    return u"所选路径不是文件（设备名或文件夹），未作任何修改：" + path;
+}
+
 bool IsExecutableName(const std::u16string& relative) {
     if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
         return false;
@@ -181,26 +194,55 @@ void CommandHost::Tell(const std::u16string& text) {
     backupNotes_.clear();
 }
 
-std::unique_ptr<install::AdvanceCopy> CommandHost::CopyOriginalAhead(
+std::unique_ptr<install::InstallLock> CommandHost::Hold(const std::u16string& installDir) {
+    std::unique_ptr<install::InstallLock> lock = install::InstallLock::Acquire(installDir);
+    if (!lock) {
+        Show(install::InstallLock::kBusyMessage);
+        return nullptr;
+    }
+    if (lock->First()) {
+        for (const std::u16string& line : install::InstallBackup(installDir).Tidy()) {
+            backupNotes_ += u"\r\n" + line;
+        }
+    }
+    return lock;
+}
+
+std::unique_ptr<install::DigestAhead> CommandHost::DigestOriginalAhead(
     const std::u16string& installDir, const std::u16string& path) {
     std::u16string relative;
     return install::RelativeTo(installDir, path, relative)
-               ? install::InstallBackup(installDir).CopyAhead(relative)
+               ? install::InstallBackup(installDir).DigestOriginalAhead(relative)
                : nullptr;
 }
 
 bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path,
-                               install::AdvanceCopy* ahead) {
+                               install::DigestAhead* ahead, install::InstallBackup::KeepHow how) {
     std::u16string relative;
     std::u16string reason;
+    bool added = false;
     if (!install::RelativeTo(installDir, path, relative)) {
         reason = u"文件不在安装文件夹内：" + path;
-    } else if (install::InstallBackup(installDir).Keep(relative, reason, ahead)) {
+    } else if (install::InstallBackup(installDir).Keep(relative, reason, ahead, how, &added)) {
+        if (added) {
+            keptHere_.push_back(path);
+        }
         OriginalKept();
         return true;
     }
     backupNotes_ += u"\r\n原文件未能备份，文件未修改：" + reason;
     return false;
+}
+
+void CommandHost::Settle(const std::u16string& installDir, const std::u16string& path) {
+    const auto it = std::find(keptHere_.begin(), keptHere_.end(), path);
+    std::u16string relative;
+    if (it == keptHere_.end() || !install::RelativeTo(installDir, path, relative)) {
+        return;
+    }
+    keptHere_.erase(it);
+    install::InstallBackup(installDir).TakeBack(relative);
+    OriginalKept();
 }
 
 std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
@@ -221,6 +263,18 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
     if (r.adOn && (r.adImagePath = text::TrimBlanks(r.adImagePath)).empty()) {
         return InputProblem{u"广告图片路径不应为空", RebrandField::kAdImage};
     }
+    const struct {
+        bool on;
+        const std::u16string& path;
+        RebrandField field;
+    } pictures[] = {{r.iconOn, r.iconPath, RebrandField::kIcon},
+                    {r.startupOn, r.startupImagePath, RebrandField::kStartupImage},
+                    {r.adOn, r.adImagePath, RebrandField::kAdImage}};
+    for (const auto& p : pictures) {
+        if (p.on && !IsPictureFile(p.path)) {
+            return InputProblem{NotAFileMessage(p.path), p.field};
+        }
+    }
     r.appName = text::TrimBlanks(r.appName);
     if (Renames(r) && !text::IsPlainFileName(r.appName)) {
         return InputProblem{
@@ -232,6 +286,10 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
 }
 
 CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(r.installDir);
+    if (!held) {
+        return CommandResult::kFailed;
+    }
     Rebrand steps(r, host);
     // Every failure is told, in the order of the steps; a failing icon or picture step ends
     // the command after the failures before it.
@@ -245,10 +303,10 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
 
     // The icon and string-table steps are staged on one copy of the executable, which
     // replaces it once: after the logo copy, before the pictures.
-    // The executable's original is copied into the backup meanwhile, on another thread.
+    // The digest of the executable's original is taken meanwhile, on another thread.
     const bool writeStrings = StringStep(r);
-    const std::unique_ptr<install::AdvanceCopy> exeOriginal =
-        r.iconOn || writeStrings ? host.CopyOriginalAhead(r.installDir, r.exePath) : nullptr;
+    const std::unique_ptr<install::DigestAhead> exeOriginal =
+        r.iconOn || writeStrings ? host.DigestOriginalAhead(r.installDir, r.exePath) : nullptr;
     rebrand::StagedExecutable exe(r.exePath, r.installDir);
     if (r.iconOn && !steps.ReplaceIcon(exe)) {
         return stop(u"图标修改失败");
@@ -276,6 +334,7 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
     if (!built.empty() && built[0] &&
         !(host.KeepOriginal(r.installDir, r.exePath, exeOriginal.get()) &&
           exe.Commit().Updated())) {
+        host.Settle(r.installDir, r.exePath);
         steps.NoteUpdate(exe.result());
         if (r.iconOn) {
             return stop(u"图标修改失败");
@@ -303,9 +362,16 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         const std::u16string newPath = install::Join(r.installDir, newName);
         const std::u16string oldPath = install::Join(r.installDir, r.exeFileName);
         // The new name is kept as "did not exist", so that a restore removes it.
-        const bool kept =
-            host.KeepOriginal(r.installDir, oldPath) && host.KeepOriginal(r.installDir, newPath);
-        switch (kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed) {
+        // The former name keeps a real copy: after the rename the file lives on under the
+        // new name, so a second name of it would not stay what it was.
+        const auto copy = install::InstallBackup::KeepHow::kCopy;
+        const bool kept = host.KeepOriginal(r.installDir, oldPath, nullptr, copy) &&
+                          host.KeepOriginal(r.installDir, newPath, nullptr, copy);
+        const rebrand::RenameResult renamed =
+            kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed;
+        host.Settle(r.installDir, oldPath);
+        host.Settle(r.installDir, newPath);
+        switch (renamed) {
             case rebrand::RenameResult::kRenamed:
                 break;
             case rebrand::RenameResult::kTargetExists:
@@ -445,8 +511,13 @@ void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
 
 CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
                           const CustomProfile& profile, CommandHost& host) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
+    if (!held) {
+        return CommandResult::kFailed;
+    }
     SetProfile(ini, edition, profile);
     const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
+    host.Settle(installDir, ini.path);
     host.Tell(saved ? u"保存成功" : WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
     return saved ? CommandResult::kDone : CommandResult::kFailed;
 }
@@ -496,14 +567,27 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
+    if (!held) {
+        if (write != nullptr) {
+            *write = platform::WriteResult{};
+        }
+        return LangSaveResult::kFailed;
+    }
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    return table.SaveLangFile(slot, langFolder, installDir, write, [&] {
-        return host.KeepOriginal(installDir, install::Join(langFolder, table.FileName(slot)));
-    });
+    const std::u16string path = install::Join(langFolder, table.FileName(slot));
+    const LangSaveResult saved = table.SaveLangFile(
+        slot, langFolder, installDir, write, [&] { return host.KeepOriginal(installDir, path); });
+    host.Settle(installDir, path);
+    return saved;
 }
 
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
                                CommandHost& host) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
+    if (!held) {
+        return CommandResult::kFailed;
+    }
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
@@ -607,10 +691,19 @@ RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& 
 }
 
 CommandResult RunRestore(const std::u16string& installDir, std::u16string& message) {
+    const std::unique_ptr<install::InstallLock> held = install::InstallLock::Acquire(installDir);
+    if (!held) {
+        message = install::InstallLock::kBusyMessage;
+        return CommandResult::kFailed;
+    }
     install::InstallBackup backup(installDir);
+    std::u16string tidied;
+    for (const std::u16string& line : backup.Tidy()) {
+        tidied += u"\r\n" + line;
+    }
     const std::vector<install::InstallBackup::Failure> failures = backup.Restore();
     if (failures.empty()) {
-        message = u"已恢复全部原始文件，备份文件夹已删除";
+        message = u"已恢复全部原始文件，备份文件夹已删除" + tidied;
         return CommandResult::kDone;
     }
     // No entry left: every original is back, and what stays is about the folder only (files
@@ -621,6 +714,7 @@ CommandResult RunRestore(const std::u16string& installDir, std::u16string& messa
         for (const auto& failure : failures) {
             message += u"；" + failure.reason;
         }
+        message += tidied;
         return CommandResult::kDone;
     }
     message = u"以下文件未能恢复，仍保留在备份中：";
@@ -628,6 +722,7 @@ CommandResult RunRestore(const std::u16string& installDir, std::u16string& messa
         message += u"\r\n" + (failure.path.empty() ? backup.Folder() : failure.path) + u"：" +
                    failure.reason;
     }
+    message += tidied;
     return CommandResult::kFailed;
 }
 

@@ -13,38 +13,50 @@
 #include "app/custom_profile.h"
 #include "ini/ini_file.h"
 #include "install/backup.h"
+#include "install/install_lock.h"
 #include "lang/lang_table.h"
 #include "platform/files.h"
 
 namespace app {
 
-// Where the commands' messages go, and the backup of the originals of the install.
+// Where the commands' messages go, the hold on the install, and the backup of the originals.
 class CommandHost {
 public:
     virtual ~CommandHost() = default;
 
     // A message to the user (lines separated by CR LF), followed by the reasons of the
-    // originals that could not be kept since the last message.
+    // originals that could not be kept and what was tidied since the last message.
     void Tell(const std::u16string& text);
-    // Keeps the original of path (a file of installDir) before it is replaced, renamed or
-    // created. False when it could not be kept: the caller leaves the file alone, and the
-    // next message tells why.
+    // Holds installDir for one command (install/install_lock.h). Null, with the user told
+    // "另一个程序正在修改此安装，请稍后再试", when another program holds it: the command then
+    // writes nothing. The process's first hold of an install tidies what killed runs left;
+    // the next message says what.
+    std::unique_ptr<install::InstallLock> Hold(const std::u16string& installDir);
+    // Keeps the original of path (a file of installDir) right before it is replaced
+    // (kLink), or renamed or created (kCopy). False when it could not be kept: the caller
+    // leaves the file alone, and the next message tells why.
     bool KeepOriginal(const std::u16string& installDir, const std::u16string& path,
-                      install::AdvanceCopy* ahead = nullptr);
-    // Starts copying the original of path into the backup while the caller prepares its
-    // change; KeepOriginal with the result then only lists that copy. Null when there is
-    // nothing to start (KeepOriginal then does all the work).
-    std::unique_ptr<install::AdvanceCopy> CopyOriginalAhead(const std::u16string& installDir,
-                                                            const std::u16string& path);
+                      install::DigestAhead* ahead = nullptr,
+                      install::InstallBackup::KeepHow how = install::InstallBackup::KeepHow::kLink);
+    // After the change that path was kept for: takes back an entry this host made when the
+    // file is still what was kept (the change failed or was not needed), so that no backup
+    // is left for a file nothing changed.
+    void Settle(const std::u16string& installDir, const std::u16string& path);
+    // Starts the digest of path's original while the caller prepares its change;
+    // KeepOriginal with the result then does not read the original again. Null when there
+    // is nothing to start.
+    std::unique_ptr<install::DigestAhead> DigestOriginalAhead(const std::u16string& installDir,
+                                                              const std::u16string& path);
 
 protected:
     // Shows a message: a message box, or lines of the console.
     virtual void Show(const std::u16string& text) = 0;
-    // An original was kept (the dialog enables its restore menu item).
+    // An original was kept or taken back (the dialog updates its restore menu item).
     virtual void OriginalKept() {}
 
 private:
     std::u16string backupNotes_;
+    std::vector<std::u16string> keptHere_;  // paths whose entries this host made
 };
 
 // How a command ended.
@@ -131,6 +143,12 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
 // The language files SaveAllLanguages would change.
 std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
                                                  const std::u16string& installDir);
+
+// False when path names a device (NUL, CON, COM1, "\\.\...") or something that exists but
+// is not a file (a folder, a pipe): such a picture or icon is refused before anything is
+// written. A missing file passes: the step itself tells that it does not exist.
+bool IsPictureFile(const std::u16string& path);
+std::u16string NotAFileMessage(const std::u16string& path);
 
 // A file directly in the install folder whose name ends with ".exe" (any letter case).
 bool IsExecutableName(const std::u16string& relative);

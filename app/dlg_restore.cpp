@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "install/backup.h"
+#include "install/install_lock.h"
 #include "install/install_layout.h"
 #include "platform/files.h"
 #include "win/wait_cursor.h"
@@ -18,25 +19,50 @@ constexpr char16_t kRestoreItem[] = u"恢复原始文件(&R)...";
 
 }  // namespace
 
-void CVedArodDlg::KeepCachedProfiles() {
+CVedArodDlg::ClosingHold CVedArodDlg::KeepCachedProfiles() {
+    ClosingHold held;
     std::u16string notes;
+    std::u16string busy;
     for (auto& entry : m_mapIniFiles) {
         CIniFile& ini = *entry.second;
-        if (ini.path.find(u"VirUdezed.cfg") != std::u16string::npos || ini.LoadFailed()) {
-            continue;  // never written back
+        if (ini.path.find(u"VirUdezed.cfg") != std::u16string::npos || ini.LoadFailed() ||
+            !ini.Changed()) {
+            continue;  // never written back, or nothing to write
         }
         std::u16string folder;
         std::u16string relative;
         std::u16string reason;
         install::SplitProfilePath(ini.path, folder, relative);
+        // Held until the profiles have written themselves back.
+        std::unique_ptr<install::InstallLock> lock = install::InstallLock::Acquire(folder);
+        if (!lock) {
+            ini.Discard();
+            busy += u"\r\n" + ini.path;
+            continue;
+        }
+        held.locks.push_back(std::move(lock));
         if (!install::InstallBackup(folder).Keep(relative, reason)) {
             ini.Discard();
             notes += u"\r\n" + ini.path + u"：" + reason;
+        } else {
+            held.kept.emplace_back(folder, relative);
         }
     }
     if (!notes.empty()) {
         Message(u"以下配置文件的原文件未能备份，未写回，文件未修改：" + notes);
     }
+    if (!busy.empty()) {
+        Message(std::u16string(install::InstallLock::kBusyMessage) + u"；以下配置文件未写回：" +
+                busy);
+    }
+    return held;
+}
+
+void CVedArodDlg::ClosingHold::Settle() {
+    for (const auto& [folder, relative] : kept) {
+        install::InstallBackup(folder).TakeBack(relative);  // a profile whose save failed
+    }
+    kept.clear();
 }
 
 void CVedArodDlg::AddRestoreMenuItem(HMENU systemMenu) {

@@ -280,8 +280,9 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
 }
 
 bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
-    KeepCachedProfiles();
+    ClosingHold held = KeepCachedProfiles();
     ReleaseIniFiles(m_mapIniFiles);
+    held.Settle();
     // Not handled: the default processing ends the dialog as cancelled.
     return false;
 }

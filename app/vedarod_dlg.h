@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/custom_profile.h"
+#include "install/install_lock.h"
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
@@ -122,9 +126,16 @@ private:
     void OnSaveAllLanguages();
 
     // The originals in the install's backup, and putting them back (system menu).
-    // Before the cached profiles are written back: keeps each one's original; one that
-    // cannot be kept is not written back, and the user is told.
-    void KeepCachedProfiles();
+    // Before the cached profiles are written back: holds each changed one's install and
+    // keeps its original; one that cannot be kept or whose install another program holds
+    // is not written back, and the user is told. Unchanged profiles are left alone.
+    struct ClosingHold {
+        std::vector<std::unique_ptr<install::InstallLock>> locks;
+        std::vector<std::pair<std::u16string, std::u16string>> kept;  // folder, relative
+        // After the write-back: takes back the entries of profiles that were not written.
+        void Settle();
+    };
+    ClosingHold KeepCachedProfiles();
     void AddRestoreMenuItem(HMENU systemMenu);
     void UpdateRestoreMenuItem();
     void OnRestoreOriginals();

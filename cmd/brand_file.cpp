@@ -6,6 +6,7 @@
 
 #include "install/install_layout.h"
 #include "platform/codepage.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/unicode.h"
 #include "text/blanks.h"
@@ -220,8 +221,16 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand, std::u16string&
         return false;
     }
     for (const auto* picture : {&brand.icon, &brand.startupImage, &brand.adImage}) {
+        if (*picture && text::NamesDevice(**picture)) {
+            error = u"品牌文件：图片路径是设备名，不是文件：" + **picture;
+            return false;
+        }
         if (*picture && !platform::PathExists(**picture)) {
             error = **picture + u"图片文件不存在";
+            return false;
+        }
+        if (*picture && !platform::IsRegularFile(**picture)) {
+            error = u"品牌文件：图片路径不是文件：" + **picture;
             return false;
         }
     }

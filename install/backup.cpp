@@ -5,10 +5,12 @@
 #include <ctime>
 
 #include "install/install_layout.h"
+#include "platform/file_ops.h"
 #include "platform/file_read.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/sha256.h"
+#include "platform/stop_point.h"
 #include "platform/unicode.h"
 #include "text/file_names.h"
 
@@ -232,20 +234,99 @@ bool BackupManifest::Parse(const std::string& text, BackupManifest& manifest) {
     return true;
 }
 
+namespace {
+
+// An install folder that has no parent to put a folder beside: a drive ("C:"), a share
+// ("\\server\share") or the file system's root.
+bool IsRootFolder(const std::u16string& folder) {
+    if (folder.empty() || folder == u"/" || folder == u"\\") {
+        return true;
+    }
+    if (folder.size() >= 2 && folder.size() <= 3 && folder[1] == u':') {
+        return true;  // "C:" or "C:\"
+    }
+    if (folder.compare(0, 2, u"\\\\") == 0) {
+        const size_t server = folder.find(u'\\', 2);
+        return server == std::u16string::npos ||
+               folder.find(u'\\', server + 1) == std::u16string::npos;
+    }
+    return false;
+}
+
+constexpr char16_t kBesideSuffix[] = u".VedArodBackup";
+constexpr char16_t kTempMark[] = u".~tmp";
+constexpr char16_t kAsideMark[] = u".~bak";
+constexpr char16_t kRenameMark[] = u".~ren";
+
+}  // namespace
+
 InstallBackup::InstallBackup(std::u16string installFolder) : install_(std::move(installFolder)) {}
 
 std::u16string InstallBackup::Folder() const {
+    return IsRootFolder(install_) ? FolderInside() : install_ + kBesideSuffix;
+}
+
+std::u16string InstallBackup::FolderInside() const {
     return Join(install_, kBackupFolder);
+}
+
+std::u16string InstallBackup::ReadFolder() const {
+    const std::u16string beside = Folder();
+    if (beside != FolderInside() && !platform::PathExists(beside) &&
+        platform::IsDirectory(FolderInside())) {
+        return FolderInside();
+    }
+    return beside;
 }
 
 std::u16string InstallBackup::ManifestPath() const {
     return Join(Folder(), kManifestName);
 }
 
+namespace {
+
+// The manifest of folder as the disk holds it: manifest.txt, or, when a killed replace left
+// it missing, the complete file that was to replace it (".~tmp...") or the former one moved
+// aside (".~bak...").
+platform::ReadResult ReadManifestText(const std::u16string& folder, std::string& text,
+                                      std::u16string* foundAt = nullptr) {
+    const std::u16string main = Join(folder, InstallBackup::kManifestName);
+    const platform::ReadResult read = platform::ReadWholeFile(main, text);
+    if (read != platform::ReadResult::kMissing) {
+        return read;
+    }
+    const std::u16string stem = std::u16string(InstallBackup::kManifestName);
+    for (const char16_t* mark : {kTempMark, kAsideMark}) {
+        for (const std::u16string& name : platform::ListFiles(folder)) {
+            if (name.compare(0, stem.size() + 5, stem + mark) != 0) {
+                continue;
+            }
+            BackupManifest parsed;
+            std::string candidate;
+            if (platform::ReadWholeFile(Join(folder, name), candidate) ==
+                    platform::ReadResult::kOk &&
+                BackupManifest::Parse(candidate, parsed)) {
+                text = std::move(candidate);
+                if (foundAt != nullptr) {
+                    *foundAt = Join(folder, name);
+                }
+                return platform::ReadResult::kOk;
+            }
+        }
+    }
+    return platform::ReadResult::kMissing;
+}
+
+}  // namespace
+
 InstallBackup::State InstallBackup::Read(BackupManifest& manifest) const {
     manifest.records.clear();
+    const std::u16string folder = ReadFolder();
+    if (platform::IsLink(folder)) {
+        return State::kDamaged;
+    }
     std::string text;
-    switch (platform::ReadWholeFile(ManifestPath(), text)) {
+    switch (ReadManifestText(folder, text)) {
         case platform::ReadResult::kMissing:
             return State::kNone;
         case platform::ReadResult::kFailed:
@@ -278,12 +359,12 @@ platform::WriteResult CopyWithDigest(const std::u16string& original, const std::
 
 bool UsesCopy(const BackupManifest& manifest, const std::u16string& copy) {
     return std::any_of(manifest.records.begin(), manifest.records.end(),
-                       [&](const BackupRecord& r) { return r.copy == copy; });
+                       [&](const BackupRecord& r) { return SamePath(r.copy, copy); });
 }
 
-// A copy name in folder that no entry of manifest uses and no file has: a file of that name
-// may be a copy taken ahead and not listed yet, or one that a restore left as damaged. Past
-// the highest number a copy name may have (a manifest edited elsewhere), from 1 again.
+// A copy name in folder that no entry of manifest uses and no file has (a file of that name
+// may be one that a restore left as damaged). Past the highest number a copy name may have
+// (a manifest edited elsewhere), from 1 again.
 std::u16string FreeCopyName(const BackupManifest& manifest, const std::u16string& folder) {
     for (uint64_t n = CopyNumber(manifest.NextCopyName());; ++n) {
         const std::u16string name = Decimal(n) + kCopySuffix;
@@ -295,62 +376,82 @@ std::u16string FreeCopyName(const BackupManifest& manifest, const std::u16string
     }
 }
 
+// The size of the file at path, or false.
+bool FileSize(const std::u16string& path, uint64_t& size) {
+    bool opened = false;
+    platform::ReadFileInPieces(
+        path,
+        [&](uint64_t n) {
+            size = n;
+            opened = true;
+            return false;
+        },
+        [](const char*, size_t) { return false; });
+    return opened;
+}
+
 }  // namespace
 
-AdvanceCopy::~AdvanceCopy() {
-    Discard();
-}
-
-void AdvanceCopy::Discard() {
+DigestAhead::~DigestAhead() {
     Wait();
-    if (!listed_) {
-        listed_ = true;  // nothing left to remove
-        platform::RemoveFile(copyPath_);
-        platform::RemoveEmptyFolder(folder_);
-    }
 }
 
-void AdvanceCopy::Wait() {
+void DigestAhead::Wait() {
     if (worker_.joinable()) {
         worker_.join();
     }
 }
 
-std::unique_ptr<AdvanceCopy> InstallBackup::CopyAhead(const std::u16string& relativePath) {
+std::unique_ptr<DigestAhead> InstallBackup::DigestOriginalAhead(
+    const std::u16string& relativePath) {
     BackupManifest manifest;
     const std::u16string original = Join(install_, relativePath);
     if (!IsInstallRelativePath(relativePath) || Read(manifest) == State::kDamaged ||
-        manifest.Find(relativePath) != nullptr || !platform::PathExists(original) ||
-        !platform::CreateFolder(Folder())) {
+        manifest.Find(relativePath) != nullptr || !platform::IsRegularFile(original)) {
         return nullptr;
     }
-    platform::SetHidden(Folder());
-    std::unique_ptr<AdvanceCopy> ahead(new AdvanceCopy);
-    AdvanceCopy& a = *ahead;
+    std::unique_ptr<DigestAhead> ahead(new DigestAhead);
+    DigestAhead& a = *ahead;
     a.path_ = relativePath;
-    a.copy_ = FreeCopyName(manifest, Folder());
-    a.copyPath_ = Join(Folder(), a.copy_);
-    a.folder_ = Folder();
-    // An empty file holds the name until the copy replaces it, so that no other Keep takes it.
-    if (!platform::WriteFileSafely(a.copyPath_, std::string(), install_).Written()) {
-        a.listed_ = true;  // nothing to remove
-        platform::RemoveEmptyFolder(Folder());
-        return nullptr;
-    }
-    a.worker_ = std::thread([&a, original, root = install_] {
-        a.copied_ = CopyWithDigest(original, a.copyPath_, root, a.size_, a.sha256_).Written();
-    });
+    a.worker_ =
+        std::thread([&a, original] { a.sha256_ = platform::Sha256OfFile(original, a.size_); });
     return ahead;
 }
 
-bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& reason) {
-    return Keep(relativePath, reason, nullptr);
+bool InstallBackup::WriteManifest(const BackupManifest& manifest, std::u16string& reason) const {
+    if (manifest.records.empty()) {
+        int error = 0;
+        if (!platform::RemoveFile(ManifestPath(), &error)) {
+            reason = u"无法更新备份清单：" + ManifestPath() + ErrorNote(error);
+            return false;
+        }
+        platform::RemoveEmptyFolder(Folder());
+        return true;
+    }
+    const platform::WriteResult list =
+        platform::WriteFileSafely(ManifestPath(), manifest.Format(), Folder());
+    if (!list.Written()) {
+        reason = u"无法写入备份清单：" + ManifestPath() + WriteNote(list);
+        return false;
+    }
+    return true;
 }
 
 bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& reason,
-                         AdvanceCopy* ahead) {
+                         DigestAhead* ahead, KeepHow how, bool* added) {
+    if (added != nullptr) {
+        *added = false;
+    }
     if (!IsInstallRelativePath(relativePath)) {
         reason = u"文件不在安装文件夹内：" + relativePath;
+        return false;
+    }
+    if (ReadFolder() != Folder()) {
+        reason = u"旧版本的备份文件夹尚未移到安装文件夹旁：" + FolderInside();
+        return false;
+    }
+    if (platform::IsLink(Folder())) {
+        reason = u"备份文件夹是链接，已拒绝使用：" + Folder();
         return false;
     }
     BackupManifest manifest;
@@ -362,81 +463,199 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
         return true;
     }
     const std::u16string original = Join(install_, relativePath);
-    // A copy taken ahead that cannot be listed here (failed, or of another path) is given up
-    // before the folder is made sure of: giving it up removes the folder when that leaves it
-    // empty.
-    if (ahead != nullptr) {
-        ahead->Wait();
-        if (!(ahead->copied_ && !ahead->sha256_.empty() && ahead->path_ == relativePath &&
-              ahead->folder_ == Folder() && !UsesCopy(manifest, ahead->copy_))) {
-            ahead->Discard();  // the copy is taken again below
-            ahead = nullptr;
-        }
-    }
     int error = 0;
+    const bool folderExisted = platform::IsDirectory(Folder());
     if (!platform::CreateFolder(Folder(), &error)) {
         reason = u"无法创建备份文件夹：" + Folder() + ErrorNote(error);
         return false;
     }
     platform::SetHidden(Folder());
+    const auto giveUp = [&] {
+        if (!folderExisted) {
+            platform::RemoveEmptyFolder(Folder());
+        }
+        return false;
+    };
 
     BackupRecord record;
     record.path = relativePath;
     record.existed = platform::PathExists(original);
     record.time = UtcNow();
-    if (ahead != nullptr) {
-        record.existed = true;
-        record.copy = ahead->copy_;
-        record.size = ahead->size_;
-        record.sha256 = ahead->sha256_;
-    } else if (record.existed) {
-        // The digest is taken from the bytes on their way into the copy, so that a large
-        // executable is never held in memory whole.
+    if (record.existed) {
         record.copy = FreeCopyName(manifest, Folder());
         const std::u16string copyPath = Join(Folder(), record.copy);
-        const platform::WriteResult copy =
-            CopyWithDigest(original, copyPath, install_, record.size, record.sha256);
-        if (!copy.Written()) {
-            // Whose fault: the original that cannot be opened, or the copy.
-            bool opened = false;
-            platform::ReadFileInPieces(
-                original,
-                [&](uint64_t) {
-                    opened = true;
-                    return false;
-                },
-                [](const char*, size_t) { return false; });
-            reason = opened ? u"无法写入备份副本：" + copyPath + WriteNote(copy)
-                            : u"无法读取原文件：" + original + WriteNote(copy);
-            platform::RemoveEmptyFolder(Folder());
-            return false;
+        bool linked = how == KeepHow::kLink && platform::LinkFile(original, copyPath);
+        platform::StopPoint("keep.after-link");
+        if (linked) {
+            uint64_t size = 0;
+            if (ahead != nullptr) {
+                ahead->Wait();
+            }
+            if (ahead != nullptr && ahead->path_ == relativePath && !ahead->sha256_.empty() &&
+                FileSize(copyPath, size) && size == ahead->size_) {
+                record.size = ahead->size_;
+                record.sha256 = ahead->sha256_;
+            } else {
+                record.sha256 = platform::Sha256OfFile(copyPath, record.size);
+            }
+        } else {
+            // The digest is taken from the bytes on their way into the copy, so that a large
+            // executable is never held in memory whole.
+            const platform::WriteResult copy =
+                CopyWithDigest(original, copyPath, Folder(), record.size, record.sha256);
+            if (!copy.Written()) {
+                // Whose fault: the original that cannot be opened, or the copy.
+                uint64_t size = 0;
+                reason = FileSize(original, size)
+                             ? u"无法写入备份副本：" + copyPath + WriteNote(copy)
+                             : u"无法读取原文件：" + original + WriteNote(copy);
+                return giveUp();
+            }
         }
         if (record.sha256.empty()) {
             reason = u"无法计算原文件的 SHA-256：" + original;
             platform::RemoveFile(copyPath);
-            platform::RemoveEmptyFolder(Folder());
-            return false;
+            return giveUp();
         }
     }
     manifest.records.push_back(record);
-    const platform::WriteResult list =
-        platform::WriteFileSafely(ManifestPath(), manifest.Format(), install_);
-    if (!list.Written()) {
-        reason = u"无法写入备份清单：" + ManifestPath() + WriteNote(list);
+    if (!WriteManifest(manifest, reason)) {
         if (record.existed) {
             platform::RemoveFile(Join(Folder(), record.copy));
         }
-        platform::RemoveEmptyFolder(Folder());
-        return false;
+        return giveUp();
     }
-    if (ahead != nullptr && record.copy == ahead->copy_ && ahead->path_ == relativePath) {
-        ahead->listed_ = true;
+    platform::StopPoint("keep.after-manifest");
+    if (added != nullptr) {
+        *added = true;
     }
     return true;
 }
 
+void InstallBackup::TakeBack(const std::u16string& relativePath) {
+    BackupManifest manifest;
+    if (ReadFolder() != Folder() || Read(manifest) != State::kPresent) {
+        return;
+    }
+    const BackupRecord* record = manifest.Find(relativePath);
+    if (record == nullptr) {
+        return;
+    }
+    const std::u16string target = Join(install_, record->path);
+    const std::u16string copyPath = record->existed ? Join(Folder(), record->copy) : u"";
+    bool unchanged = !platform::PathExists(target);
+    if (record->existed) {
+        uint64_t size = 0;
+        unchanged =
+            platform::SameFile(target, copyPath) ||
+            (platform::IsRegularFile(target) &&
+             platform::Sha256OfFile(target, size) == record->sha256 && size == record->size);
+    }
+    if (!unchanged) {
+        return;
+    }
+    BackupManifest rest;
+    for (const BackupRecord& r : manifest.records) {
+        if (&r != record) {
+            rest.records.push_back(r);
+        }
+    }
+    std::u16string reason;
+    // The manifest stops listing the copy before the copy goes.
+    if (WriteManifest(rest, reason) && !copyPath.empty()) {
+        platform::RemoveFile(copyPath);
+        if (rest.records.empty()) {
+            platform::RemoveEmptyFolder(Folder());
+        }
+    }
+}
+
+namespace {
+
+// The tool's own leftovers in folder: a name moved aside by an interrupted replace or rename
+// goes back when its own name is free, staging files and spare copies moved aside go.
+void TidyFolder(const std::u16string& folder, std::vector<std::u16string>& lines) {
+    for (const std::u16string& name : platform::ListFiles(folder)) {
+        size_t mark = std::u16string::npos;
+        const char16_t* kind = nullptr;
+        for (const char16_t* m : {kTempMark, kAsideMark, kRenameMark}) {
+            const size_t at = name.rfind(m);
+            if (at != std::u16string::npos && at > 0 &&
+                (mark == std::u16string::npos || at > mark)) {
+                mark = at;
+                kind = m;
+            }
+        }
+        if (kind == nullptr || (kind == kRenameMark && mark + 5 != name.size())) {
+            continue;
+        }
+        const std::u16string path = Join(folder, name);
+        const std::u16string base = Join(folder, name.substr(0, mark));
+        if (kind != kTempMark && !platform::PathExists(base)) {
+            if (platform::MoveNoReplace(path, base)) {
+                lines.push_back(u"已放回被中断的替换移开的文件：" + base);
+            }
+        } else if (kind != kRenameMark && platform::RemoveFile(path)) {
+            lines.push_back(u"已删除中断的运行留下的文件：" + path);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::u16string> InstallBackup::Tidy() {
+    std::vector<std::u16string> lines;
+    const std::u16string folder = Folder();
+    if (folder != FolderInside() && platform::IsDirectory(FolderInside()) &&
+        !platform::IsLink(FolderInside())) {
+        if (platform::PathExists(folder)) {
+            lines.push_back(u"安装文件夹内另有旧版本的备份文件夹，未移动：" + FolderInside());
+        } else if (platform::MoveNoReplace(FolderInside(), folder)) {
+            platform::SetHidden(folder);
+            lines.push_back(u"备份文件夹已移到安装文件夹旁：" + folder);
+        } else {
+            lines.push_back(u"旧版本的备份文件夹无法移到安装文件夹旁：" + FolderInside());
+        }
+    }
+    for (const char16_t* sub : {u"", kResFolder, kConfigFolder, kLangFolder}) {
+        TidyFolder(*sub == u'\0' ? install_ : Join(install_, sub), lines);
+    }
+    if (!platform::IsDirectory(folder) || platform::IsLink(folder)) {
+        return lines;
+    }
+    // The manifest first, from where a killed replace left it; then what it does not list.
+    std::u16string foundAt;
+    std::string text;
+    if (!platform::PathExists(ManifestPath()) &&
+        ReadManifestText(folder, text, &foundAt) == platform::ReadResult::kOk &&
+        platform::MoveNoReplace(foundAt, ManifestPath())) {
+        lines.push_back(u"已放回被中断的替换移开的备份清单：" + ManifestPath());
+    }
+    TidyFolder(folder, lines);
+    BackupManifest manifest;
+    if (Read(manifest) == State::kDamaged) {
+        return lines;
+    }
+    for (const std::u16string& name : platform::ListFiles(folder)) {
+        if (CopyNumber(name) != 0 && !UsesCopy(manifest, name) &&
+            platform::RemoveFile(Join(folder, name))) {
+            lines.push_back(u"已删除备份中未列出的副本：" + Join(folder, name));
+        }
+    }
+    if (manifest.records.empty()) {
+        platform::RemoveFile(ManifestPath());
+        platform::RemoveEmptyFolder(folder);
+    }
+    return lines;
+}
+
 bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reason) const {
     const std::u16string target = Join(install_, record.path);
+    std::u16string resolved;
+    if (!platform::ResolvesInside(target, install_, resolved)) {
+        reason = u"路径经链接指向安装文件夹之外，已拒绝：" + resolved;
+        return false;
+    }
     int error = 0;
     if (!record.existed) {
         if (!platform::RemoveFile(target, &error)) {
@@ -454,17 +673,17 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
         reason = u"备份副本与清单中的 SHA-256 不符：" + record.copy;
         return false;
     }
+    // A file that holds its original already (a change that was refused after its keep) is
+    // not written.
+    if (platform::FileHolds(target, bytes.data(), bytes.size())) {
+        return true;
+    }
     const platform::WriteResult written = platform::WriteFileSafely(target, bytes, install_);
     if (!written.Written()) {
-        // A file that still holds its original (a read-only file whose change was refused
-        // after its keep) is restored all the same.
-        uint64_t size = 0;
-        if (platform::Sha256OfFile(target, size) == record.sha256 && size == record.size) {
-            return true;
-        }
         reason = u"无法写入" + WriteNote(written);
         return false;
     }
+    platform::StopPoint("restore.after-write");
     // Read back in pieces against the bytes checked above, without a second copy in memory.
     if (!platform::FileHolds(target, bytes.data(), bytes.size())) {
         reason = u"写入后的文件与原文件的 SHA-256 不符";
@@ -474,6 +693,9 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
 }
 
 std::vector<InstallBackup::Failure> InstallBackup::Restore() {
+    if (platform::IsLink(ReadFolder())) {
+        return {{u"", u"备份文件夹是链接，已拒绝：" + ReadFolder()}};
+    }
     BackupManifest manifest;
     switch (Read(manifest)) {
         case State::kNone:
@@ -482,6 +704,9 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
             return {{u"", u"备份清单无法读取：" + ManifestPath()}};
         case State::kPresent:
             break;
+    }
+    if (ReadFolder() != Folder()) {
+        return {{u"", u"旧版本的备份文件夹尚未移到安装文件夹旁：" + FolderInside()}};
     }
     std::vector<Failure> failures;
     BackupManifest remaining;
@@ -507,22 +732,14 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
     }
 
     // The manifest lists the remaining entries before their neighbours' copies go.
-    int error = 0;
-    std::u16string note;
-    bool updated = true;
-    if (remaining.records.empty()) {
-        updated = platform::RemoveFile(ManifestPath(), &error);
-        note = ErrorNote(error);
-    } else {
-        const platform::WriteResult list =
-            platform::WriteFileSafely(ManifestPath(), remaining.Format(), install_);
-        updated = list.Written();
-        note = WriteNote(list);
-    }
+    std::u16string reason;
+    const bool updated = remaining.records.empty() ? platform::RemoveFile(ManifestPath())
+                                                   : WriteManifest(remaining, reason);
     if (!updated) {
-        failures.push_back({u"", u"无法更新备份清单：" + ManifestPath() + note});
+        failures.push_back({u"", reason.empty() ? u"无法更新备份清单：" + ManifestPath() : reason});
         return failures;
     }
+    platform::StopPoint("restore.after-manifest");
     for (const std::u16string& copy : restoredCopies) {
         platform::RemoveFile(Join(Folder(), copy));
     }

@@ -1,5 +1,6 @@
-// The originals of the files that the tool changes in an install, kept in the hidden folder
-// VedArodBackup inside the install folder, and put back on request.
+// The originals of the files that the tool changes in an install, kept in a hidden backup
+// folder beside the install folder ("<install folder>.VedArodBackup"; inside it, as
+// "VedArodBackup", for an install at the root of a drive or share), and put back on request.
 //
 // The backup folder holds one copy per kept file, named "<n>.orig" (n = 1, 2, ...), and the
 // manifest "manifest.txt": UTF-8 text, lines ended by CR LF. The first line is
@@ -20,8 +21,15 @@
 // without regard to the case of A-Z) do not touch its entry. A renamed executable is two
 // entries: its original name (existed) and its new name (absent).
 //
-// Every file of the backup is written through platform::WriteFileReplacing, the manifest
-// after the copy it lists, so that an interrupted backup lists no copy that is not complete.
+// A copy is a second name (a hard link) of the original, made right before the caller
+// replaces the file by one rename: the replace then leaves the copy the only name of the
+// original's bytes, and nothing is copied. Where no link can be made (another volume, a file
+// system without links), and for a file that is renamed rather than replaced, the copy is a
+// real one. Every file of the backup is written by one rename of a complete file (the
+// manifest after the copy it lists), so that no state of the disk lists a copy that is not
+// complete or lets the manifest go missing.
+//
+// The callers hold the install's lock (install/install_lock.h) around every change.
 #pragma once
 
 #include <cstdint>
@@ -59,34 +67,26 @@ bool IsInstallRelativePath(std::u16string_view path);
 
 class InstallBackup;
 
-// The copy of one original, taken on a worker thread while the caller prepares its change
-// of the file (the staged update of an executable), so that the copy and its digest do not
-// add to the change's time. The copy goes through the safe copy to a copy name the manifest
-// does not use yet, its digest taken on the way; InstallBackup::Keep lists it. A copy that
-// was never listed is removed when this object goes (which waits for the worker).
-class AdvanceCopy {
+// The digest of one original, taken on a worker thread while the caller prepares its change
+// of the file (the staged update of an executable), so that reading the original does not
+// add to the change's time. InstallBackup::Keep uses it when it is of the path kept and the
+// file still has the size it had. Waits for the worker when it goes.
+class DigestAhead {
 public:
-    ~AdvanceCopy();
-    AdvanceCopy(const AdvanceCopy&) = delete;
-    AdvanceCopy& operator=(const AdvanceCopy&) = delete;
+    ~DigestAhead();
+    DigestAhead(const DigestAhead&) = delete;
+    DigestAhead& operator=(const DigestAhead&) = delete;
 
 private:
     friend class InstallBackup;
-    AdvanceCopy() = default;
+    DigestAhead() = default;
     void Wait();
-    // Waits, then removes the copy (or the empty file that holds its name) unless listed.
-    void Discard();
 
-    std::u16string path_;      // relative to the install folder
-    std::u16string copy_;      // the copy's name in the backup folder
-    std::u16string copyPath_;  // its full path
-    std::u16string folder_;    // the backup folder
-    bool listed_ = false;
+    std::u16string path_;  // relative to the install folder
     std::thread worker_;
     // Written by the worker, read after Wait.
-    bool copied_ = false;
     uint64_t size_ = 0;
-    std::string sha256_;
+    std::string sha256_;  // empty when the original could not be read
 };
 
 class InstallBackup {
@@ -95,45 +95,71 @@ public:
 
     explicit InstallBackup(std::u16string installFolder);
 
-    // install folder + "\VedArodBackup".
+    // The backup folder: beside the install folder, or inside it at the root of a drive.
     std::u16string Folder() const;
+    // Where earlier versions kept it: inside the install folder (Folder() at a root).
+    std::u16string FolderInside() const;
 
     enum class State {
         kNone,     // no manifest, or one without entries
         kPresent,  // a manifest with entries, in manifest
-        kDamaged,  // a manifest that cannot be read or parsed: nothing may be kept or restored
+        kDamaged,  // a manifest that cannot be read or parsed, or a backup folder that is a
+                   // link: nothing may be kept or restored
     };
+    // The manifest of Folder(); of FolderInside() while only that one has a backup (not taken
+    // over yet); under the name a killed replace left it at when manifest.txt is missing.
     State Read(BackupManifest& manifest) const;
+
+    // How a copy is kept: a link when the caller replaces the file right after (the default),
+    // a real copy when it renames it or may leave it as it is.
+    enum class KeepHow { kLink, kCopy };
 
     // Keeps what is now at relativePath (its bytes, or that there is no file) unless the
     // backup already holds that path. False, with the reason in Chinese, when it could not be
-    // kept; the backup is then as it was and the caller must not change the file.
-    bool Keep(const std::u16string& relativePath, std::u16string& reason);
-    // The same, listing the copy taken ahead (when it is of relativePath and succeeded)
-    // instead of copying now.
-    bool Keep(const std::u16string& relativePath, std::u16string& reason, AdvanceCopy* ahead);
+    // kept; the backup is then as it was and the caller must not change the file. added (if
+    // given) tells whether a new entry was made.
+    bool Keep(const std::u16string& relativePath, std::u16string& reason,
+              DigestAhead* ahead = nullptr, KeepHow how = KeepHow::kLink, bool* added = nullptr);
 
-    // Starts copying the original of relativePath ahead of its Keep. Null when there is
+    // Takes back the entry of relativePath when the file is still what was kept (the change
+    // the entry was made for did not happen): the entry and its copy go, and the folder when
+    // nothing else is left. The disk decides, not the caller: a file that changed keeps its
+    // entry.
+    void TakeBack(const std::u16string& relativePath);
+
+    // Starts the digest of the original of relativePath ahead of its Keep. Null when there is
     // nothing to start: the backup already holds the path, the manifest is damaged, there is
-    // no such file or no backup folder; Keep then does (or refuses) all the work itself.
-    std::unique_ptr<AdvanceCopy> CopyAhead(const std::u16string& relativePath);
+    // no such file; Keep then does all the work itself.
+    std::unique_ptr<DigestAhead> DigestOriginalAhead(const std::u16string& relativePath);
+
+    // What killed runs left, put right: a backup of an earlier version inside the install is
+    // moved beside it; a file moved aside by an interrupted replace (".~bak...", ".~ren")
+    // whose name is empty goes back; staging files (".~tmp...") and spare ".~bak..." files in
+    // the install's folders and the backup go; copies the manifest does not list go. One
+    // line (in Chinese) per thing done. Call with the install's lock held.
+    std::vector<std::u16string> Tidy();
 
     struct Failure {
         std::u16string path;  // relative path of the entry; empty for the backup as a whole
         std::u16string reason;
     };
 
-    // Puts every kept original back: a file that existed gets its original bytes (written all
-    // or nothing, and read back and checked against its SHA-256 first and after; a file that
-    // cannot be written but holds them already counts as restored), a file that did not exist
-    // is removed. Files that did not exist are removed only once every original is back.
-    // Restored entries leave the backup; when none is left the backup folder is removed. The
-    // failures name every entry that stays.
+    // Puts every kept original back (refused as a whole when the backup folder is a link;
+    // an entry whose path leads outside the install folder through a link is refused): a file that
+    // existed gets its original bytes (written all or nothing, and read back and checked against
+    // its SHA-256 first and after; a file that cannot be written but holds them already counts as
+    // restored), a file that did not exist is removed. Files that did not exist are removed only
+    // once every original is back. Restored entries leave the backup; when none is left the backup
+    // folder is removed. The failures name every entry that stays.
     std::vector<Failure> Restore();
 
 private:
     std::u16string ManifestPath() const;
+    // The folder the manifest is read from (Folder() or, before the take-over, FolderInside()).
+    std::u16string ReadFolder() const;
     bool RestoreOne(const BackupRecord& record, std::u16string& reason) const;
+    // Writes manifest (or removes it and the empty folder when it has no entries).
+    bool WriteManifest(const BackupManifest& manifest, std::u16string& reason) const;
 
     std::u16string install_;
 };

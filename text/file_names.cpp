@@ -49,6 +49,26 @@ bool IsPlainFileName(std::u16string_view name) {
     return !IsReservedDeviceName(name);
 }
 
+bool NamesDevice(std::u16string_view path) {
+    if (path.size() >= 4 && (path[0] == u'\\' || path[0] == u'/') &&
+        (path[1] == u'\\' || path[1] == u'/') && (path[2] == u'.' || path[2] == u'?') &&
+        (path[3] == u'\\' || path[3] == u'/')) {
+        // The device namespace; "\\?\" only when a device, not a drive, follows it.
+        const std::u16string_view rest = path.substr(4);
+        const bool drive = rest.size() >= 2 && rest[1] == u':';
+        const bool unc = AsciiUpper(rest.substr(0, 4)) == u"UNC\\";
+        return path[2] == u'.' || !(drive || unc);
+    }
+    const size_t slash = path.find_last_of(u"\\/:");
+    std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    const size_t end = name.find_last_not_of(u" .");
+    if (end != std::u16string_view::npos) {
+        name = name.substr(0, end + 1);
+    }
+    const std::u16string upper = AsciiUpper(name);
+    return IsReservedDeviceName(name) || upper == u"CONIN$" || upper == u"CONOUT$";
+}
+
 std::u16string_view WindowsResolvedName(std::u16string_view name) {
     const size_t end = name.find_last_not_of(u" .");
     return end == std::u16string_view::npos ? std::u16string_view() : name.substr(0, end + 1);

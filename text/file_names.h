@@ -13,6 +13,11 @@ namespace text {
 // extension).
 bool IsPlainFileName(std::u16string_view name);
 
+// True when Windows opens path as a device rather than a file: its last part is a reserved
+// device name (with any extension, trailing dots and blanks), CONIN$ or CONOUT$, or the path
+// starts with "\\.\" (or "\\?\" followed by anything but a drive or "UNC\").
+bool NamesDevice(std::u16string_view path);
+
 // The name Windows opens for name: the trailing dots and blanks dropped ("lang_chs.ini " and
 // "lang_chs.ini." open "lang_chs.ini"). Empty when name holds nothing else.
 std::u16string_view WindowsResolvedName(std::u16string_view name);

@@ -3,6 +3,7 @@
 // usage or a bad brand file (nothing written).
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,18 @@ int RunBrand(const brand::Arguments& args) {
         return Refuse(u"品牌文件中没有要修改的内容：" + FullPath(args.brandFile));
     }
 
+    // A brand holds the install from its first read to its last write, so that what it read
+    // is what it changes.
+    ConsoleHost host;
+    std::unique_ptr<install::InstallLock> held;
+    if (!args.dryRun) {
+        host.SetCommand(u"品牌");
+        held = host.Hold(installDir);
+        if (!held) {
+            return kExitFailed;
+        }
+    }
+
     // The language edits, as the list's in-place editor makes them.
     IniFileCache profiles;
     CLangTable table;
@@ -234,7 +247,6 @@ int RunBrand(const brand::Arguments& args) {
         return kExitOk;
     }
 
-    ConsoleHost host;
     bool failed = false;
     if (rebrand) {
         host.SetCommand(u"修改应用程序");

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/file_ops.h"
 #include "platform/posix/native_path.h"
 #include "platform/unicode.h"
 
@@ -30,28 +30,6 @@ bool WriteAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
-}
-
-// The resolved folder of path (path itself when it exists), compared with root's.
-bool ResolvesInside(const std::string& path, const std::string& root, std::u16string& resolved) {
-    char buffer[PATH_MAX];
-    std::string target = path;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const size_t slash = path.find_last_of('/');
-        target = slash == std::string::npos ? "." : path.substr(0, slash);
-    }
-    if (::realpath(target.c_str(), buffer) == nullptr) {
-        return true;  // no folder to write into: the write itself fails
-    }
-    const std::string where = buffer;
-    resolved = Utf8ToUtf16(where);
-    if (::realpath(root.c_str(), buffer) == nullptr) {
-        return false;
-    }
-    const std::string base = buffer;
-    return where == base ||
-           (where.compare(0, base.size(), base) == 0 && (base == "/" || where[base.size()] == '/'));
 }
 
 // Removes what a killed run left beside path under the tool's own pattern.
@@ -79,7 +57,7 @@ WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t
                             const std::u16string& root) {
     WriteResult result;
     const std::string native = NativePath(path);
-    if (!root.empty() && !ResolvesInside(native, NativePath(root), result.resolved)) {
+    if (!root.empty() && !ResolvesInside(path, root, result.resolved)) {
         result.outcome = WriteOutcome::kOutsideRoot;
         result.error = EACCES;
         return result;

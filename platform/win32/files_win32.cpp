@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/file_read.h"
+#include "platform/stop_point.h"
 #include "platform/win32/replace.h"
 
 namespace platform {
@@ -67,10 +68,6 @@ bool WithRetries(Step step) {
         Sleep(pause);
     }
     return step();
-}
-
-bool MoveInto(const std::u16string& from, const std::u16string& to) {
-    return WithRetries([&] { return MoveFileExW(W(from), W(to), 0) != FALSE; });
 }
 
 // Removes files beside path that the tool's own pattern names (path + ".~tmp..." or
@@ -150,6 +147,10 @@ std::u16string FinalPathOf(const std::u16string& path) {
                                          : FinalPathOfExisting(path.substr(0, slash));
 }
 
+std::u16string ResolvedPath(const std::u16string& path) {
+    return FinalPathOfExisting(path);
+}
+
 bool ResolvesInside(const std::u16string& path, const std::u16string& root,
                     std::u16string& resolved) {
     resolved = FinalPathOf(path);
@@ -191,49 +192,25 @@ bool RemoveFile(const std::u16string& path) {
 
 WriteResult CommitStaged(const std::u16string& path, const std::u16string& staged) {
     WriteResult result;
-    const std::u16string backup = UniqueName(path, kBackupMarker);
-    const bool existed = Exists(path);
-    bool written = false;
-    DWORD error = 0;
-    for (size_t attempt = 0;; ++attempt) {
-        // With a backup name the replace never removes the former file before the new one
-        // is in place (without one, Wine's moves it to an rf*.tmp file and deletes it first,
-        // and leaves that file behind when the move fails).
-        written = Exists(path)
-                      ? ReplaceFileW(W(path), W(staged), W(backup), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                     nullptr, nullptr) != FALSE
-                      : MoveFileExW(W(staged), W(path), 0) != FALSE;
-        if (written) {
-            break;
-        }
-        error = GetLastError();
-        // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the former file is under the backup name and
-        // the new one under its own (ERROR_UNABLE_TO_MOVE_REPLACEMENT and
-        // ERROR_UNABLE_TO_REMOVE_REPLACED leave both names as they were). The former file
-        // is put back at once, so that the destination is not left empty while waiting.
-        if (existed && !Exists(path) && Exists(backup)) {
-            MoveFileExW(W(backup), W(path), 0);
-        }
-        if (attempt == sizeof(kPauses) / sizeof(kPauses[0]) || !Transient(error)) {
-            break;
-        }
-        Sleep(kPauses[attempt]);
+    // The new file takes the attributes the former one shows (hidden, system, not indexed);
+    // a read-only or folder destination never gets this far.
+    const DWORD attrs = GetFileAttributesW(W(path));
+    if (attrs != INVALID_FILE_ATTRIBUTES) {
+        constexpr DWORD kTaken = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        SetFileAttributesW(W(staged),
+                           (attrs & kTaken) != 0 ? attrs & kTaken : FILE_ATTRIBUTE_NORMAL);
     }
-    if (!written && existed && !Exists(path)) {
-        // The destination is gone: the former file back if at all possible, else the new.
-        if (!(Exists(backup) && MoveInto(backup, path))) {
-            written = MoveInto(staged, path);
-            if (!written) {
-                result.outcome = WriteOutcome::kDestinationMissing;
-                result.error = static_cast<int>(error);
-                result.oldBytesAt = Exists(backup) ? backup : std::u16string();
-                result.newBytesAt = staged;
-                return result;
-            }
-        }
-    }
-    RemoveFile(backup);
+    StopPoint("commit.before-rename");
+    // One rename of the complete, closed file over the destination: at every instant the
+    // destination holds either its former bytes or the new ones, never nothing.
+    const bool written = WithRetries([&] {
+        return MoveFileExW(W(staged), W(path),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+    const DWORD error = written ? 0 : GetLastError();
     if (written) {
+        StopPoint("commit.after-rename");
         result.outcome = WriteOutcome::kWritten;
         RemoveLeftovers(path);
         return result;

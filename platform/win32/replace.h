@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/win32/handle.h"
 
@@ -20,17 +21,11 @@ Handle CreateStagingFile(const std::u16string& path, std::u16string& staged);
 // opened.
 std::u16string FinalPathOf(const std::u16string& path);
 
-// True when path's resolved location is root's resolved location or lies below it. A path
-// whose folder does not exist is not refused here (nothing can be written there). resolved
-// receives the location that was compared.
-bool ResolvesInside(const std::u16string& path, const std::u16string& root,
-                    std::u16string& resolved);
-
-// Makes the closed file staged the new content of path (ReplaceFileW with a backup name, so
-// that a half-done replace can be undone; a missing path is simply created). Retries for a
-// moment while another program holds one of the files. On every outcome but
-// kDestinationMissing, staged is gone afterwards; after kWritten, the tool's own leftovers
-// beside path are removed as well.
+// Makes the closed file staged the new content of path by one rename over it (MoveFileExW
+// with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), staged first taking path's
+// attributes; a missing path is simply created. Retries for a moment while another program
+// holds one of the files. At no instant is path missing. staged is gone afterwards; after
+// kWritten, the tool's own leftovers beside path are removed as well. Never kDestinationMissing.
 WriteResult CommitStaged(const std::u16string& path, const std::u16string& staged);
 
 // Deletes the file, retrying for a moment while another program holds it open.

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "install/backup.h"
 #include "platform/sha256.h"
+#include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -98,10 +100,17 @@ TEST(BackupManifest, RoundTripAndRefusedManifests) {
     }
 }
 
-// An install folder with an executable, a picture and a language file.
+// An install folder with an executable, a picture and a language file, in a scratch folder
+// that also holds its backup folder beside it.
 struct Install {
-    TempDir dir;
-    fs::path Path(const char* relative) const { return dir.Path() / fs::u8path(relative); }
+    TempDir root;
+    fs::path Folder() const { return root.Path() / "ZovIDE"; }
+    std::u16string Text() const { return Folder().u16string(); }
+    fs::path Path(const char* relative) const { return Folder() / fs::u8path(relative); }
+    fs::path Backup(const char* relative = nullptr) const {
+        const fs::path folder = root.Path() / "ZovIDE.VedArodBackup";
+        return relative == nullptr ? folder : folder / fs::u8path(relative);
+    }
     Install() {
         fs::create_directories(Path("res"));
         fs::create_directories(Path("Lang"));
@@ -109,36 +118,50 @@ struct Install {
         WriteBytes(Path("res/login.bmp"), "BM original");
         WriteBytes(Path("Lang/lang_en.ini"), std::string("\xFF\xFE", 2));
     }
+    // Every file of the scratch folder: the install's and the backup's.
     std::map<std::string, std::string> Files() const {
         std::map<std::string, std::string> files;
-        for (const auto& e : fs::recursive_directory_iterator(dir.Path())) {
+        for (const auto& e : fs::recursive_directory_iterator(root.Path())) {
             if (e.is_regular_file()) {
-                files[fs::relative(e.path(), dir.Path()).generic_string()] = ReadBytes(e.path());
+                files[fs::relative(e.path(), root.Path()).generic_string()] = ReadBytes(e.path());
             }
         }
         return files;
     }
 };
 
-TEST(InstallBackup, KeepsFirstOriginalsAndRestoresTheTreeExactly) {
+// What the tool does after a keep: a complete new file renamed over the old one.
+void Replace(const fs::path& path, const std::string& bytes) {
+    WriteBytes(fs::path(path).concat(".new"), bytes);
+    fs::rename(fs::path(path).concat(".new"), path);
+}
+
+std::string Narrow(const std::u16string& s) {
+    return platform::Utf16ToUtf8(s);
+}
+
+TEST(InstallBackup, KeepsFirstOriginalsBesideTheInstallAndRestoresTheTreeExactly) {
     Install in;
     const auto before = in.Files();
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
+    EXPECT_EQ((in.root.Path() / "ZovIDE.VedArodBackup").u16string(), backup.Folder());
     std::u16string why;
     BackupManifest m;
     EXPECT_EQ(InstallBackup::State::kNone, backup.Read(m));
 
     // A rebrand: the executable changed twice, a picture, a rename; a language file saved.
     for (const char16_t* path : {u"ZovIDE.exe", u"res\\login.bmp", u"ZovIDE.exe"}) {
-        ASSERT_TRUE(backup.Keep(path, why)) << std::string(why.begin(), why.end());
+        ASSERT_TRUE(backup.Keep(path, why)) << Narrow(why);
     }
-    WriteBytes(in.Path("ZovIDE.exe"), "MZ changed");
-    WriteBytes(in.Path("res/login.bmp"), "BM changed");
+    // Kept as a second name of the original: nothing copied until the replace.
+    EXPECT_TRUE(fs::equivalent(in.Path("ZovIDE.exe"), in.Backup("1.orig")));
+    Replace(in.Path("ZovIDE.exe"), "MZ changed");
+    Replace(in.Path("res/login.bmp"), "BM changed");
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
     ASSERT_TRUE(backup.Keep(u"New.exe", why));
     fs::rename(in.Path("ZovIDE.exe"), in.Path("New.exe"));
     ASSERT_TRUE(backup.Keep(u"Lang\\lang_en.ini", why));
-    WriteBytes(in.Path("Lang/lang_en.ini"), "changed");
+    Replace(in.Path("Lang/lang_en.ini"), "changed");
     ASSERT_TRUE(backup.Keep(u"res\\main.bmp", why));  // created by the tool
     WriteBytes(in.Path("res/main.bmp"), "new");
     // A second rebrand of the renamed executable keeps nothing new.
@@ -150,84 +173,180 @@ TEST(InstallBackup, KeepsFirstOriginalsAndRestoresTheTreeExactly) {
     EXPECT_EQ(11u, m.Find(u"ZovIDE.exe")->size);
     EXPECT_FALSE(m.Find(u"New.exe")->existed);
     EXPECT_FALSE(m.Find(u"res\\main.bmp")->existed);
-    EXPECT_EQ("MZ original", ReadBytes(in.Path("VedArodBackup") / "1.orig"));
+    EXPECT_EQ("MZ original", ReadBytes(in.Backup("1.orig")));
+    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
 
     EXPECT_TRUE(backup.Restore().empty());
     EXPECT_EQ(before, in.Files());
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    EXPECT_FALSE(fs::exists(in.Backup()));
     EXPECT_EQ(InstallBackup::State::kNone, backup.Read(m));
 }
 
-TEST(InstallBackup, CopyTakenAheadIsListedByKeepOrRemovedWhenGivenUp) {
+TEST(InstallBackup, BackupFolderLiesBesideTheInstallExceptAtARoot) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"D:\\Apps\\ZovIDE", u"D:\\Apps\\ZovIDE.VedArodBackup"},
+        {u"\\\\server\\share\\ZovIDE", u"\\\\server\\share\\ZovIDE.VedArodBackup"},
+        {u"D:", u"D:\\VedArodBackup"},
+        {u"\\\\server\\share", u"\\\\server\\share\\VedArodBackup"},
+    };
+    for (const auto& [install, folder] : cases) {
+        EXPECT_EQ(std::u16string(folder), InstallBackup(install).Folder()) << Narrow(install);
+    }
+}
+
+TEST(InstallBackup, KeepAsCopyForAFileThatIsRenamedOrChangedInPlace) {
+    Install in;
+    InstallBackup backup(in.Text());
+    std::u16string why;
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, InstallBackup::KeepHow::kCopy));
+    EXPECT_FALSE(fs::equivalent(in.Path("ZovIDE.exe"), in.Backup("1.orig")));
+    WriteBytes(in.Path("ZovIDE.exe"), "MZ changed in place");
+    EXPECT_EQ("MZ original", ReadBytes(in.Backup("1.orig")));
+}
+
+TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
+    const struct {
+        const char* name;
+        const char16_t* aheadOf;
+        std::string changedTo;  // the executable's bytes between the digest and the keep
+    } cases[] = {
+        {"same path", u"ZovIDE.exe", ""},
+        {"other path", u"res\\login.bmp", ""},
+        {"grew meanwhile", u"ZovIDE.exe", "MZ original, grown"},
+    };
+    for (const auto& c : cases) {
+        Install in;
+        InstallBackup backup(in.Text());
+        std::u16string why;
+        const auto ahead = backup.DigestOriginalAhead(c.aheadOf);
+        ASSERT_NE(nullptr, ahead) << c.name;
+        if (!c.changedTo.empty()) {
+            Replace(in.Path("ZovIDE.exe"), c.changedTo);
+        }
+        const std::string now = ReadBytes(in.Path("ZovIDE.exe"));
+        ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, ahead.get())) << c.name;
+        BackupManifest m;
+        ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m)) << c.name;
+        EXPECT_EQ(platform::Sha256Hex(now), m.records.at(0).sha256) << c.name;
+        EXPECT_EQ(now.size(), m.records.at(0).size) << c.name;
+    }
+    // Nothing to start for a kept path or a missing file.
+    Install in;
+    InstallBackup backup(in.Text());
+    std::u16string why;
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
+    EXPECT_EQ(nullptr, backup.DigestOriginalAhead(u"ZovIDE.exe"));
+    EXPECT_EQ(nullptr, backup.DigestOriginalAhead(u"New.exe"));
+}
+
+TEST(InstallBackup, TakeBackRemovesOnlyEntriesOfFilesThatDidNotChange) {
     Install in;
     const auto before = in.Files();
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
-    // Given up: nothing stays behind.
-    EXPECT_NE(nullptr, backup.CopyAhead(u"ZovIDE.exe"));
-    EXPECT_EQ(before, in.Files());
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
-
-    // Not usable for the first keep of an install (here a copy of another path; after a
-    // failed copy the same): giving it up must not take the backup folder with it.
-    {
-        Install first;
-        InstallBackup firstBackup(first.dir.Text());
-        const auto other = firstBackup.CopyAhead(u"res\\login.bmp");
-        ASSERT_NE(nullptr, other);
-        EXPECT_TRUE(firstBackup.Keep(u"ZovIDE.exe", why, other.get()));
-        BackupManifest kept;
-        ASSERT_EQ(InstallBackup::State::kPresent, firstBackup.Read(kept));
-        EXPECT_EQ(u"ZovIDE.exe", kept.records.at(0).path);
-        EXPECT_EQ(first.Files().size(), before.size() + 2);  // its copy and the manifest
+    for (const char16_t* path : {u"ZovIDE.exe", u"res\\login.bmp", u"res\\main.bmp"}) {
+        ASSERT_TRUE(backup.Keep(path, why));
     }
-
-    // Listed: the same entry as a Keep without it, and the only copy.
-    {
-        const auto ahead = backup.CopyAhead(u"ZovIDE.exe");
-        ASSERT_NE(nullptr, ahead);
-        ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, ahead.get()));
+    ASSERT_TRUE(backup.Keep(u"Lang\\lang_en.ini", why, nullptr, InstallBackup::KeepHow::kCopy));
+    Replace(in.Path("res/login.bmp"), "BM changed");
+    // The executable's replace failed; the language file and the new picture were not
+    // written: all three go, the changed picture stays.
+    for (const char16_t* path :
+         {u"ZovIDE.exe", u"res\\login.bmp", u"res\\main.bmp", u"Lang\\lang_en.ini"}) {
+        backup.TakeBack(path);
     }
     BackupManifest m;
     ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
     ASSERT_EQ(1u, m.records.size());
-    EXPECT_EQ(platform::Sha256Hex("MZ original"), m.records[0].sha256);
-    EXPECT_EQ(11u, m.records[0].size);
-    auto after = in.Files();
-    EXPECT_EQ("MZ original", after["VedArodBackup/" + fs::path(m.records[0].copy).string()]);
-    EXPECT_EQ(before.size() + 2, after.size());  // the copy and the manifest
+    EXPECT_EQ(u"res\\login.bmp", m.records[0].path);
+    // The changed picture's copy and the manifest.
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(in.Backup()), fs::directory_iterator()));
+    Replace(in.Path("res/login.bmp"), "BM original");
+    backup.TakeBack(u"res\\login.bmp");
+    EXPECT_EQ(before, in.Files());  // the folder went with the last entry
+}
 
-    // Nothing to start for a kept path or a missing file; a copy of another path is not
-    // listed for this one.
-    EXPECT_EQ(nullptr, backup.CopyAhead(u"ZovIDE.exe"));
-    EXPECT_EQ(nullptr, backup.CopyAhead(u"New.exe"));
-    {
-        const auto other = backup.CopyAhead(u"res\\login.bmp");
-        ASSERT_TRUE(backup.Keep(u"Lang\\lang_en.ini", why, other.get()));
-    }
-    ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
-    ASSERT_EQ(2u, m.records.size());
-    EXPECT_EQ(platform::Sha256Hex(std::string("\xFF\xFE", 2)), m.records[1].sha256);
-    EXPECT_EQ(before.size() + 3, in.Files().size());
+TEST(InstallBackup, TidyPutsBackWhatKilledRunsLeftAndRemovesTheRest) {
+    Install in;
+    InstallBackup backup(in.Text());
+    std::u16string why;
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
+    Replace(in.Path("ZovIDE.exe"), "MZ changed");
+    // A replace of earlier versions killed half-way: the former file moved aside, the new one
+    // staged; a rename of the letter case killed between its two moves; a staged copy and
+    // an unlisted copy in the backup; the manifest moved aside by a killed replace.
+    fs::rename(in.Path("res/login.bmp"), in.Path("res/login.bmp.~bak1f2a3"));
+    WriteBytes(in.Path("res/login.bmp.~tmp1f2a4"), "BM new");
+    WriteBytes(in.Path("Lang/lang_en.ini.~bak99"), "spare");
+    fs::rename(in.Path("Lang/lang_en.ini"), in.Path("Lang/lang_en.ini.~ren"));
+    WriteBytes(in.Path("ZovIDE.exe.~tmp5"), std::string(1000, 'x'));
+    WriteBytes(in.Backup("7.orig"), "");
+    WriteBytes(in.Backup("2.orig.~tmp6"), "partial");
+    fs::rename(in.Backup("manifest.txt"), in.Backup("manifest.txt.~bak7"));
+    BackupManifest m;
+    EXPECT_EQ(InstallBackup::State::kPresent, backup.Read(m));  // found under its other name
+
+    const std::vector<std::u16string> lines = backup.Tidy();
+    EXPECT_EQ(8u, lines.size());
+    std::map<std::string, std::string> expected = {
+        {"ZovIDE/ZovIDE.exe", "MZ changed"},
+        {"ZovIDE/res/login.bmp", "BM original"},
+        {"ZovIDE/Lang/lang_en.ini", std::string("\xFF\xFE", 2)},
+        {"ZovIDE.VedArodBackup/1.orig", "MZ original"},
+    };
+    auto after = in.Files();
+    ASSERT_EQ(1u, after.count("ZovIDE.VedArodBackup/manifest.txt"));
+    after.erase("ZovIDE.VedArodBackup/manifest.txt");
+    EXPECT_EQ(expected, after);
+    EXPECT_TRUE(backup.Tidy().empty());  // nothing left to do
+    EXPECT_TRUE(backup.Restore().empty());
+    EXPECT_EQ("MZ original", ReadBytes(in.Path("ZovIDE.exe")));
+}
+
+TEST(InstallBackup, BackupInsideTheInstallIsTakenOverBesideIt) {
+    Install in;
+    const auto before = in.Files();
+    fs::create_directories(in.Path("VedArodBackup"));
+    WriteBytes(in.Path("VedArodBackup/1.orig"), "BM original");
+    WriteBytes(in.Path("VedArodBackup/manifest.txt"),
+               Line("VedArodBackup manifest 1") +
+                   Line("res\\login.bmp\texisted\t11\t" + platform::Sha256Hex("BM original") +
+                        "\t2026-01-02T03:04:05Z\t1.orig"));
+    Replace(in.Path("res/login.bmp"), "BM changed");
+    InstallBackup backup(in.Text());
+    BackupManifest m;
+    EXPECT_EQ(InstallBackup::State::kPresent, backup.Read(m));  // seen before the take-over
+    std::u16string why;
+    EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));  // not written to before the take-over
+
+    const auto lines = backup.Tidy();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(0u, lines[0].find(u"备份文件夹已移到安装文件夹旁"));
+    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    EXPECT_EQ("BM original", ReadBytes(in.Backup("1.orig")));
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why)) << Narrow(why);
+    Replace(in.Path("ZovIDE.exe"), "MZ changed");
+    EXPECT_TRUE(backup.Restore().empty());
+    EXPECT_EQ(before, in.Files());
 }
 
 TEST(InstallBackup, KeepAfterTheHighestCopyNumberStillWritesAReadableManifest) {
     // A manifest edited elsewhere may list the highest copy number there is.
     Install in;
     const auto before = in.Files();
-    fs::create_directories(in.Path("VedArodBackup"));
-    WriteBytes(in.Path("VedArodBackup/999999999.orig"), "BM original");
-    WriteBytes(in.Path("VedArodBackup/manifest.txt"),
+    fs::create_directories(in.Backup());
+    WriteBytes(in.Backup("999999999.orig"), "BM original");
+    WriteBytes(in.Backup("manifest.txt"),
                Line("VedArodBackup manifest 1") +
                    Line("res\\login.bmp\texisted\t11\t" + platform::Sha256Hex("BM original") +
                         "\t2026-01-02T03:04:05Z\t999999999.orig"));
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
     BackupManifest m;
     ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
     EXPECT_EQ(2u, m.records.size());
-    WriteBytes(in.Path("ZovIDE.exe"), "MZ changed");
+    Replace(in.Path("ZovIDE.exe"), "MZ changed");
     EXPECT_TRUE(backup.Restore().empty());
     EXPECT_EQ(before, in.Files());
 }
@@ -237,25 +356,26 @@ TEST(InstallBackup, FileThatStillHoldsItsOriginalIsRestoredEvenWhenReadOnly) {
     // keeps its original bytes, and must not hold back the rest of the restore.
     Install in;
     const auto before = in.Files();
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
-    for (const char16_t* path : {u"ZovIDE.exe", u"New.exe", u"res\\login.bmp"}) {
-        ASSERT_TRUE(backup.Keep(path, why));
-    }
+    const auto copy = InstallBackup::KeepHow::kCopy;
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, copy));
+    ASSERT_TRUE(backup.Keep(u"New.exe", why, nullptr, copy));
+    ASSERT_TRUE(backup.Keep(u"res\\login.bmp", why));
     fs::rename(in.Path("ZovIDE.exe"), in.Path("New.exe"));
     fs::permissions(in.Path("res/login.bmp"),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_TRUE(backup.Restore().empty());
     EXPECT_EQ(before, in.Files());
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    EXPECT_FALSE(fs::exists(in.Backup()));
 }
 
 TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
     Install in;
-    WriteBytes(in.Path("VedArodBackup"), "a file where the folder should be");
+    WriteBytes(in.Backup(), "a file where the folder should be");
     const auto before = in.Files();
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
     EXPECT_EQ(0u, why.find(u"无法创建备份文件夹"));
@@ -264,49 +384,76 @@ TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
     EXPECT_EQ(before, in.Files());
 
     // An original that cannot be read (a folder where the file should be) is named as such.
-    fs::remove(in.Path("VedArodBackup"));
+    fs::remove(in.Backup());
     fs::create_directories(in.Path("res/main.bmp"));
     EXPECT_FALSE(backup.Keep(u"res\\main.bmp", why));
-    EXPECT_EQ(0u, why.find(u"无法读取原文件")) << std::string(why.begin(), why.end());
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    EXPECT_EQ(0u, why.find(u"无法读取原文件")) << Narrow(why);
+    EXPECT_FALSE(fs::exists(in.Backup()));
     fs::remove(in.Path("res/main.bmp"));
-    WriteBytes(in.Path("VedArodBackup"), "a file where the folder should be");
 
-    fs::remove(in.Path("VedArodBackup"));
-    fs::create_directories(in.Path("VedArodBackup"));
-    WriteBytes(in.Path("VedArodBackup/manifest.txt"), "not a manifest");
+    fs::create_directories(in.Backup());
+    WriteBytes(in.Backup("manifest.txt"), "not a manifest");
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
     EXPECT_EQ(0u, why.find(u"备份清单无法读取"));
     EXPECT_EQ(1u, backup.Restore().size());
-    EXPECT_EQ("not a manifest", ReadBytes(in.Path("VedArodBackup/manifest.txt")));
+    EXPECT_EQ("not a manifest", ReadBytes(in.Backup("manifest.txt")));
 }
 
-TEST(InstallBackup, KeepRefusesABackupFolderThatLinksOutOfTheInstall) {
+TEST(InstallBackup, LinksLeadNeitherTheKeepNorTheRestoreOutOfTheInstall) {
     Install in;
     TempDir elsewhere;
+    WriteBytes(elsewhere.Path() / "victim.txt", "keep me");
+    WriteBytes(elsewhere.Path() / "1.orig", "keep me too");
     std::error_code error;
-    fs::create_directory_symlink(elsewhere.Path(), in.Path("VedArodBackup"), error);
+    fs::create_directory_symlink(elsewhere.Path(), in.Backup(), error);
     if (error) {
         GTEST_SKIP() << "no symbolic links here: " << error.message();  // MinGW's runtime
     }
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
-    EXPECT_EQ(0u, why.find(u"无法写入备份副本"));
-    EXPECT_NE(std::u16string::npos, why.find(u"经链接指向安装文件夹之外"));
-    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+    EXPECT_EQ(0u, why.find(u"备份文件夹是链接"));
+    // A linked backup folder whose manifest lists files: nothing is restored or deleted.
+    WriteBytes(elsewhere.Path() / "manifest.txt",
+               Line("VedArodBackup manifest 1") +
+                   Line("res\\login.bmp\tabsent\t0\t-\t2026-01-02T03:04:05Z\t-"));
+    const auto refused = backup.Restore();
+    ASSERT_EQ(1u, refused.size());
+    EXPECT_EQ(0u, refused[0].reason.find(u"备份文件夹是链接"));
+    EXPECT_TRUE(fs::exists(in.Path("res/login.bmp")));
+    EXPECT_EQ("keep me too", ReadBytes(elsewhere.Path() / "1.orig"));
+
+    // A real backup folder whose entries reach outside through a linked folder of the
+    // install: the outside file stays, the entry stays, the rest comes back.
+    fs::remove(in.Backup());
+    fs::remove_all(in.Path("res"));
+    fs::create_directory_symlink(elsewhere.Path(), in.Path("res"));
+    fs::create_directories(in.Backup());
+    WriteBytes(in.Backup("1.orig"), "MZ original");
+    WriteBytes(in.Backup("manifest.txt"),
+               Line("VedArodBackup manifest 1") +
+                   Line("res\\victim.txt\tabsent\t0\t-\t2026-01-02T03:04:05Z\t-") +
+                   Line("ZovIDE.exe\texisted\t11\t" + platform::Sha256Hex("MZ original") +
+                        "\t2026-01-02T03:04:05Z\t1.orig"));
+    Replace(in.Path("ZovIDE.exe"), "MZ changed");
+    const auto failures = backup.Restore();
+    ASSERT_EQ(1u, failures.size());
+    EXPECT_EQ(u"res\\victim.txt", failures[0].path);
+    EXPECT_NE(std::u16string::npos, failures[0].reason.find(u"安装文件夹之外"));
+    EXPECT_EQ("keep me", ReadBytes(elsewhere.Path() / "victim.txt"));
+    EXPECT_EQ("MZ original", ReadBytes(in.Path("ZovIDE.exe")));
 }
 
 TEST(InstallBackup, DamagedCopyStaysInTheBackupAndWithholdsTheRemovals) {
     Install in;
-    InstallBackup backup(in.dir.Text());
+    InstallBackup backup(in.Text());
     std::u16string why;
-    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, InstallBackup::KeepHow::kCopy));
     ASSERT_TRUE(backup.Keep(u"res\\login.bmp", why));
     ASSERT_TRUE(backup.Keep(u"New.exe", why));
-    WriteBytes(in.Path("res/login.bmp"), "BM changed");
+    Replace(in.Path("res/login.bmp"), "BM changed");
     fs::rename(in.Path("ZovIDE.exe"), in.Path("New.exe"));
-    WriteBytes(in.Path("VedArodBackup/1.orig"), "MZ tampered");
+    WriteBytes(in.Backup("1.orig"), "MZ tampered");
 
     const auto failures = backup.Restore();
     ASSERT_EQ(2u, failures.size());
@@ -318,14 +465,14 @@ TEST(InstallBackup, DamagedCopyStaysInTheBackupAndWithholdsTheRemovals) {
     BackupManifest m;
     ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
     ASSERT_EQ(2u, m.records.size());
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup/2.orig")));
+    EXPECT_FALSE(fs::exists(in.Backup("2.orig")));
 
     // Once the copy is sound again, the rest comes back.
-    WriteBytes(in.Path("VedArodBackup/1.orig"), "MZ original");
+    WriteBytes(in.Backup("1.orig"), "MZ original");
     EXPECT_TRUE(backup.Restore().empty());
     EXPECT_EQ("MZ original", ReadBytes(in.Path("ZovIDE.exe")));
     EXPECT_FALSE(fs::exists(in.Path("New.exe")));
-    EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
+    EXPECT_FALSE(fs::exists(in.Backup()));
 }
 
 }  // namespace

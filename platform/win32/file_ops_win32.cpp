@@ -1,0 +1,80 @@
+#include "platform/file_ops.h"
+
+#include <windows.h>
+
+#include "platform/win32/handle.h"
+
+namespace platform {
+
+namespace {
+
+const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+bool Fail(int* errorCode) {
+    if (errorCode != nullptr) {
+        *errorCode = static_cast<int>(GetLastError());
+    }
+    return false;
+}
+
+// Opened for its attributes only, without following a final link when asked not to.
+Handle OpenForInfo(const std::u16string& path, DWORD flags) {
+    return Handle(CreateFileW(W(path), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+}  // namespace
+
+bool LinkFile(const std::u16string& existing, const std::u16string& link, int* errorCode) {
+    return CreateHardLinkW(W(link), W(existing), nullptr) != FALSE || Fail(errorCode);
+}
+
+bool MoveNoReplace(const std::u16string& from, const std::u16string& to, int* errorCode) {
+    return MoveFileExW(W(from), W(to), MOVEFILE_WRITE_THROUGH) != FALSE || Fail(errorCode);
+}
+
+bool IsLink(const std::u16string& path) {
+    const DWORD attrs = GetFileAttributesW(W(path));
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool IsRegularFile(const std::u16string& path) {
+    const Handle h = OpenForInfo(path, 0);
+    BY_HANDLE_FILE_INFORMATION info{};
+    return h.Valid() && GetFileType(h.Get()) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(h.Get(), &info) != FALSE &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool SameFile(const std::u16string& a, const std::u16string& b) {
+    BY_HANDLE_FILE_INFORMATION ia{};
+    BY_HANDLE_FILE_INFORMATION ib{};
+    const Handle ha = OpenForInfo(a, 0);
+    const Handle hb = OpenForInfo(b, 0);
+    return ha.Valid() && hb.Valid() && GetFileInformationByHandle(ha.Get(), &ia) &&
+           GetFileInformationByHandle(hb.Get(), &ib) &&
+           ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::vector<std::u16string> ListFiles(const std::u16string& folder) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW found{};
+    const std::u16string pattern = folder + u"\\*";
+    const HANDLE find = FindFirstFileW(W(pattern), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.emplace_back(reinterpret_cast<const char16_t*>(found.cFileName));
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+}  // namespace platform
