@@ -690,6 +690,11 @@ RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& 
     return plan;
 }
 
+std::vector<std::u16string> TidyInstall(const std::u16string& installDir) {
+    const std::unique_ptr<install::InstallLock> held = install::InstallLock::Acquire(installDir);
+    return held ? install::InstallBackup(installDir).Tidy() : std::vector<std::u16string>{};
+}
+
 CommandResult RunRestore(const std::u16string& installDir, std::u16string& message) {
     const std::unique_ptr<install::InstallLock> held = install::InstallLock::Acquire(installDir);
     if (!held) {

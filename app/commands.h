@@ -29,8 +29,8 @@ public:
     void Tell(const std::u16string& text);
     // Holds installDir for one command (install/install_lock.h). Null, with the user told
     // "另一个程序正在修改此安装，请稍后再试", when another program holds it: the command then
-    // writes nothing. The process's first hold of an install tidies what killed runs left;
-    // the next message says what.
+    // writes nothing. An outermost hold (a command not run inside another) tidies what
+    // killed runs left; the next message says what.
     std::unique_ptr<install::InstallLock> Hold(const std::u16string& installDir);
     // Keeps the original of path (a file of installDir) right before it is replaced
     // (kLink), or renamed or created (kCopy). False when it could not be kept: the caller
@@ -165,6 +165,9 @@ struct RestorePlan {
 };
 RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& appName,
                         const std::u16string& exeFileName);
+// Holds the install and tidies what killed runs left in it and its backup (nothing when
+// another program holds it); one line per thing done.
+std::vector<std::u16string> TidyInstall(const std::u16string& installDir);
 // Puts the originals back; the message that says how it went.
 CommandResult RunRestore(const std::u16string& installDir, std::u16string& message);
 

@@ -390,6 +390,21 @@ bool FileSize(const std::u16string& path, uint64_t& size) {
     return opened;
 }
 
+// Removes the copy at copyPath of the file at target. A copy that is a second name of a file
+// made read-only meanwhile cannot be removed as it is: the attribute is lifted for the
+// removal and put back on the file, which target still names.
+void RemoveCopy(const std::u16string& copyPath, const std::u16string& target) {
+    if (platform::RemoveFile(copyPath) || !platform::IsReadOnly(copyPath)) {
+        return;
+    }
+    const bool shared = platform::SameFile(copyPath, target);
+    platform::SetReadOnly(copyPath, false);
+    platform::RemoveFile(copyPath);
+    if (shared) {
+        platform::SetReadOnly(target, true);
+    }
+}
+
 }  // namespace
 
 DigestAhead::~DigestAhead() {
@@ -484,7 +499,13 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
     if (record.existed) {
         record.copy = FreeCopyName(manifest, Folder());
         const std::u16string copyPath = Join(Folder(), record.copy);
-        bool linked = how == KeepHow::kLink && platform::LinkFile(original, copyPath);
+        // A read-only file is never replaced, and a second name of it could not be removed
+        // as easily as a copy: it is copied.
+        // So is a file that another program holds so that it cannot be replaced now: its
+        // replace is about to fail, and a second name of a held file could not be removed.
+        const bool linked = how == KeepHow::kLink && !platform::IsReadOnly(original) &&
+                            platform::MayReplaceNow(original) &&
+                            platform::LinkFile(original, copyPath);
         platform::StopPoint("keep.after-link");
         if (linked) {
             uint64_t size = 0;
@@ -545,11 +566,17 @@ void InstallBackup::TakeBack(const std::u16string& relativePath) {
     const std::u16string copyPath = record->existed ? Join(Folder(), record->copy) : u"";
     bool unchanged = !platform::PathExists(target);
     if (record->existed) {
+        // The same bytes under the same name, letter case included (a rename may have changed
+        // only that).
+        const size_t slash = target.find_last_of(u"\\/");
+        const std::vector<std::u16string> names = platform::ListFiles(target.substr(0, slash));
+        const bool sameName =
+            std::find(names.begin(), names.end(), target.substr(slash + 1)) != names.end();
         uint64_t size = 0;
-        unchanged =
-            platform::SameFile(target, copyPath) ||
-            (platform::IsRegularFile(target) &&
-             platform::Sha256OfFile(target, size) == record->sha256 && size == record->size);
+        unchanged = sameName && (platform::SameFile(target, copyPath) ||
+                                 (platform::IsRegularFile(target) &&
+                                  platform::Sha256OfFile(target, size) == record->sha256 &&
+                                  size == record->size));
     }
     if (!unchanged) {
         return;
@@ -563,7 +590,7 @@ void InstallBackup::TakeBack(const std::u16string& relativePath) {
     std::u16string reason;
     // The manifest stops listing the copy before the copy goes.
     if (WriteManifest(rest, reason) && !copyPath.empty()) {
-        platform::RemoveFile(copyPath);
+        RemoveCopy(copyPath, target);
         if (rest.records.empty()) {
             platform::RemoveEmptyFolder(Folder());
         }
@@ -572,31 +599,32 @@ void InstallBackup::TakeBack(const std::u16string& relativePath) {
 
 namespace {
 
-// The tool's own leftovers in folder: a name moved aside by an interrupted replace or rename
-// goes back when its own name is free, staging files and spare copies moved aside go.
+// The tool's own leftovers in folder, in three passes so that the outcome does not depend
+// on the order of the listing: a name moved aside by an interrupted rename (".~ren"), then
+// by an interrupted replace (".~bak..."), goes back when its own name is free; then the
+// staging files (".~tmp...") and the spare files moved aside go.
 void TidyFolder(const std::u16string& folder, std::vector<std::u16string>& lines) {
-    for (const std::u16string& name : platform::ListFiles(folder)) {
-        size_t mark = std::u16string::npos;
-        const char16_t* kind = nullptr;
-        for (const char16_t* m : {kTempMark, kAsideMark, kRenameMark}) {
+    const std::vector<std::u16string> names = platform::ListFiles(folder);
+    for (const char16_t* mark : {kRenameMark, kAsideMark, kTempMark}) {
+        const std::u16string m(mark);
+        for (const std::u16string& name : names) {
             const size_t at = name.rfind(m);
-            if (at != std::u16string::npos && at > 0 &&
-                (mark == std::u16string::npos || at > mark)) {
-                mark = at;
-                kind = m;
+            if (at == std::u16string::npos || at == 0 ||
+                (mark == kRenameMark && at + m.size() != name.size())) {
+                continue;
             }
-        }
-        if (kind == nullptr || (kind == kRenameMark && mark + 5 != name.size())) {
-            continue;
-        }
-        const std::u16string path = Join(folder, name);
-        const std::u16string base = Join(folder, name.substr(0, mark));
-        if (kind != kTempMark && !platform::PathExists(base)) {
-            if (platform::MoveNoReplace(path, base)) {
-                lines.push_back(u"已放回被中断的替换移开的文件：" + base);
+            const std::u16string path = Join(folder, name);
+            const std::u16string base = Join(folder, name.substr(0, at));
+            if (!platform::PathExists(path)) {
+                continue;
             }
-        } else if (kind != kRenameMark && platform::RemoveFile(path)) {
-            lines.push_back(u"已删除中断的运行留下的文件：" + path);
+            if (mark != kTempMark && !platform::PathExists(base)) {
+                if (platform::MoveNoReplace(path, base)) {
+                    lines.push_back(u"已放回被中断的替换移开的文件：" + base);
+                }
+            } else if (mark != kRenameMark && platform::RemoveFile(path)) {
+                lines.push_back(u"已删除中断的运行留下的文件：" + path);
+            }
         }
     }
 }
@@ -649,6 +677,33 @@ std::vector<std::u16string> InstallBackup::Tidy() {
     return lines;
 }
 
+namespace {
+
+// Renames the file that path names without regard to letter case so that its name is spelled
+// as in path (through an intermediate name, as a rename of the letter case needs on some file
+// systems; a kill between the two moves leaves the ".~ren" name that Tidy puts back).
+void GiveBackNameCase(const std::u16string& path) {
+    const size_t slash = path.find_last_of(u"\\/");
+    const std::u16string folder = path.substr(0, slash);
+    const std::u16string name = path.substr(slash + 1);
+    const std::vector<std::u16string> names = platform::ListFiles(folder);
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+        return;
+    }
+    for (const std::u16string& other : names) {
+        if (SamePath(other, name)) {
+            const std::u16string between = path + kRenameMark;
+            if (platform::MoveNoReplace(Join(folder, other), between) &&
+                !platform::MoveNoReplace(between, path)) {
+                platform::MoveNoReplace(between, Join(folder, other));
+            }
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reason) const {
     const std::u16string target = Join(install_, record.path);
     std::u16string resolved;
@@ -673,13 +728,17 @@ bool InstallBackup::RestoreOne(const BackupRecord& record, std::u16string& reaso
         reason = u"备份副本与清单中的 SHA-256 不符：" + record.copy;
         return false;
     }
-    // A file that holds its original already (a change that was refused after its keep) is
-    // not written.
-    if (platform::FileHolds(target, bytes.data(), bytes.size())) {
-        return true;
-    }
+    // Written even when the file holds its original already. A rename that changed only the
+    // letter case is undone first: a write over the file keeps the name it has.
+    GiveBackNameCase(target);
     const platform::WriteResult written = platform::WriteFileSafely(target, bytes, install_);
     if (!written.Written()) {
+        // A file that still holds its original (a read-only file whose change was refused
+        // after its keep) is restored all the same.
+        uint64_t size = 0;
+        if (platform::Sha256OfFile(target, size) == record.sha256 && size == record.size) {
+            return true;
+        }
         reason = u"无法写入" + WriteNote(written);
         return false;
     }
@@ -710,7 +769,7 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
     }
     std::vector<Failure> failures;
     BackupManifest remaining;
-    std::vector<std::u16string> restoredCopies;
+    std::vector<const BackupRecord*> restored;
     for (bool existedPass : {true, false}) {
         const bool originalsBack = failures.empty();
         for (const BackupRecord& record : manifest.records) {
@@ -722,7 +781,7 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
                 reason = u"其他原始文件尚未恢复，暂不删除";
             } else if (RestoreOne(record, reason)) {
                 if (record.existed) {
-                    restoredCopies.push_back(record.copy);
+                    restored.push_back(&record);
                 }
                 continue;
             }
@@ -740,8 +799,8 @@ std::vector<InstallBackup::Failure> InstallBackup::Restore() {
         return failures;
     }
     platform::StopPoint("restore.after-manifest");
-    for (const std::u16string& copy : restoredCopies) {
-        platform::RemoveFile(Join(Folder(), copy));
+    for (const BackupRecord* record : restored) {
+        RemoveCopy(Join(Folder(), record->copy), Join(install_, record->path));
     }
     if (remaining.records.empty() && !platform::RemoveEmptyFolder(Folder())) {
         failures.push_back({u"", u"备份文件夹中有其他文件，未删除：" + Folder()});

@@ -26,8 +26,8 @@ public:
     // when it stayed held (the caller writes nothing and tells InstallLock::kBusyMessage).
     static std::unique_ptr<InstallLock> Acquire(const std::u16string& installFolder,
                                                 unsigned waitMs = DefaultWaitMs());
-    // True when the first hold of this process was taken by this object: the command that
-    // comes first on an install in this process (it tidies what killed runs left).
+    // True for the outermost hold of the install in this process: the command that is not
+    // run inside another one (it tidies what killed runs left).
     bool First() const { return first_; }
 
     ~InstallLock();

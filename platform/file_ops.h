@@ -24,6 +24,17 @@ bool IsLink(const std::u16string& path);
 // COM1, "\\.\..."), a pipe or a missing file.
 bool IsRegularFile(const std::u16string& path);
 
+// True when path is a file that the safe write refuses to replace as read-only (the
+// read-only attribute; on POSIX, no write permission at all).
+bool IsReadOnly(const std::u16string& path);
+
+// Sets or clears the read-only attribute of a file (on POSIX: the write permissions).
+bool SetReadOnly(const std::u16string& path, bool readOnly);
+
+// False when another program holds the file open so that it cannot be renamed over or
+// removed now (opened without sharing its deletion, as a running program's image is).
+bool MayReplaceNow(const std::u16string& path);
+
 // True when a and b are two names of one file (the same volume and file number).
 bool SameFile(const std::u16string& a, const std::u16string& b);
 

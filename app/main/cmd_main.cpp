@@ -278,6 +278,12 @@ int RunRestore(const brand::Arguments& args) {
     const app::RestorePlan plan = app::PlanRestore(installDir, fileName, fileName);
     if (!plan.refusal.empty()) {
         Print(u"[恢复原始文件] " + plan.refusal);
+        if (plan.state == install::InstallBackup::State::kNone) {
+            // What a killed restore or brand left beside a backup without entries.
+            for (const std::u16string& line : app::TidyInstall(installDir)) {
+                Print(u"[恢复原始文件] " + line);
+            }
+        }
         // No backup: the install is as it was, which is what was asked for.
         return plan.state == install::InstallBackup::State::kNone ? kExitOk : kExitFailed;
     }

@@ -60,6 +60,28 @@ bool IsRegularFile(const std::u16string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsReadOnly(const std::u16string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool SetReadOnly(const std::u16string& path, bool readOnly) {
+    struct stat st {};
+    const std::string native = NativePath(path);
+    if (::stat(native.c_str(), &st) != 0) {
+        return false;
+    }
+    const mode_t write = S_IWUSR | S_IWGRP | S_IWOTH;
+    const mode_t mode = readOnly ? (st.st_mode & ~write) : (st.st_mode | S_IWUSR);
+    return ::chmod(native.c_str(), mode & 07777) == 0;
+}
+
+// POSIX never keeps an open file from being renamed over.
+bool MayReplaceNow(const std::u16string&) {
+    return true;
+}
+
 bool SameFile(const std::u16string& a, const std::u16string& b) {
     struct stat sa {};
     struct stat sb {};

@@ -49,6 +49,28 @@ bool IsRegularFile(const std::u16string& path) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsReadOnly(const std::u16string& path) {
+    const DWORD attrs = GetFileAttributesW(W(path));
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool SetReadOnly(const std::u16string& path, bool readOnly) {
+    const DWORD attrs = GetFileAttributesW(W(path));
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD changed =
+        readOnly ? attrs | FILE_ATTRIBUTE_READONLY : attrs & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    return SetFileAttributesW(W(path), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed) != FALSE;
+}
+
+bool MayReplaceNow(const std::u16string& path) {
+    const Handle h(CreateFileW(W(path), DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.Valid() || GetLastError() != ERROR_SHARING_VIOLATION;
+}
+
 bool SameFile(const std::u16string& a, const std::u16string& b) {
     BY_HANDLE_FILE_INFORMATION ia{};
     BY_HANDLE_FILE_INFORMATION ib{};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/backup.h"
+#include "platform/file_ops.h"
 #include "platform/sha256.h"
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
@@ -154,7 +155,8 @@ TEST(InstallBackup, KeepsFirstOriginalsBesideTheInstallAndRestoresTheTreeExactly
         ASSERT_TRUE(backup.Keep(path, why)) << Narrow(why);
     }
     // Kept as a second name of the original: nothing copied until the replace.
-    EXPECT_TRUE(fs::equivalent(in.Path("ZovIDE.exe"), in.Backup("1.orig")));
+    EXPECT_TRUE(
+        platform::SameFile(in.Path("ZovIDE.exe").u16string(), in.Backup("1.orig").u16string()));
     Replace(in.Path("ZovIDE.exe"), "MZ changed");
     Replace(in.Path("res/login.bmp"), "BM changed");
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
@@ -199,7 +201,8 @@ TEST(InstallBackup, KeepAsCopyForAFileThatIsRenamedOrChangedInPlace) {
     InstallBackup backup(in.Text());
     std::u16string why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, InstallBackup::KeepHow::kCopy));
-    EXPECT_FALSE(fs::equivalent(in.Path("ZovIDE.exe"), in.Backup("1.orig")));
+    EXPECT_FALSE(
+        platform::SameFile(in.Path("ZovIDE.exe").u16string(), in.Backup("1.orig").u16string()));
     WriteBytes(in.Path("ZovIDE.exe"), "MZ changed in place");
     EXPECT_EQ("MZ original", ReadBytes(in.Backup("1.orig")));
 }

@@ -15,66 +15,26 @@
 #include "platform/unicode.h"
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
+#include "tests/win/cmd_run.h"
 #include "tests/win/harness.h"
 #include "tests/win/target_install.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::CmdRun;
 using testsupport::DialogHarness;
+using testsupport::Quoted;
 using testsupport::ReadBytes;
+using testsupport::RunCmd;
 using testsupport::TargetInstall;
 using testsupport::WriteBytes;
 
-struct CmdRun {
-    unsigned long exitCode = 0;
-    std::u16string output;  // standard output and error, redirected to a file (UTF-8)
-};
-
-fs::path CmdExe() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return fs::path(self).parent_path().parent_path() / "app" / "VedArodCmd.exe";
-}
-
-CmdRun RunCmd(const std::wstring& arguments) {
-    testsupport::TempDir scratch;
-    const fs::path outPath = scratch.Path() / "out.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    const HANDLE out = CreateFileW(outPath.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                   &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + CmdExe().wstring() + L"\" " + arguments;
-    CmdRun run;
-    run.exitCode = 999;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 120000);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    run.output = platform::Utf8ToUtf16(ReadBytes(outPath));
-    return run;
-}
-
-std::wstring Quoted(const fs::path& path) {
-    return L"\"" + path.wstring() + L"\"";
-}
-
-// SHA-256 of every file of the install, the backup folder apart (its manifest holds times).
+// SHA-256 of every file of the install (the backup folder lies beside it).
 std::map<std::string, std::string> Digests(const TargetInstall& install) {
     std::map<std::string, std::string> digests;
     for (const auto& [path, bytes] : install.Files()) {
-        if (path.rfind("VedArodBackup/", 0) != 0) {
-            digests[path] = platform::Sha256Hex(bytes);
-        }
+        digests[path] = platform::Sha256Hex(bytes);
     }
     return digests;
 }

@@ -617,7 +617,7 @@ TEST(SafeWrites, OneRebrandReplacesTheExecutableOnce) {
     EXPECT_EQ(1, watcher.Arrivals(L"ZovIDE.exe"));
 }
 
-TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextSaveOfThatFile) {
+TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextCommandOnTheInstall) {
     TargetInstall install;
     const fs::path lang = install.install / "Lang";
     const fs::path killedTemp = lang / "lang_chs.ini.~tmp1a2b3";
@@ -629,10 +629,19 @@ TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextSaveOfThatFile) {
     DialogHarness h;
     h.SelectTarget(install.Exe());
     h.Click(1028);  // slot 0: lang_chs.ini
-    EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
-    EXPECT_FALSE(fs::exists(killedTemp));
-    EXPECT_FALSE(fs::exists(killedBackup));
-    EXPECT_TRUE(fs::exists(otherFiles));  // another file's: left for that file's next save
+    ASSERT_EQ(1u, h.MessageTexts().size());
+    const std::u16string& told = h.MessageTexts()[0];
+    EXPECT_EQ(0u, told.find(u"保存成功\r\n"));
+    for (const fs::path& p : {killedTemp, killedBackup, otherFiles}) {
+        EXPECT_FALSE(fs::exists(p)) << p;
+        EXPECT_NE(std::u16string::npos, told.find(p.u16string())) << p;
+    }
+    // Every command looks again: another program's killed run may have left some meanwhile.
+    testsupport::WriteBytes(killedTemp, "half");
+    h.Click(1028);
+    ASSERT_EQ(2u, h.MessageTexts().size());
+    EXPECT_EQ(u"保存成功\r\n已删除中断的运行留下的文件：" + killedTemp.u16string(),
+              h.MessageTexts()[1]);
 }
 
 }  // namespace

@@ -425,7 +425,7 @@ TEST(ModifyApp, ExecutableThatCannotBeUpdatedIsLeftByteIdentical) {
     d.Icon(install.Source("new.ico"));
     // Its copy cannot be made, so the command stops before anything is kept or replaced.
     EXPECT_EQ(Messages{u"图标修改失败"}, d.Run());
-    EXPECT_FALSE(fs::exists(install.install / "VedArodBackup"));
+    EXPECT_FALSE(fs::exists(install.Backup()));
     CloseHandle(held);
     EXPECT_EQ(before, ReadBytes(exe));
 }

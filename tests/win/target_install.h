@@ -18,6 +18,10 @@ struct TargetInstall {
     TargetInstall() : TargetInstall(std::filesystem::temp_directory_path()) {}
     explicit TargetInstall(const std::filesystem::path& parent);
 
+    // Where the originals are kept: beside the install folder.
+    std::filesystem::path Backup() const {
+        return install.parent_path() / (install.filename().u16string() + u".VedArodBackup");
+    }
     std::u16string Exe() const { return (install / "ZovIDE.exe").u16string(); }
     std::u16string Source(const char* name) const { return (sources / name).u16string(); }
     // Every file of the install folder with its bytes.
