@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -178,6 +179,7 @@ TEST(SafetyNet, KillAtEveryStepOfABrandThenRestoreGivesTheOriginalTree) {
             if (killed.exitCode != 99) {
                 EXPECT_EQ(0u, killed.exitCode) << what << "\n" << Narrow(killed.output);
                 EXPECT_GT(n, 1) << what << ": never reached";
+                std::printf("killed at %s %d times, each restored\n", c.point, n - 1);
                 break;
             }
             if (c.brandAgain) {
