@@ -28,6 +28,31 @@ TEST(AppName, PlainFileNames) {
     }
 }
 
+TEST(AppName, PathsThatWindowsOpensAsDevices) {
+    const std::pair<const char16_t*, bool> cases[] = {
+        {u"NUL", true},
+        {u"C:\\art\\nul", true},
+        {u"art\\COM1.bmp", true},
+        {u"art/con .bmp", true},
+        {u"lpt9.", true},
+        {u"CONOUT$", true},
+        {u"\\\\.\\NUL", true},
+        {u"\\\\.\\C:\\a.bmp", true},
+        {u"\\\\?\\GLOBALROOT\\Device\\Null", true},
+        {u"\\\\?\\C:\\art\\login.bmp", false},
+        {u"\\\\?\\UNC\\server\\share\\a.bmp", false},
+        {u"\\\\server\\share\\login.bmp", false},
+        {u"C:\\nul\\login.bmp", false},
+        {u"C:\\art\\console.bmp", false},
+        {u"COM0.bmp", false},
+        {u"login.bmp", false},
+    };
+    for (const auto& [path, device] : cases) {
+        EXPECT_EQ(device, text::NamesDevice(path))
+            << std::string(path, path + std::char_traits<char16_t>::length(path));
+    }
+}
+
 TEST(AppName, ExeExtensionAndTrimming) {
     EXPECT_EQ(u"NewCad.exe", rebrand::WithExeExtension(u"NewCad"));
     EXPECT_EQ(u"NewCad.EXE", rebrand::WithExeExtension(u"NewCad.EXE"));

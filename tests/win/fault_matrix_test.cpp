@@ -630,7 +630,7 @@ TEST(SafeWrites, LeftoversOfAKilledRunGoAtTheNextCommandOnTheInstall) {
     h.SelectTarget(install.Exe());
     h.Click(1028);  // slot 0: lang_chs.ini
     ASSERT_EQ(1u, h.MessageTexts().size());
-    const std::u16string& told = h.MessageTexts()[0];
+    const std::u16string told = h.MessageTexts()[0];
     EXPECT_EQ(0u, told.find(u"保存成功\r\n"));
     for (const fs::path& p : {killedTemp, killedBackup, otherFiles}) {
         EXPECT_FALSE(fs::exists(p)) << p;
