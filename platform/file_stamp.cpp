@@ -83,7 +83,12 @@ bool FileChangedSince(const std::u16string& path, const FileStamp& stamp) {
             read += n;
             return read <= stamp.size;
         });
-    return result != ReadResult::kOk || read != stamp.size || hasher.Digest() != stamp.hash;
+    if (result != ReadResult::kOk) {
+        // Held by another program: its time is all there is to go by. A file held that way
+        // cannot be replaced either; the write then fails and tells why.
+        return now.lastWrite != stamp.lastWrite;
+    }
+    return read != stamp.size || hasher.Digest() != stamp.hash;
 }
 
 }  // namespace platform

@@ -37,8 +37,9 @@ FileStamp StampOfWritten(const std::u16string& path, const void* data, size_t si
 ReadResult ReadWholeFileStamped(const std::u16string& path, std::string& bytes, FileStamp& stamp);
 
 // True when the file at path no longer holds what stamp describes: it appeared, vanished,
-// changed its size, or changed its time and its bytes. A file that cannot be told (its
-// attributes or its bytes cannot be read, a folder in its place) counts as changed.
+// changed its size, or changed its time and its bytes. A folder in its place, or a file whose
+// attributes cannot be read, counts as changed; a file whose bytes cannot be read (another
+// program holds it) counts as changed when its time changed.
 bool FileChangedSince(const std::u16string& path, const FileStamp& stamp);
 
 }  // namespace platform

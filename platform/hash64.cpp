@@ -17,11 +17,23 @@ uint64_t Rotl(uint64_t x, int r) {
     return (x << r) | (x >> (64 - r));
 }
 
-// Little-endian loads, whatever the host.
+bool HostIsLittleEndian() {
+    const uint16_t one = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &one, 1);
+    return first == 1;
+}
+
+// Little-endian loads, whatever the host (one load on a little-endian one).
 uint64_t Read64(const unsigned char* p) {
     uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) {
-        v = (v << 8) | p[i];
+    std::memcpy(&v, p, 8);
+    if (!HostIsLittleEndian()) {
+        uint64_t swapped = 0;
+        for (int i = 0; i < 8; ++i) {
+            swapped = (swapped << 8) | ((v >> (8 * i)) & 0xFF);
+        }
+        v = swapped;
     }
     return v;
 }
