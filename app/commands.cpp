@@ -445,6 +445,11 @@ void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
 
 CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
                           const CustomProfile& profile, CommandHost& host) {
+    // A file that could not be read is refused by the save itself.
+    if (!ini.LoadFailed() && ini.ChangedOnDisk() && !host.ConfirmOverwrite(ini.path)) {
+        host.Tell(u"配置文件已被其他程序修改，未覆盖：" + ini.path);
+        return CommandResult::kFailed;
+    }
     SetProfile(ini, edition, profile);
     const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
     host.Tell(saved ? u"保存成功" : WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
@@ -497,9 +502,10 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write) {
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    return table.SaveLangFile(slot, langFolder, installDir, write, [&] {
-        return host.KeepOriginal(installDir, install::Join(langFolder, table.FileName(slot)));
-    });
+    const std::u16string path = install::Join(langFolder, table.FileName(slot));
+    return table.SaveLangFile(
+        slot, langFolder, installDir, write, [&] { return host.KeepOriginal(installDir, path); },
+        [&] { return host.ConfirmOverwrite(path); });
 }
 
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
@@ -507,6 +513,7 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
+    std::u16string left;      // files another program changed, left as they are
     int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
@@ -518,6 +525,9 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
             case LangSaveResult::kNothingToWrite:
             case LangSaveResult::kNoEntries:
                 break;
+            case LangSaveResult::kChangedOnDisk:
+                left += u"\r\n" + langFolder + u"\\" + table.FileName(slot);
+                break;
             case LangSaveResult::kFailed: {
                 const std::u16string path = langFolder + u"\\" + table.FileName(slot);
                 const std::u16string problem = WriteProblem(write, path);
@@ -527,11 +537,18 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
             }
         }
     }
-    if (!failed.empty() || !problems.empty()) {
-        host.Tell((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
-                  (problems.empty() ? u""
-                                    : std::u16string(failed.empty() ? u"" : u"\r\n") +
-                                          u"以下语言文件保存失败：" + problems));
+    std::vector<std::u16string> blocks;
+    if (!failed.empty()) {
+        blocks.push_back(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    }
+    if (!problems.empty()) {
+        blocks.push_back(u"以下语言文件保存失败：" + problems);
+    }
+    if (!left.empty()) {
+        blocks.push_back(u"以下语言文件已被其他程序修改，未覆盖：" + left);
+    }
+    if (!blocks.empty()) {
+        host.Tell(Joined(blocks));
         return CommandResult::kFailed;
     }
     host.Tell(saved == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
