@@ -515,6 +515,11 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
     if (!held) {
         return CommandResult::kFailed;
     }
+    // A file that could not be read is refused by the save itself.
+    if (!ini.LoadFailed() && ini.ChangedOnDisk() && !host.ConfirmOverwrite(ini.path)) {
+        host.Tell(u"配置文件已被其他程序修改，未覆盖：" + ini.path);
+        return CommandResult::kFailed;
+    }
     SetProfile(ini, edition, profile);
     const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
     host.Settle(installDir, ini.path);
@@ -577,7 +582,8 @@ LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& insta
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     const std::u16string path = install::Join(langFolder, table.FileName(slot));
     const LangSaveResult saved = table.SaveLangFile(
-        slot, langFolder, installDir, write, [&] { return host.KeepOriginal(installDir, path); });
+        slot, langFolder, installDir, write, [&] { return host.KeepOriginal(installDir, path); },
+        [&] { return host.ConfirmOverwrite(path); });
     host.Settle(installDir, path);
     return saved;
 }
@@ -591,6 +597,7 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
+    std::u16string left;      // files another program changed, left as they are
     int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
@@ -602,6 +609,9 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
             case LangSaveResult::kNothingToWrite:
             case LangSaveResult::kNoEntries:
                 break;
+            case LangSaveResult::kChangedOnDisk:
+                left += u"\r\n" + langFolder + u"\\" + table.FileName(slot);
+                break;
             case LangSaveResult::kFailed: {
                 const std::u16string path = langFolder + u"\\" + table.FileName(slot);
                 const std::u16string problem = WriteProblem(write, path);
@@ -611,11 +621,18 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
             }
         }
     }
-    if (!failed.empty() || !problems.empty()) {
-        host.Tell((failed.empty() ? u"" : u"以下语言文件保存失败，原文件保持不变：" + failed) +
-                  (problems.empty() ? u""
-                                    : std::u16string(failed.empty() ? u"" : u"\r\n") +
-                                          u"以下语言文件保存失败：" + problems));
+    std::vector<std::u16string> blocks;
+    if (!failed.empty()) {
+        blocks.push_back(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    }
+    if (!problems.empty()) {
+        blocks.push_back(u"以下语言文件保存失败：" + problems);
+    }
+    if (!left.empty()) {
+        blocks.push_back(u"以下语言文件已被其他程序修改，未覆盖：" + left);
+    }
+    if (!blocks.empty()) {
+        host.Tell(Joined(blocks));
         return CommandResult::kFailed;
     }
     host.Tell(saved == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");

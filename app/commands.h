@@ -47,6 +47,10 @@ public:
     // is nothing to start.
     std::unique_ptr<install::DigestAhead> DigestOriginalAhead(const std::u16string& installDir,
                                                               const std::u16string& path);
+    // Whether to replace path, which another program changed since the command's profile
+    // or language table read it (or last saved it): true replaces it, false leaves it as it
+    // is on disk. The dialog asks the user; the console program refuses.
+    virtual bool ConfirmOverwrite(const std::u16string& path) = 0;
 
 protected:
     // Shows a message: a message box, or lines of the console.
@@ -62,7 +66,7 @@ private:
 // How a command ended.
 enum class CommandResult {
     kDone,     // every step succeeded
-    kFailed,   // a step failed; the message said which
+    kFailed,   // a step failed, or a file another program changed was left; the message said which
     kRefused,  // a check refused the command; nothing was written
 };
 
@@ -124,7 +128,10 @@ CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string&
                             const std::u16string& company, const std::u16string& phone,
                             const std::u16string& url);
 
-// Sets the profile in ini and saves it ("保存成功" or "生成配置文件失败").
+// Sets the profile in ini and saves it ("保存成功" or "生成配置文件失败"). A profile file that
+// another program changed since ini read or saved it is replaced only when the host
+// confirms; otherwise it is left ("配置文件已被其他程序修改，未覆盖：" and its path) and the
+// model is not changed.
 CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
                           const CustomProfile& profile, CommandHost& host);
 
@@ -134,10 +141,13 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
                                                 const CustomProfile& profile);
 
 // Saves one slot, keeping its original first (a slot without entries is not written and
-// keeps nothing); write (if given) receives what the file holds afterwards.
+// keeps nothing); write (if given) receives what the file holds afterwards. A file another
+// program changed since the table read or saved it is replaced only when the host confirms
+// (kChangedOnDisk otherwise).
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write = nullptr);
-// "保存全部语种文件".
+// "保存全部语种文件": every slot as SaveLanguage; the files left as another program changed
+// them are listed ("以下语言文件已被其他程序修改，未覆盖：").
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
                                CommandHost& host);
 // The language files SaveAllLanguages would change.

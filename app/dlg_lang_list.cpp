@@ -172,6 +172,10 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
         case LangSaveResult::kNoEntries:
             Message(u"当前语种没有任何条目，语言文件保持不变");
             break;
+        case LangSaveResult::kChangedOnDisk:
+            Message(u"以下语言文件已被其他程序修改，未覆盖：\r\n" + LangFolder() + u"\\" +
+                    table.FileName(slot));
+            break;
         case LangSaveResult::kFailed: {
             const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
             const std::u16string problem = app::WriteProblem(write, path);

@@ -148,6 +148,10 @@ private:
     void Message(const std::u16string& text) { Tell(text); }
     void Show(const std::u16string& text) override { prompts_.Message(hwnd_, text); }
     void OriginalKept() override { UpdateRestoreMenuItem(); }
+    // Asks Yes/No whether to replace a file that another program changed.
+    bool ConfirmOverwrite(const std::u16string& path) override {
+        return prompts_.AskYesNo(hwnd_, path + u"已被其他程序修改。是否覆盖？");
+    }
 
     win::UserPrompts& prompts_;
     bool committing_ = false;  // CommitCellEdit is running (hiding the editor moves the focus)

@@ -158,6 +158,9 @@ CIniFile::~CIniFile() {
     }
     // A destructor has nobody to report to; a failed save leaves the file as it was.
     try {
+        if (ChangedOnDisk()) {
+            return;
+        }
         Save();
     } catch (...) {
     }
@@ -175,7 +178,7 @@ void CIniFile::Load() {
     bool read = false;
     try {
         std::string bytes;
-        const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
+        const platform::ReadResult result = platform::ReadWholeFileStamped(path, bytes, stamp_);
         if (result == platform::ReadResult::kMissing) {
             return;
         }
@@ -200,7 +203,7 @@ void CIniFile::Load() {
 
 bool CIniFile::ReadText(std::u16string& text) {
     std::string bytes;
-    const platform::ReadResult result = platform::ReadWholeFile(path, bytes);
+    const platform::ReadResult result = platform::ReadWholeFileStamped(path, bytes, stamp_);
     if (result == platform::ReadResult::kMissing) {
         return false;
     }
@@ -287,6 +290,7 @@ bool CIniFile::Save() {
     if (!lastSave.Written()) {
         return false;
     }
+    stamp_ = platform::StampOfWritten(path, bytes.data(), bytes.size());
     changed_ = false;
     return true;
 }

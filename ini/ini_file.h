@@ -8,6 +8,7 @@
 #include "ini/ini_encoding.h"
 #include "ini/ini_entries.h"
 #include "platform/codepage.h"
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 
 struct IniSection {
@@ -20,14 +21,16 @@ public:
     // The file is not touched until Load. codePage is the on-disk encoding of the text.
     explicit CIniFile(std::u16string filePath, unsigned codePage = platform::kSystemCodePage);
     // Writes the model back with Save when a setter changed it since it was loaded or last
-    // saved, unless path contains "VirUdezed.cfg" (case-sensitive).
+    // saved, unless path contains "VirUdezed.cfg" (case-sensitive) or another program changed
+    // the file since then (ChangedOnDisk): nobody could be asked about replacing it.
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
 
     // Parses the file into sections; meant to run once, right after construction. A missing
     // file leaves the model empty; a file that exists but cannot be read does too, and marks
-    // the object so that Save refuses to replace it.
+    // the object so that Save refuses to replace it. The file's stamp becomes that of the
+    // bytes read (absent for a missing file).
     void Load();
     // Appends the decoded content of the file to text and notes its encoding; false (text
     // unchanged) when the file is missing, cannot be read or is in no encoding it can take.
@@ -51,8 +54,14 @@ public:
     std::u16string Format() const;
     // Replaces the file with the model, in the encoding the file was read in. False, with
     // the file as it was, when it cannot be written, when the file could not be read by
-    // Load, or when the model holds a character that encoding cannot hold.
+    // Load, or when the model holds a character that encoding cannot hold. It does not look
+    // at ChangedOnDisk: callers that may replace another program's change ask first. After a
+    // save the stamp is that of the bytes written.
     bool Save();
+
+    // True when the file no longer holds what Load read or Save wrote (another program
+    // changed, created or removed it); for an object never loaded, when the file exists.
+    bool ChangedOnDisk() const { return platform::FileChangedSince(path, stamp_); }
 
     // True when the file's encoding can hold every character of text.
     bool CanHold(const std::u16string& text) const;
@@ -77,6 +86,7 @@ private:
               std::u16string& value) const;
 
     unsigned codePage_;
+    platform::FileStamp stamp_;  // the file as read or last saved
     IniEncoding encoding_ = IniEncoding::kCodePage;
     bool loadFailed_ = false;
     bool changed_ = false;

@@ -25,13 +25,19 @@ constexpr char16_t kByteOrderMark = 0xFEFF;
 
 }  // namespace
 
-bool ReadLangFileText(const std::u16string& path, std::u16string& text, std::string& bytes) {
+bool ReadLangFileText(const std::u16string& path, std::u16string& text, std::string& bytes,
+                      platform::FileStamp* stamp) {
     text.clear();
     TextTarget target(text);
     size_t got = 0;
-    if (platform::ReadWholeFileInto(path, target, got) != platform::ReadResult::kOk) {
+    platform::FileStat stat;
+    if (platform::ReadWholeFileInto(path, target, got, stamp != nullptr ? &stat : nullptr) !=
+        platform::ReadResult::kOk) {
         text.clear();
         return false;
+    }
+    if (stamp != nullptr) {
+        *stamp = platform::StampOf(stat, text.data(), got);  // the bytes as read
     }
     // FF FE 00 00 is the UTF-32LE mark: DecodeLangText refuses it.
     const bool marked = HostIsLittleEndian() && got >= 2 && text[0] == kByteOrderMark &&

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/file_stamp.h"
+
 namespace lang {
 
 // Reads the language file at path and decodes it (DecodeLangText) into text. A file with
@@ -10,6 +12,8 @@ namespace lang {
 // buffer of bytes in between; its mark becomes a line feed, which the parser skips as an
 // empty line, so that nothing has to move. Other files go through bytes (a buffer the
 // caller may keep for the next file). False when the file cannot be read or decoded.
-bool ReadLangFileText(const std::u16string& path, std::u16string& text, std::string& bytes);
+// stamp (when given) receives the stamp of the bytes read.
+bool ReadLangFileText(const std::u16string& path, std::u16string& text, std::string& bytes,
+                      platform::FileStamp* stamp = nullptr);
 
 }  // namespace lang

@@ -23,6 +23,18 @@ bool SameFileName(std::u16string_view a, std::u16string_view b) {
                       [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
+// Whether two paths spell one file alike: "/" and backslash are one separator, A-Z folded.
+bool SamePath(std::u16string_view a, std::u16string_view b) {
+    const auto fold = [](char16_t c) {
+        return c == u'/'                  ? u'\\'
+               : (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a')
+                                          : c;
+    };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
+}
+
 std::u16string_view LastComponent(std::u16string_view path) {
     const size_t slash = path.find_last_of(u"\\/");
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
@@ -89,6 +101,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
                 // and never written).
                 slots_[slot].Clear();
                 fileNames_[slot].clear();
+                paths_[slot].clear();
             }
         });
     loading_ = std::move(load);
@@ -104,6 +117,7 @@ void CLangTable::LoadRestInBackground() {
 void CLangTable::ReloadSlot(int slot, const std::u16string& path, LangLoadBuffers& buffers) {
     std::u16string room = slots_[slot].TakeText();
     fileNames_[slot].clear();
+    paths_[slot].clear();
     if (path.empty() || ReadLangFile(slot, path, buffers, std::move(room)) != 0) {
         slots_[slot].Clear();
     }
@@ -120,12 +134,15 @@ int CLangTable::ReadLangFile(int slot, const std::u16string& path, LangLoadBuffe
     if (path.empty() || !InRange(slot)) {
         return -1;
     }
-    if (!lang::ReadLangFileText(path, room, buffers.fileBytes)) {
+    platform::FileStamp stamp;
+    if (!lang::ReadLangFileText(path, room, buffers.fileBytes, &stamp)) {
         return -1;
     }
     slots_[slot].Load(std::move(room), buffers);
     const std::u16string_view name = LastComponent(path);
     fileNames_[slot] = text::IsPlainFileName(name) ? std::u16string(name) : std::u16string();
+    paths_[slot] = path;
+    stamps_[slot] = stamp;
     return 0;
 }
 
@@ -161,7 +178,8 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
 
 LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
                                         const std::u16string& root, platform::WriteResult* write,
-                                        const std::function<bool()>& beforeReplace) const {
+                                        const std::function<bool()>& beforeReplace,
+                                        const std::function<bool()>& overwriteChanged) const {
     if (!InRange(slot)) {
         return LangSaveResult::kFailed;
     }
@@ -175,8 +193,16 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
     lang::EncodeLangFileInto(slots_[slot], saveBuffer_);
     const size_t size = saveBuffer_.size() * sizeof(char16_t);
+    const bool readFromHere = SamePath(path, paths_[slot]);
     if (platform::FileHolds(path, saveBuffer_.data(), size)) {
+        if (readFromHere) {
+            stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+        }
         return LangSaveResult::kUnchanged;
+    }
+    if (readFromHere && platform::FileChangedSince(path, stamps_[slot]) &&
+        !(overwriteChanged && overwriteChanged())) {
+        return LangSaveResult::kChangedOnDisk;
     }
     if (beforeReplace && !beforeReplace()) {
         return LangSaveResult::kFailed;
@@ -185,5 +211,11 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     if (write != nullptr) {
         *write = r;
     }
-    return r.Written() ? LangSaveResult::kWritten : LangSaveResult::kFailed;
+    if (!r.Written()) {
+        return LangSaveResult::kFailed;
+    }
+    if (readFromHere) {
+        stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+    }
+    return LangSaveResult::kWritten;
 }

@@ -6,7 +6,9 @@
 // LoadFiles: it is read from install folder + "\Lang\" + name and written back to
 // language folder + "\" + name. A slot whose file was not read has no file, and a slot that
 // holds no entry is never written, so no language file is replaced by another language's
-// texts or by a header-only file.
+// texts or by a header-only file. Each read and each save stamps the slot's file
+// (platform/file_stamp.h), so that a save does not silently replace what another program
+// wrote into it meanwhile.
 #pragma once
 
 #include <array>
@@ -17,6 +19,7 @@
 
 #include "install/install_layout.h"
 #include "lang/lang_slot.h"
+#include "platform/file_stamp.h"
 #include "platform/files.h"
 
 enum class LangSaveResult {
@@ -26,6 +29,8 @@ enum class LangSaveResult {
     kNoEntries,       // the slot holds no entry: its file is left as it is
     kFailed,          // slot outside 0..15, or the file could not be written; the former file is
                       // unchanged
+    kChangedOnDisk,   // another program changed the file since the slot was read or saved, and
+                      // it was not to be replaced: left as it is on disk
 };
 
 class CLangTable {
@@ -66,7 +71,7 @@ public:
 
     // Reads the language file at path into slot: 0 when read, -1 when the path is empty, the
     // slot lies outside 0..15, or the file cannot be read (the slot is then unchanged). The
-    // slot's file becomes the last component of path.
+    // slot's file becomes the last component of path, and its stamp that of the bytes read.
     int ReadLangFile(int slot, const std::u16string& path);
 
     // Sets the slot's text of id (used unchanged), adding the ID when absent. A slot outside
@@ -81,18 +86,24 @@ public:
 
     // Writes the slot as a complete new file to langFolder + "\" + FileName(slot); a slot
     // without a file or without an entry writes nothing, and a file that already holds
-    // exactly the bytes the slot would write is left as it is (kUnchanged). The bytes go to a
-    // temporary file beside it, which replaces the file only once it was written completely.
-    // errorCode (if given) receives the system's error code on kFailed.
+    // exactly the bytes the slot would write is left as it is (kUnchanged). A file that no
+    // longer holds what the slot was read from (or last saved as) is left as well
+    // (kChangedOnDisk). The bytes go to a temporary file beside it, which replaces the file
+    // only once it was written completely. errorCode (if given) receives the system's error
+    // code on kFailed.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 int* errorCode = nullptr) const;
     // The same, refusing a file that does not resolve inside root (when given); write
     // (if given) receives what the file holds afterwards. beforeReplace (when given) is
     // called once it is known that the file will change, before anything is written; when it
-    // returns false nothing is written and the result is kFailed.
+    // returns false nothing is written and the result is kFailed. overwriteChanged (when
+    // given) is asked before that about a file that another program changed since the slot
+    // read or saved it: true replaces it, false (and no callback) leaves it (kChangedOnDisk).
+    // Only the file the slot was read from is checked; a file of another folder is not.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 const std::u16string& root, platform::WriteResult* write,
-                                const std::function<bool()>& beforeReplace = {}) const;
+                                const std::function<bool()>& beforeReplace = {},
+                                const std::function<bool()>& overwriteChanged = {}) const;
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
@@ -110,6 +121,10 @@ private:
 
     std::array<CLangSlot, kSlotCount> slots_;
     std::array<std::u16string, kSlotCount> fileNames_;
+    // The full path each slot was read from, and its stamp as read or last saved (saving
+    // stamps anew, hence mutable).
+    std::array<std::u16string, kSlotCount> paths_;
+    mutable std::array<platform::FileStamp, kSlotCount> stamps_;
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;

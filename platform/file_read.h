@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/file_stat.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -25,8 +26,10 @@ protected:
 // Reads the file at path into the room target allocates. got receives how many bytes were
 // read: the file's size when opened, or less when the file shrank meanwhile (bytes added to
 // it after it was opened are not read). kMissing and kFailed as ReadWholeFile; on failure
-// got is 0 and the room may hold part of the file.
-ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got);
+// got is 0 and the room may hold part of the file. stat (when given) receives the size and
+// last-write time of the file as it was opened.
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got,
+                             FileStat* stat = nullptr);
 
 // Reads the file at path from its start in pieces, into memory of the calling thread that is
 // kept from one call to the next (fresh memory costs a page fault per page): begin receives

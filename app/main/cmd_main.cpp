@@ -1,6 +1,7 @@
 // VedArodCmd: the dialog's commands on one install, driven by a brand file, for scripts.
-// Exit codes: 0 every step succeeded, 1 a step failed (or the target is running), 2 bad
-// usage or a bad brand file (nothing written).
+// Exit codes: 0 every step succeeded, 1 a step failed, a file that another program changed
+// since it was read was left as it is (or the target is running), 2 bad usage or a bad brand
+// file (nothing written).
 #include <windows.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/console_host.h"
 #include "app/process_hardening.h"
 #include "cmd/arguments.h"
 #include "cmd/brand_file.h"
@@ -38,27 +40,6 @@ void Print(const std::u16string& text, win::Stream stream = win::Stream::kOut) {
         pos = end + 2;
     }
 }
-
-// Prints every message of a command, each line led by the command's name.
-class ConsoleHost : public app::CommandHost {
-public:
-    void SetCommand(std::u16string name) { command_ = std::move(name); }
-
-protected:
-    void Show(const std::u16string& text) override {
-        size_t pos = 0;
-        while (pos <= text.size()) {
-            size_t end = text.find(u"\r\n", pos);
-            end = end == std::u16string::npos ? text.size() : end;
-            win::WriteLine(win::Stream::kOut,
-                           u"[" + command_ + u"] " + text.substr(pos, end - pos));
-            pos = end + 2;
-        }
-    }
-
-private:
-    std::u16string command_;
-};
 
 int Refuse(const std::u16string& text) {
     Print(text, win::Stream::kError);
@@ -151,7 +132,7 @@ int RunBrand(const brand::Arguments& args) {
 
     // A brand holds the install from its first read to its last write, so that what it read
     // is what it changes.
-    ConsoleHost host;
+    app::ConsoleHost host;
     std::unique_ptr<install::InstallLock> held;
     if (!args.dryRun) {
         host.SetCommand(u"品牌");
@@ -289,7 +270,7 @@ int RunRestore(const brand::Arguments& args) {
     }
     std::u16string message;
     const app::CommandResult result = app::RunRestore(installDir, message);
-    ConsoleHost host;
+    app::ConsoleHost host;
     host.SetCommand(u"恢复原始文件");
     host.Tell(message);
     return result == app::CommandResult::kDone ? kExitOk : kExitFailed;

@@ -7,14 +7,17 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/posix/file_time.h"
 #include "platform/posix/native_path.h"
 
 namespace platform {
 
 namespace {
 
-// Opens the regular file at path for reading and tells its size; fd is -1 unless kOk.
-ReadResult OpenForReading(const std::u16string& path, int& fd, uint64_t& size) {
+// Opens the regular file at path for reading and tells its size (and last-write time, when
+// asked); fd is -1 unless kOk.
+ReadResult OpenForReading(const std::u16string& path, int& fd, uint64_t& size,
+                          int64_t* lastWrite = nullptr) {
     fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::kMissing : ReadResult::kFailed;
@@ -26,18 +29,27 @@ ReadResult OpenForReading(const std::u16string& path, int& fd, uint64_t& size) {
         return ReadResult::kFailed;
     }
     size = static_cast<uint64_t>(st.st_size);
+    if (lastWrite != nullptr) {
+        *lastWrite = LastWriteOf(st);
+    }
     return ReadResult::kOk;
 }
 
 }  // namespace
 
-ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got,
+                             FileStat* stat) {
     got = 0;
     int fd = -1;
     uint64_t fileSize = 0;
-    const ReadResult opened = OpenForReading(path, fd, fileSize);
+    int64_t lastWrite = 0;
+    const ReadResult opened = OpenForReading(path, fd, fileSize, &lastWrite);
     if (opened != ReadResult::kOk) {
         return opened;
+    }
+    if (stat != nullptr) {
+        stat->size = fileSize;
+        stat->lastWrite = lastWrite;
     }
     const size_t size = static_cast<size_t>(fileSize);
     char* room = target.Allocate(size);

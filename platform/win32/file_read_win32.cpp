@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/file_time.h"
 #include "platform/win32/handle.h"
 
 namespace platform {
@@ -31,13 +32,22 @@ ReadResult OpenForReading(const std::u16string& path, Handle& h, uint64_t& size)
 
 }  // namespace
 
-ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got) {
+ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got,
+                             FileStat* stat) {
     got = 0;
     Handle h;
     uint64_t fileSize = 0;
     const ReadResult opened = OpenForReading(path, h, fileSize);
     if (opened != ReadResult::kOk || fileSize > 0x7FFFFFFF) {
         return opened == ReadResult::kOk ? ReadResult::kFailed : opened;
+    }
+    if (stat != nullptr) {
+        FILETIME lastWrite{};
+        if (!GetFileTime(h.Get(), nullptr, nullptr, &lastWrite)) {
+            return ReadResult::kFailed;
+        }
+        stat->size = fileSize;
+        stat->lastWrite = FromFileTime(lastWrite);
     }
     const DWORD size = static_cast<DWORD>(fileSize);
     char* room = target.Allocate(size);

@@ -396,4 +396,54 @@ TEST(IniEncoding, SystemCodePageAsWindowsDefinesIt) {
 }
 #endif
 
+// The profile's stamp: what Load read, then what Save wrote. A write-back on release never
+// replaces what another program wrote since.
+TEST(IniStamp, ChangesOfAnotherProgramAreSeenAndNeverWrittenOver) {
+    const struct {
+        const char* name;
+        const char* atLoad;  // null: no file
+        const char* theirs;  // null: the file is removed
+    } cases[] = {
+        {"changed", "[A]\r\nk=1\r\n", "[A]\r\nk=2\r\n"},
+        {"removed", "[A]\r\nk=1\r\n", nullptr},
+        {"created", nullptr, "[A]\r\nk=2\r\n"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const fs::path file = dir.Path() / "ZovIDE.cfg";
+        if (c.atLoad != nullptr) {
+            WriteBytes(file, c.atLoad);
+        }
+        IniFileCache cache;
+        CIniFile& ini = GetCachedIniFile(cache, dir.Text(u"ZovIDE.cfg"));
+        EXPECT_FALSE(ini.ChangedOnDisk()) << c.name;
+        ini.SetString(u"A", u"k", u"ours");
+        if (c.theirs != nullptr) {
+            WriteBytes(file, c.theirs);
+        } else {
+            fs::remove(file);
+        }
+        EXPECT_TRUE(ini.ChangedOnDisk()) << c.name;
+        ReleaseIniFiles(cache);
+        EXPECT_EQ(c.theirs != nullptr, fs::exists(file)) << c.name;
+        if (c.theirs != nullptr) {
+            EXPECT_EQ(c.theirs, ReadBytes(file)) << c.name;
+        }
+    }
+
+    // Saved, the file is as the object knows it again, and a release writes it back.
+    TempDir dir;
+    WriteBytes(dir.Path() / "p.cfg", "[A]\r\nk=1\r\n");
+    {
+        CIniFile ini(dir.Text(u"p.cfg"));
+        ini.Load();
+        WriteBytes(dir.Path() / "p.cfg", "[A]\r\nk=22\r\n");
+        ini.SetString(u"A", u"k", u"3");
+        ASSERT_TRUE(ini.Save());
+        EXPECT_FALSE(ini.ChangedOnDisk());
+        ini.SetString(u"A", u"k", u"4");
+    }
+    EXPECT_EQ("[A]\r\nk=4\r\n", ReadBytes(dir.Path() / "p.cfg"));
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -302,6 +303,85 @@ TEST(LangTableLoad, NamesLeavingTheFolderOrRepeatedAreSkipped) {
     }
     EXPECT_EQ(kUtf16Mark + Utf16LeBytes(u"SECRET=1\r\n"),
               ReadBytes(install.Lang().parent_path() / "outside.ini"));
+}
+
+// Another program writes the file between the load and the save: the save asks (when it can)
+// before replacing it, and leaves it as it is otherwise.
+TEST(LangTableSave, AFileChangedSinceTheLoadIsReplacedOnlyWhenConfirmed) {
+    const std::u16string pad(59, u' ');
+    const std::string ours = kUtf16Mark + Utf16LeBytes(u"[ZOVIDE]\r\nK" + pad + u"=    ours\r\n");
+    enum class Answer { kNone, kNo, kYes };
+    const struct {
+        const char* name;
+        const char16_t* theirs;  // the other program's text for K; null: it left the file alone
+        Answer answer;
+        int asked;
+        LangSaveResult result;
+    } cases[] = {
+        {"left alone", nullptr, Answer::kNo, 0, LangSaveResult::kWritten},
+        {"changed, same size, nobody to ask", u"2", Answer::kNone, 0,
+         LangSaveResult::kChangedOnDisk},
+        {"changed, same size, no", u"2", Answer::kNo, 1, LangSaveResult::kChangedOnDisk},
+        {"changed, other size, no", u"theirs", Answer::kNo, 1, LangSaveResult::kChangedOnDisk},
+        {"changed, yes", u"theirs", Answer::kYes, 1, LangSaveResult::kWritten},
+        {"changed into what the slot writes", u"", Answer::kNo, 0, LangSaveResult::kUnchanged},
+    };
+    for (const auto& c : cases) {
+        Install install;
+        install.Write("lang_chs.ini", u"K", u"1");
+        CLangTable table;
+        table.LoadFiles(install.Folder(), u"lang_chs.ini");
+        table.SetText(0, u"K", u"ours");
+        std::string onDisk = install.Read("lang_chs.ini");
+        if (c.theirs != nullptr) {
+            onDisk = *c.theirs == u'\0'
+                         ? ours
+                         : kUtf16Mark + Utf16LeBytes(u"K=" + std::u16string(c.theirs) + u"\r\n");
+            WriteBytes(install.Lang() / "lang_chs.ini", onDisk);
+        }
+        int asked = 0;
+        const auto ask = [&] {
+            ++asked;
+            return c.answer == Answer::kYes;
+        };
+        const std::function<bool()> confirm =
+            c.answer == Answer::kNone ? std::function<bool()>() : ask;
+        EXPECT_EQ(c.result, table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {}, confirm))
+            << c.name;
+        EXPECT_EQ(c.asked, asked) << c.name;
+        const bool replaced = c.result != LangSaveResult::kChangedOnDisk;
+        EXPECT_EQ(replaced ? ours : onDisk, install.Read("lang_chs.ini")) << c.name;
+        if (!replaced) {
+            continue;
+        }
+        // What the save wrote (or found) is the new stamp: the next save does not ask.
+        table.SetText(0, u"K", u"ours again");
+        asked = 0;
+        EXPECT_EQ(LangSaveResult::kWritten,
+                  table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {}, ask))
+            << c.name;
+        EXPECT_EQ(0, asked) << c.name;
+    }
+}
+
+// A new load stamps the files anew; a file the slot was not read from is not checked.
+TEST(LangTableSave, ALoadTakesNewStampsAndOtherFoldersAreNotChecked) {
+    Install install;
+    install.Write("lang_chs.ini", u"K", u"1");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"lang_chs.ini");
+    install.Write("lang_chs.ini", u"K", u"theirs");
+    table.LoadFiles(install.Folder(), u"lang_chs.ini");
+    table.SetText(0, u"K", u"ours");
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, install.LangFolder()));
+
+    TempDir other;
+    WriteBytes(other.Path() / "lang_chs.ini", "another file");
+    table.SetText(0, u"K", u"ours again");
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, other.Text()));
+    // The stamp of the slot's own file stays: it is still as saved.
+    table.SetText(0, u"K", u"ours once more");
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, install.LangFolder()));
 }
 
 }  // namespace

@@ -112,11 +112,13 @@ TEST(LangWriter, LiteralIsWrittenAsApostropheAndASecondSaveLeavesTheFile) {
     EXPECT_EQ(u"Don\\'t stop", *table.Entries(0).Find(u"MSG"));  // the table keeps the literal
     ASSERT_EQ(LangSaveResult::kUnchanged, table.SaveLangFile(0, folder));
     EXPECT_EQ(first, ReadBytes(dir.Path() / "Lang" / "lang_en.ini"));
-    // A file of the same size that differs in its last byte is replaced.
+    // A file of the same size that differs in its last byte is replaced (once confirmed:
+    // another program changed it since the save).
     std::string changed = first;
     changed.back() = '\x01';
     WriteBytes(dir.Path() / "Lang" / "lang_en.ini", changed);
-    ASSERT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, folder));
+    ASSERT_EQ(LangSaveResult::kWritten,
+              table.SaveLangFile(0, folder, u"", nullptr, {}, [] { return true; }));
     EXPECT_EQ(first, ReadBytes(dir.Path() / "Lang" / "lang_en.ini"));
 }
 

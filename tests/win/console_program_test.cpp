@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+#include "app/console_host.h"
+#include "ini/ini_cache.h"
 #include "install/backup.h"
+#include "lang/lang_table.h"
 #include "platform/sha256.h"
 #include "platform/unicode.h"
 #include "samples/sample_install.h"
@@ -217,6 +221,65 @@ TEST(ConsoleProgram, RestoreBringsTheOriginalInstallBack) {
     EXPECT_EQ(0u, run.exitCode) << platform::Utf16ToUtf8(run.output);
     EXPECT_EQ(u"[恢复原始文件] 已恢复全部原始文件，备份文件夹已删除\r\n", run.output);
     EXPECT_EQ(before, install.Files());
+}
+
+// VedArodCmd reads the install and saves at once; a file that another program changes
+// between its read and its save is left as it is and named, and the command fails (the
+// program's exit code 1). The commands run here with the program's host, on a table and a
+// profile read before the other program writes.
+TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
+    const struct {
+        const char* name;
+        bool languages;  // "保存全部语种文件", else "保存配置"
+        const char16_t* command;
+        const char16_t* relative;
+        const char16_t* message;
+    } cases[] = {
+        {"languages", true, u"保存全部语种文件", u"\\Lang\\lang_chs.ini",
+         u"以下语言文件已被其他程序修改，未覆盖：\r\n"},
+        {"profile", false, u"保存配置", u"\\config\\VirUdezed.cfg",
+         u"配置文件已被其他程序修改，未覆盖："},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TargetInstall install;
+        const std::u16string installDir = install.install.u16string();
+        const std::u16string path = installDir + c.relative;
+        CLangTable table;
+        table.LoadFiles(installDir, std::u16string(CLangTable::kDefaultFileList));
+        table.SetText(0, FirstId(0), u"ours");
+        IniFileCache profiles;
+        CIniFile& ini = GetCachedIniFile(profiles, app::ProfileFilePath(installDir, 0));
+        const std::string theirs = "written by another program";
+        WriteBytes(fs::path(path), theirs);
+
+        testsupport::TempDir scratch;
+        const fs::path outPath = scratch.Path() / "out.txt";
+        const HANDLE out = CreateFileW(outPath.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, out);
+        const HANDLE stdOut = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, out);
+        app::ConsoleHost host;
+        host.SetCommand(c.command);
+        const app::CommandResult result =
+            c.languages
+                ? app::SaveAllLanguages(table, installDir, host)
+                : app::SaveProfile(ini, installDir, 0,
+                                   app::ProfileToSave(0, false, u"", u"C", u"P", u"U"), host);
+        SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
+        CloseHandle(out);
+        DiscardIniFiles(profiles);
+
+        EXPECT_EQ(app::CommandResult::kFailed, result);
+        EXPECT_EQ(theirs, ReadBytes(fs::path(path)));
+        const std::u16string prefix = u"[" + std::u16string(c.command) + u"] ";
+        std::u16string expected = prefix + c.message;
+        if (expected.back() == u'\n') {
+            expected += prefix;  // the list of files starts a line of its own
+        }
+        EXPECT_EQ(expected + path + u"\r\n", platform::Utf8ToUtf16(ReadBytes(outPath)));
+    }
 }
 
 }  // namespace

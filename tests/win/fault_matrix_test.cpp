@@ -185,6 +185,9 @@ TEST_P(FaultMatrix, FormerFileIntactAndUserTold) {
             ASSERT_NE(INVALID_HANDLE_VALUE, held);
             break;
         case Fault::kFolderMissing: {
+            // A file gone since the selection is asked about first: Yes, so that the write meets
+            // the missing folder.
+            h.Prompts().yesNoAnswers.push_back(true);
             const fs::path moved = s.folder.parent_path() / "moved-away";
             fs::rename(s.folder, moved);
             file = moved / fs::relative(s.file, s.folder);

@@ -374,6 +374,7 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
     h.ChooseLanguage(12);
     h.DoubleClickList(h.CellPoint(0, 1));
     h.Dlg().m_editCell.SetText(u"neu");
+    h.Prompts().yesNoAnswers.push_back(true);  // lang_cz.ini changed since it was saved
     h.Click(1029);
     const std::u16string message = h.MessageTexts().back();
     EXPECT_NE(std::u16string::npos, message.find(u"保存失败")) << win::W(message);
@@ -387,6 +388,59 @@ TEST(LangDialog, SaveAllWritesSixteenFilesAndNamesTheOnesThatFailed) {
                 << fs::path(name);
         }
     }
+}
+
+// Another program writes a language file after the selection: both saves ask before they
+// replace it. No leaves the other program's file and says so; Yes writes what the dialog
+// holds, and what it wrote is what the next save compares with.
+TEST(LangDialog, SavesAskBeforeReplacingAFileAnotherProgramChanged) {
+    const std::string theirs = samples::EncodeLangFile({{u"A", u"theirs"}});
+    for (const int button : {1028, 1029}) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::to_string(button) + (yes ? " yes" : " no"));
+            LangInstall install;
+            DialogHarness h;
+            h.SelectTarget(install.Exe());
+            WriteBytes(install.dir.Path() / "Lang" / "lang_chs.ini", theirs);
+            h.Prompts().yesNoAnswers.push_back(yes);
+            h.Click(button);
+            const std::u16string path = install.dir.Text() + u"\\Lang\\lang_chs.ini";
+            EXPECT_EQ(std::vector<std::u16string>{path + u"已被其他程序修改。是否覆盖？"},
+                      h.Prompts().questions);
+            if (!yes) {
+                EXPECT_EQ(theirs, install.Read(u"lang_chs.ini"));
+                EXPECT_EQ(
+                    std::vector<std::u16string>{u"以下语言文件已被其他程序修改，未覆盖：\r\n" +
+                                                path},
+                    h.MessageTexts());
+                continue;
+            }
+            EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
+            const std::string written = install.Read(u"lang_chs.ini");
+            EXPECT_NE(std::string::npos, written.find(testsupport::Utf16LeBytes(u"File open")));
+            EXPECT_EQ(std::string::npos, written.find(testsupport::Utf16LeBytes(u"theirs")));
+            h.Dlg().m_langTable.SetText(0, u"A", u"edited after the save");
+            h.Click(button);
+            EXPECT_EQ(1u, h.Prompts().questions.size());
+            EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+        }
+    }
+}
+
+// Selecting the target again reads the other program's file: saving then asks nothing.
+TEST(LangDialog, ANewSelectionTakesTheFilesAsTheyAreNow) {
+    LangInstall install;
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    install.Write(u"lang_chs.ini", {{u"A", u"theirs"}});
+    h.SelectTarget(install.Exe());
+    EXPECT_EQ(u"theirs", TableText(h, 0, u"A"));
+    h.Dlg().m_langTable.SetText(0, u"A", u"ours");
+    h.Click(1028);
+    EXPECT_TRUE(h.Prompts().questions.empty());
+    EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
+    EXPECT_NE(std::string::npos,
+              install.Read(u"lang_chs.ini").find(testsupport::Utf16LeBytes(u"ours")));
 }
 
 }  // namespace

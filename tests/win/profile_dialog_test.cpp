@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
@@ -263,6 +264,38 @@ TEST(ProfileDialog, ExitButtonWritesNothing) {
     }
     EXPECT_FALSE(fs::exists(install.dir.Path() / "config" / "ZuvEra.cfg"));
     EXPECT_EQ("[SYSPAR]\r\nZ=1\r\nA=2\r\n", install.Read("config/ZovIDE.cfg"));
+}
+
+// Another program writes the profile after the selection: the save asks before it replaces
+// it. No leaves the other program's file and says so; Yes writes, and a second save right
+// after asks nothing.
+TEST(ProfileDialog, ASaveAsksBeforeReplacingAProfileAnotherProgramChanged) {
+    const std::string theirs = "[CUSTOMPAR]\r\nCOMPANY=Their Co\r\n";
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        Install install;
+        DialogHarness h;
+        h.SelectTarget(install.Exe());
+        WriteBytes(install.dir.Path() / "config" / "VirUdezed.cfg", theirs);
+        h.Prompts().yesNoAnswers.push_back(yes);
+        SaveWith(h, false, u"");
+        const std::u16string path = install.dir.Text() + u"\\config\\VirUdezed.cfg";
+        EXPECT_EQ(std::vector<std::u16string>{path + u"已被其他程序修改。是否覆盖？"},
+                  h.Prompts().questions);
+        if (!yes) {
+            EXPECT_EQ(theirs, install.Read("config/VirUdezed.cfg"));
+            EXPECT_EQ(std::vector<std::u16string>{u"配置文件已被其他程序修改，未覆盖：" + path},
+                      h.MessageTexts());
+            continue;
+        }
+        EXPECT_EQ(std::vector<std::u16string>{u"保存成功"}, h.MessageTexts());
+        EXPECT_NE(std::string::npos, install.Read("config/VirUdezed.cfg").find("PHONE=010-1\r\n"));
+        h.Type(1032, u"010-2");
+        h.Click(1024);
+        EXPECT_EQ(1u, h.Prompts().questions.size());
+        EXPECT_EQ(u"保存成功", h.MessageTexts().back());
+        EXPECT_NE(std::string::npos, install.Read("config/VirUdezed.cfg").find("PHONE=010-2\r\n"));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// VedArodCmd's command host: every message of a command as lines of the standard output,
+// each led by the command's name. Nobody can be asked, so a file that another program
+// changed since it was read is never replaced.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "app/commands.h"
+
+namespace app {
+
+class ConsoleHost : public CommandHost {
+public:
+    void SetCommand(std::u16string name) { command_ = std::move(name); }
+    bool ConfirmOverwrite(const std::u16string& path) override;
+
+protected:
+    void Show(const std::u16string& text) override;
+
+private:
+    std::u16string command_;
+};
+
+}  // namespace app

@@ -1,0 +1,94 @@
+#include "platform/file_stamp.h"
+
+#include "platform/file_read.h"
+#include "platform/hash64.h"
+
+namespace platform {
+
+namespace {
+
+// The coarsest tick of a file system's last-write time that the check allows for (FAT's).
+constexpr int64_t kTimeTick = 2000000000;
+
+class BytesTarget : public ReadTarget {
+public:
+    explicit BytesTarget(std::string& bytes) : bytes_(bytes) {}
+    char* Allocate(size_t size) override {
+        bytes_.resize(size);
+        return &bytes_[0];
+    }
+
+private:
+    std::string& bytes_;
+};
+
+}  // namespace
+
+FileStamp StampOf(const FileStat& stat, const void* data, size_t size) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = size;
+    stamp.lastWrite = stat.lastWrite;
+    stamp.hash = Hash64(data, size);
+    // The bytes read are the file as stat saw it (it did not shrink while being read), and
+    // its time lies at least a tick in the past: a write after this moment gets a later time.
+    stamp.timeTells = stat.size == size && FileClockNow() - stat.lastWrite > kTimeTick;
+    return stamp;
+}
+
+FileStamp StampOfWritten(const std::u16string& path, const void* data, size_t size) {
+    FileStat stat;
+    const bool known = StatFile(path, stat) == ReadResult::kOk;
+    FileStamp stamp = StampOf(stat, data, size);
+    stamp.timeTells = stamp.timeTells && known;  // else the next check compares the bytes
+    return stamp;
+}
+
+ReadResult ReadWholeFileStamped(const std::u16string& path, std::string& bytes, FileStamp& stamp) {
+    bytes.clear();
+    stamp = FileStamp{};
+    BytesTarget target(bytes);
+    size_t got = 0;
+    FileStat stat;
+    const ReadResult result = ReadWholeFileInto(path, target, got, &stat);
+    bytes.resize(result == ReadResult::kOk ? got : 0);
+    if (result == ReadResult::kOk) {
+        stamp = StampOf(stat, bytes.data(), bytes.size());
+    }
+    return result;
+}
+
+bool FileChangedSince(const std::u16string& path, const FileStamp& stamp) {
+    FileStat now;
+    switch (StatFile(path, now)) {
+        case ReadResult::kMissing:
+            return stamp.exists;
+        case ReadResult::kFailed:
+            return true;
+        case ReadResult::kOk:
+            break;
+    }
+    if (!stamp.exists || now.size != stamp.size) {
+        return true;
+    }
+    if (stamp.timeTells && now.lastWrite == stamp.lastWrite) {
+        return false;
+    }
+    Hasher64 hasher;
+    uint64_t read = 0;
+    const ReadResult result = ReadFileInPieces(
+        path, [&](uint64_t size) { return size == stamp.size; },
+        [&](const char* piece, size_t n) {
+            hasher.Update(piece, n);
+            read += n;
+            return read <= stamp.size;
+        });
+    if (result != ReadResult::kOk) {
+        // Held by another program: its time is all there is to go by. A file held that way
+        // cannot be replaced either; the write then fails and tells why.
+        return now.lastWrite != stamp.lastWrite;
+    }
+    return read != stamp.size || hasher.Digest() != stamp.hash;
+}
+
+}  // namespace platform
