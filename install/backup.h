@@ -76,11 +76,12 @@ public:
     ~DigestAhead();
     DigestAhead(const DigestAhead&) = delete;
     DigestAhead& operator=(const DigestAhead&) = delete;
+    // Until the digest is taken (the original is open meanwhile, so it cannot be replaced).
+    void Wait();
 
 private:
     friend class InstallBackup;
     DigestAhead() = default;
-    void Wait();
 
     std::u16string path_;  // relative to the install folder
     std::thread worker_;

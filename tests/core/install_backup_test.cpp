@@ -224,6 +224,7 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
         const auto ahead = backup.DigestOriginalAhead(c.aheadOf);
         ASSERT_NE(nullptr, ahead) << c.name;
         if (!c.changedTo.empty()) {
+            ahead->Wait();
             Replace(in.Path("ZovIDE.exe"), c.changedTo);
         }
         const std::string now = ReadBytes(in.Path("ZovIDE.exe"));
