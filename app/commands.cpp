@@ -208,12 +208,16 @@ std::unique_ptr<install::InstallLock> CommandHost::Hold(const std::u16string& in
     return lock;
 }
 
-std::unique_ptr<install::DigestAhead> CommandHost::DigestOriginalAhead(
-    const std::u16string& installDir, const std::u16string& path) {
-    std::u16string relative;
-    return install::RelativeTo(installDir, path, relative)
-               ? install::InstallBackup(installDir).DigestOriginalAhead(relative)
-               : nullptr;
+std::unique_ptr<install::DigestAhead> CommandHost::DigestOriginalsAhead(
+    const std::u16string& installDir, const std::vector<std::u16string>& paths) {
+    std::vector<std::u16string> relatives;
+    for (const std::u16string& path : paths) {
+        std::u16string relative;
+        if (install::RelativeTo(installDir, path, relative)) {
+            relatives.push_back(relative);
+        }
+    }
+    return install::InstallBackup(installDir).DigestOriginalsAhead(relatives);
 }
 
 bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path,
@@ -306,7 +310,7 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
     // The digest of the executable's original is taken meanwhile, on another thread.
     const bool writeStrings = StringStep(r);
     const std::unique_ptr<install::DigestAhead> exeOriginal =
-        r.iconOn || writeStrings ? host.DigestOriginalAhead(r.installDir, r.exePath) : nullptr;
+        r.iconOn || writeStrings ? host.DigestOriginalsAhead(r.installDir, {r.exePath}) : nullptr;
     rebrand::StagedExecutable exe(r.exePath, r.installDir);
     if (r.iconOn && !steps.ReplaceIcon(exe)) {
         return stop(u"图标修改失败");
@@ -571,7 +575,8 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 }
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
-                            CommandHost& host, platform::WriteResult* write) {
+                            CommandHost& host, platform::WriteResult* write,
+                            install::DigestAhead* ahead) {
     const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
     if (!held) {
         if (write != nullptr) {
@@ -582,7 +587,8 @@ LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& insta
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
     const std::u16string path = install::Join(langFolder, table.FileName(slot));
     const LangSaveResult saved = table.SaveLangFile(
-        slot, langFolder, installDir, write, [&] { return host.KeepOriginal(installDir, path); },
+        slot, langFolder, installDir, write,
+        [&] { return host.KeepOriginal(installDir, path, ahead); },
         [&] { return host.ConfirmOverwrite(path); });
     host.Settle(installDir, path);
     return saved;
@@ -595,13 +601,22 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
         return CommandResult::kFailed;
     }
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    // The originals not kept yet are read for their digests on another thread meanwhile.
+    std::vector<std::u16string> files;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        if (!table.FileName(slot).empty() && !table.Entries(slot).empty()) {
+            files.push_back(install::Join(langFolder, table.FileName(slot)));
+        }
+    }
+    const std::unique_ptr<install::DigestAhead> ahead =
+        host.DigestOriginalsAhead(installDir, files);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
     std::u16string left;      // files another program changed, left as they are
     int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
-        switch (SaveLanguage(table, installDir, slot, host, &write)) {
+        switch (SaveLanguage(table, installDir, slot, host, &write, ahead.get())) {
             case LangSaveResult::kWritten:
             case LangSaveResult::kUnchanged:
                 ++saved;

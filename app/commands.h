@@ -42,11 +42,11 @@ public:
     // file is still what was kept (the change failed or was not needed), so that no backup
     // is left for a file nothing changed.
     void Settle(const std::u16string& installDir, const std::u16string& path);
-    // Starts the digest of path's original while the caller prepares its change;
-    // KeepOriginal with the result then does not read the original again. Null when there
-    // is nothing to start.
-    std::unique_ptr<install::DigestAhead> DigestOriginalAhead(const std::u16string& installDir,
-                                                              const std::u16string& path);
+    // Starts the digests of the originals of paths (files of installDir) while the caller
+    // prepares its changes; KeepOriginal with the result then does not read them again.
+    // Null when there is nothing to start.
+    std::unique_ptr<install::DigestAhead> DigestOriginalsAhead(
+        const std::u16string& installDir, const std::vector<std::u16string>& paths);
     // Whether to replace path, which another program changed since the command's profile
     // or language table read it (or last saved it): true replaces it, false leaves it as it
     // is on disk. The dialog asks the user; the console program refuses.
@@ -145,7 +145,8 @@ std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition
 // program changed since the table read or saved it is replaced only when the host confirms
 // (kChangedOnDisk otherwise).
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
-                            CommandHost& host, platform::WriteResult* write = nullptr);
+                            CommandHost& host, platform::WriteResult* write = nullptr,
+                            install::DigestAhead* ahead = nullptr);
 // "保存全部语种文件": every slot as SaveLanguage; the files left as another program changed
 // them are listed ("以下语言文件已被其他程序修改，未覆盖：").
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,

@@ -408,6 +408,7 @@ void RemoveCopy(const std::u16string& copyPath, const std::u16string& target) {
 }  // namespace
 
 DigestAhead::~DigestAhead() {
+    cancelled_ = true;
     Wait();
 }
 
@@ -417,19 +418,52 @@ void DigestAhead::Wait() {
     }
 }
 
-std::unique_ptr<DigestAhead> InstallBackup::DigestOriginalAhead(
-    const std::u16string& relativePath) {
+const DigestAhead::Digest* DigestAhead::Of(const std::u16string& path) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (const Digest& d : digests_) {
+        if (d.path == path) {
+            taken_.wait(lock, [&] { return d.done; });
+            return &d;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<DigestAhead> InstallBackup::DigestOriginalsAhead(
+    const std::vector<std::u16string>& relativePaths) {
     BackupManifest manifest;
-    const std::u16string original = Join(install_, relativePath);
-    if (!IsInstallRelativePath(relativePath) || Read(manifest) == State::kDamaged ||
-        manifest.Find(relativePath) != nullptr || !platform::IsRegularFile(original)) {
+    if (Read(manifest) == State::kDamaged) {
         return nullptr;
     }
     std::unique_ptr<DigestAhead> ahead(new DigestAhead);
+    for (const std::u16string& path : relativePaths) {
+        const std::u16string original = Join(install_, path);
+        if (IsInstallRelativePath(path) && manifest.Find(path) == nullptr &&
+            platform::IsRegularFile(original)) {
+            DigestAhead::Digest d;
+            d.path = path;
+            d.file = original;
+            ahead->digests_.push_back(std::move(d));
+        }
+    }
+    if (ahead->digests_.empty()) {
+        return nullptr;
+    }
     DigestAhead& a = *ahead;
-    a.path_ = relativePath;
-    a.worker_ =
-        std::thread([&a, original] { a.sha256_ = platform::Sha256OfFile(original, a.size_); });
+    a.worker_ = std::thread([&a] {
+        for (DigestAhead::Digest& d : a.digests_) {
+            uint64_t size = 0;
+            std::string sha256 =
+                a.cancelled_ ? std::string() : platform::Sha256OfFile(d.file, size);
+            {
+                std::lock_guard<std::mutex> lock(a.mutex_);
+                d.size = size;
+                d.sha256 = std::move(sha256);
+                d.done = true;
+            }
+            a.taken_.notify_all();
+        }
+    });
     return ahead;
 }
 
@@ -509,13 +543,12 @@ bool InstallBackup::Keep(const std::u16string& relativePath, std::u16string& rea
         platform::StopPoint("keep.after-link");
         if (linked) {
             uint64_t size = 0;
-            if (ahead != nullptr) {
-                ahead->Wait();
-            }
-            if (ahead != nullptr && ahead->path_ == relativePath && !ahead->sha256_.empty() &&
-                FileSize(copyPath, size) && size == ahead->size_) {
-                record.size = ahead->size_;
-                record.sha256 = ahead->sha256_;
+            const DigestAhead::Digest* digest =
+                ahead != nullptr ? ahead->Of(relativePath) : nullptr;
+            if (digest != nullptr && !digest->sha256.empty() && FileSize(copyPath, size) &&
+                size == digest->size) {
+                record.size = digest->size;
+                record.sha256 = digest->sha256;
             } else {
                 record.sha256 = platform::Sha256OfFile(copyPath, record.size);
             }
@@ -574,9 +607,9 @@ void InstallBackup::TakeBack(const std::u16string& relativePath) {
             std::find(names.begin(), names.end(), target.substr(slash + 1)) != names.end();
         uint64_t size = 0;
         unchanged = sameName && (platform::SameFile(target, copyPath) ||
-                                 (platform::IsRegularFile(target) &&
-                                  platform::Sha256OfFile(target, size) == record->sha256 &&
-                                  size == record->size));
+                                 (platform::IsRegularFile(target) && FileSize(target, size) &&
+                                  size == record->size &&
+                                  platform::Sha256OfFile(target, size) == record->sha256));
     }
     if (!unchanged) {
         return;

@@ -32,8 +32,11 @@
 // The callers hold the install's lock (install/install_lock.h) around every change.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -67,27 +70,38 @@ bool IsInstallRelativePath(std::u16string_view path);
 
 class InstallBackup;
 
-// The digest of one original, taken on a worker thread while the caller prepares its change
-// of the file (the staged update of an executable), so that reading the original does not
-// add to the change's time. InstallBackup::Keep uses it when it is of the path kept and the
-// file still has the size it had. Waits for the worker when it goes.
+// The digests of originals, taken one after another on a worker thread while the caller
+// prepares its changes (the staged update of an executable; the sixteen language files of a
+// save, composed and written meanwhile), so that reading the originals does not add to the
+// changes' time. InstallBackup::Keep uses a digest when it is of the path kept and the file
+// still has the size it had. Waits for the worker when it goes.
 class DigestAhead {
 public:
     ~DigestAhead();
     DigestAhead(const DigestAhead&) = delete;
     DigestAhead& operator=(const DigestAhead&) = delete;
-    // Until the digest is taken (the original is open meanwhile, so it cannot be replaced).
+    // Until the worker is done (an original is open while it is read, so it cannot be
+    // replaced meanwhile).
     void Wait();
 
 private:
     friend class InstallBackup;
     DigestAhead() = default;
+    struct Digest {
+        std::u16string path;  // relative to the install folder
+        std::u16string file;  // its full path
+        uint64_t size = 0;
+        std::string sha256;  // empty when the original could not be read
+        bool done = false;
+    };
+    // The digest of path once taken, or null when this object has none of it.
+    const Digest* Of(const std::u16string& path);
 
-    std::u16string path_;  // relative to the install folder
+    std::vector<Digest> digests_;
+    std::atomic<bool> cancelled_{false};  // the rest is not needed: the caller is done
+    std::mutex mutex_;
+    std::condition_variable taken_;
     std::thread worker_;
-    // Written by the worker, read after Wait.
-    uint64_t size_ = 0;
-    std::string sha256_;  // empty when the original could not be read
 };
 
 class InstallBackup {
@@ -128,10 +142,11 @@ public:
     // entry.
     void TakeBack(const std::u16string& relativePath);
 
-    // Starts the digest of the original of relativePath ahead of its Keep. Null when there is
-    // nothing to start: the backup already holds the path, the manifest is damaged, there is
-    // no such file; Keep then does all the work itself.
-    std::unique_ptr<DigestAhead> DigestOriginalAhead(const std::u16string& relativePath);
+    // Starts the digests of the originals of relativePaths, in their order, ahead of their
+    // Keeps. Null when there is nothing to start: the backup already holds every path, the
+    // manifest is damaged, there is no such file; Keep then does all the work itself.
+    std::unique_ptr<DigestAhead> DigestOriginalsAhead(
+        const std::vector<std::u16string>& relativePaths);
 
     // What killed runs left, put right: a backup of an earlier version inside the install is
     // moved beside it; a file moved aside by an interrupted replace (".~bak...", ".~ren")

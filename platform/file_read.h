@@ -23,6 +23,19 @@ protected:
     ~ReadTarget() = default;
 };
 
+// Room for a file's bytes in a string (replacing its content).
+class BytesTarget : public ReadTarget {
+public:
+    explicit BytesTarget(std::string& bytes) : bytes_(bytes) {}
+    char* Allocate(size_t size) override {
+        bytes_.resize(size);
+        return &bytes_[0];
+    }
+
+private:
+    std::string& bytes_;
+};
+
 // Reads the file at path into the room target allocates. got receives how many bytes were
 // read: the file's size when opened, or less when the file shrank meanwhile (bytes added to
 // it after it was opened are not read). kMissing and kFailed as ReadWholeFile; on failure

@@ -10,18 +10,6 @@ namespace {
 // The coarsest tick of a file system's last-write time that the check allows for (FAT's).
 constexpr int64_t kTimeTick = 2000000000;
 
-class BytesTarget : public ReadTarget {
-public:
-    explicit BytesTarget(std::string& bytes) : bytes_(bytes) {}
-    char* Allocate(size_t size) override {
-        bytes_.resize(size);
-        return &bytes_[0];
-    }
-
-private:
-    std::string& bytes_;
-};
-
 }  // namespace
 
 FileStamp StampOf(const FileStat& stat, const void* data, size_t size) {

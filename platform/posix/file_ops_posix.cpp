@@ -14,19 +14,9 @@
 
 namespace platform {
 
-namespace {
-
-bool Fail(int* errorCode) {
-    if (errorCode != nullptr) {
-        *errorCode = errno;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool LinkFile(const std::u16string& existing, const std::u16string& link, int* errorCode) {
-    return ::link(NativePath(existing).c_str(), NativePath(link).c_str()) == 0 || Fail(errorCode);
+    return ::link(NativePath(existing).c_str(), NativePath(link).c_str()) == 0 ||
+           FailWithErrno(errorCode);
 }
 
 bool MoveNoReplace(const std::u16string& from, const std::u16string& to, int* errorCode) {
@@ -35,19 +25,19 @@ bool MoveNoReplace(const std::u16string& from, const std::u16string& to, int* er
     const std::string t = NativePath(to);
     struct stat st {};
     if (::lstat(f.c_str(), &st) != 0) {
-        return Fail(errorCode);
+        return FailWithErrno(errorCode);
     }
     if (S_ISDIR(st.st_mode)) {
         if (::lstat(t.c_str(), &st) == 0) {
             errno = EEXIST;
-            return Fail(errorCode);
+            return FailWithErrno(errorCode);
         }
-        return ::rename(f.c_str(), t.c_str()) == 0 || Fail(errorCode);
+        return ::rename(f.c_str(), t.c_str()) == 0 || FailWithErrno(errorCode);
     }
     if (::link(f.c_str(), t.c_str()) != 0) {
-        return Fail(errorCode);
+        return FailWithErrno(errorCode);
     }
-    return ::unlink(f.c_str()) == 0 || Fail(errorCode);
+    return ::unlink(f.c_str()) == 0 || FailWithErrno(errorCode);
 }
 
 bool IsLink(const std::u16string& path) {

@@ -10,17 +10,6 @@
 
 namespace platform {
 
-namespace {
-
-bool Fail(int* errorCode) {
-    if (errorCode != nullptr) {
-        *errorCode = errno;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool CreateFolder(const std::u16string& path, int* errorCode) {
     const std::string native = NativePath(path);
     if (::mkdir(native.c_str(), 0755) == 0) {
@@ -30,7 +19,7 @@ bool CreateFolder(const std::u16string& path, int* errorCode) {
     if (errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         return true;
     }
-    return Fail(errorCode);
+    return FailWithErrno(errorCode);
 }
 
 // POSIX file systems have no hidden attribute.
@@ -43,7 +32,7 @@ bool RemoveFile(const std::u16string& path, int* errorCode) {
     if (::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT) {
         return true;
     }
-    return Fail(errorCode);
+    return FailWithErrno(errorCode);
 }
 
 bool RemoveEmptyFolder(const std::u16string& path) {

@@ -1,6 +1,7 @@
 // A Windows path of the core as the POSIX file functions take it: UTF-8, "/" separators.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 #include "platform/unicode.h"
@@ -15,6 +16,14 @@ inline std::string NativePath(const std::u16string& path) {
         }
     }
     return p;
+}
+
+// False, with errno in errorCode (if given).
+inline bool FailWithErrno(int* errorCode) {
+    if (errorCode != nullptr) {
+        *errorCode = errno;
+    }
+    return false;
 }
 
 }  // namespace platform

@@ -3,21 +3,11 @@
 #include <windows.h>
 
 #include "platform/win32/handle.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
-
-const wchar_t* W(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
-bool Fail(int* errorCode) {
-    if (errorCode != nullptr) {
-        *errorCode = static_cast<int>(GetLastError());
-    }
-    return false;
-}
 
 // Opened for its attributes only, without following a final link when asked not to.
 Handle OpenForInfo(const std::u16string& path, DWORD flags) {

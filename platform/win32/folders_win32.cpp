@@ -2,22 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
+
 namespace platform {
-
-namespace {
-
-const wchar_t* W(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
-bool Fail(int* errorCode) {
-    if (errorCode != nullptr) {
-        *errorCode = static_cast<int>(GetLastError());
-    }
-    return false;
-}
-
-}  // namespace
 
 bool CreateFolder(const std::u16string& path, int* errorCode) {
     if (CreateDirectoryW(W(path), nullptr)) {

@@ -221,7 +221,7 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
         Install in;
         InstallBackup backup(in.Text());
         std::u16string why;
-        const auto ahead = backup.DigestOriginalAhead(c.aheadOf);
+        const auto ahead = backup.DigestOriginalsAhead({c.aheadOf});
         ASSERT_NE(nullptr, ahead) << c.name;
         if (!c.changedTo.empty()) {
             ahead->Wait();
@@ -239,8 +239,8 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
     InstallBackup backup(in.Text());
     std::u16string why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
-    EXPECT_EQ(nullptr, backup.DigestOriginalAhead(u"ZovIDE.exe"));
-    EXPECT_EQ(nullptr, backup.DigestOriginalAhead(u"New.exe"));
+    EXPECT_EQ(nullptr, backup.DigestOriginalsAhead({u"ZovIDE.exe"}));
+    EXPECT_EQ(nullptr, backup.DigestOriginalsAhead({u"New.exe", u"ZovIDE.exe"}));
 }
 
 TEST(InstallBackup, TakeBackRemovesOnlyEntriesOfFilesThatDidNotChange) {

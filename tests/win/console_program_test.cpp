@@ -53,14 +53,8 @@ std::set<std::u16string> KeptPaths(const TargetInstall& install) {
     return paths;
 }
 
-// The first ID (in list order) of a language slot of the sample.
 std::u16string FirstId(int slot) {
-    auto entries = samples::MakeLangEntries(slot, 3);
-    std::u16string first = entries[0].first;
-    for (const auto& e : entries) {
-        first = std::min(first, e.first);
-    }
-    return first;
+    return testsupport::FirstLangId(slot);
 }
 
 // A 6.2 brand with every key, written beside the pictures as UTF-8 without a mark, or as

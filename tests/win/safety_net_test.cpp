@@ -34,14 +34,8 @@ std::string Narrow(const std::u16string& s) {
     return platform::Utf16ToUtf8(s);
 }
 
-// The first ID (in list order) of a language slot of the sample.
 std::u16string FirstId(int slot) {
-    auto entries = samples::MakeLangEntries(slot, 3);
-    std::u16string first = entries[0].first;
-    for (const auto& e : entries) {
-        first = std::min(first, e.first);
-    }
-    return first;
+    return testsupport::FirstLangId(slot);
 }
 
 // Brand files beside the pictures: one for the executable and its pictures, one for the

@@ -1,5 +1,7 @@
 #include "tests/win/target_install.h"
 
+#include <algorithm>
+
 #include "samples/sample_install.h"
 #include "tests/win/standin_run.h"
 
@@ -33,6 +35,15 @@ std::map<std::string, std::string> TargetInstall::Files() const {
 ResourceMap TargetInstall::Resources(const char* exe) const {
     auto map = ReadAllResources((install / exe).wstring());
     return map ? *map : ResourceMap{};
+}
+
+std::u16string FirstLangId(int slot) {
+    auto entries = samples::MakeLangEntries(slot, 3);
+    std::u16string first = entries[0].first;
+    for (const auto& e : entries) {
+        first = std::min(first, e.first);
+    }
+    return first;
 }
 
 }  // namespace testsupport

@@ -29,4 +29,7 @@ struct TargetInstall {
     ResourceMap Resources(const char* exe = "ZovIDE.exe") const;
 };
 
+// The first ID (in list order) of a language slot of the sample install.
+std::u16string FirstLangId(int slot);
+
 }  // namespace testsupport
