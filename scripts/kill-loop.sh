@@ -12,7 +12,8 @@ entries=${3:-300}
 build_native make_sample >/dev/null
 build_win VedArodCmd standin >/dev/null
 wine_env
-wineserver -p
+wineserver -k 2>/dev/null || true
+wineserver -p  # one server for every call, outside the runs' process groups
 dir=$(mktemp -d)
 on_exit "rm -rf '$dir'; wineserver -k || true"
 "$BUILD_NATIVE/samples/make_sample" "$dir/pristine/ZovIDE" "$entries" \
@@ -32,10 +33,13 @@ for round in $(seq 1 "$rounds"); do
     mkdir -p "$dir/work"
     cp -a "$dir/pristine/ZovIDE" "$work"
     delay=$((RANDOM % longest))
-    cmd brand "$(win "$brand")" "$(win "$work/ZovIDE.exe")" >"$dir/out.txt" 2>&1 &
+    # Its own process group, so that the kill reaches every process Wine started for it.
+    setsid env LANG="$VEDAROD_WINE_LANG" LC_ALL="$VEDAROD_WINE_LANG" wine \
+        "$BUILD_WIN/app/VedArodCmd.exe" brand "$(win "$brand")" "$(win "$work/ZovIDE.exe")" \
+        >"$dir/out.txt" 2>&1 &
     pid=$!
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
-    if kill -9 "$pid" 2>/dev/null; then
+    if kill -9 -- "-$pid" 2>/dev/null; then
         outcome=killed
         killed=$((killed + 1))
     else
@@ -43,6 +47,7 @@ for round in $(seq 1 "$rounds"); do
         finished=$((finished + 1))
     fi
     wait "$pid" 2>/dev/null || true
+    while kill -0 -- "-$pid" 2>/dev/null; do sleep 0.05; done
     note=""
     if [ $((round % 2)) -eq 0 ]; then
         if cmd brand "$(win "$brand")" "$(win "$(exe_of "$work")")" >"$dir/again.txt" 2>&1; then
