@@ -14,6 +14,10 @@ build_win VedArodCmd standin >/dev/null
 wine_env
 wineserver -k 2>/dev/null || true
 wineserver -p  # one server for every call, outside the runs' process groups
+# Wine brings its session up (services, devices) with the first program it starts; a kill
+# during that leaves the session waiting for good, so it is brought up before the loop.
+cmd_env() { env LANG="$VEDAROD_WINE_LANG" LC_ALL="$VEDAROD_WINE_LANG" "$@"; }
+cmd_env wine "$BUILD_WIN/app/VedArodCmd.exe" --help >/dev/null
 dir=$(mktemp -d)
 on_exit "rm -rf '$dir'; wineserver -k || true"
 "$BUILD_NATIVE/samples/make_sample" "$dir/pristine/ZovIDE" "$entries" \
