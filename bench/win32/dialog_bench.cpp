@@ -144,6 +144,10 @@ int main(int argc, char** argv) {
         o.entriesPerLanguage = entriesPer;
         samples::WriteSampleInstall(fresh, o);
         flush(fresh);
+        // An install is not seconds old: a file written within the clock's tick of being read
+        // is read again before a save (its time alone cannot tell a change), which is not what
+        // a user's first save pays.
+        Sleep(2100);
         h.SelectTarget(fresh.u16string() + u"\\ZovIDE.exe");
         table.FinishLoading();
         edit(CLangTable::kSlotCount, round);

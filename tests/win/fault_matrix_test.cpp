@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "lang/lang_table.h"
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
@@ -730,6 +731,41 @@ TEST(SafeWrites, NothingIsWrittenWhereALinkLeadsOutOfTheInstallFolder) {
         EXPECT_NE(std::u16string::npos, messages[0].find(s.file.u16string()));
         EXPECT_EQ(before, FilesIn(outside));
     }
+}
+
+// A manifest of the backup beside the install: a header and the given lines.
+void WriteManifest(const fs::path& folder, const std::string& lines) {
+    fs::create_directories(folder);
+    testsupport::WriteBytes(folder / "manifest.txt", "VedArodBackup manifest 1\r\n" + lines);
+}
+
+TEST(SafeWrites, RestoreRemovesNothingWhereALinkLeadsOutOfTheInstallFolder) {
+    for (const char* linked : {"res", "Lang", "config"}) {
+        TargetInstall install;
+        const fs::path outside = install.dir.Path() / "elsewhere";
+        fs::rename(install.install / linked, outside);
+        ASSERT_TRUE(LinkTo(install.install / linked, outside)) << linked;
+        testsupport::WriteBytes(outside / "victim.txt", "keep me");
+        WriteManifest(
+            install.Backup(),
+            std::string(linked) + "\\victim.txt\tabsent\t0\t-\t2026-01-02T03:04:05Z\t-\r\n");
+        std::u16string message;
+        EXPECT_EQ(app::CommandResult::kFailed,
+                  app::RunRestore(install.install.u16string(), message))
+            << linked;
+        EXPECT_NE(std::u16string::npos, message.find(u"安装文件夹之外")) << linked;
+        EXPECT_EQ("keep me", ReadBytes(outside / "victim.txt")) << linked;
+    }
+    // A backup folder that is itself a link: refused as a whole.
+    TargetInstall install;
+    const fs::path outside = install.dir.Path() / "elsewhere";
+    WriteManifest(outside, "res\\login.bmp\tabsent\t0\t-\t2026-01-02T03:04:05Z\t-\r\n");
+    ASSERT_TRUE(LinkTo(install.Backup(), outside));
+    const auto before = install.Files();
+    std::u16string message;
+    EXPECT_EQ(app::CommandResult::kFailed, app::RunRestore(install.install.u16string(), message));
+    EXPECT_NE(std::u16string::npos, message.find(u"备份文件夹是链接"));
+    EXPECT_EQ(before, install.Files());
 }
 
 TEST(SafeWrites, AnExecutableWhoseSectionsTheUpdateWouldMoveIsLeftByteIdentical) {
