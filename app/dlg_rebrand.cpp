@@ -5,6 +5,10 @@
 #include "app/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
+#include "install/install_layout.h"
+#include "platform/file_ops.h"
+#include "platform/files.h"
+#include "rebrand/app_name.h"
 #include "win/wait_cursor.h"
 
 namespace {
@@ -63,6 +67,26 @@ void CVedArodDlg::OnBnClickedModifyApp() {
         return;
     }
     app::RunRebrand(request, *this);
+    FollowRename(request);
+}
+
+void CVedArodDlg::FollowRename(const app::RebrandRequest& request) {
+    if (request.appName.empty() || request.appName == request.exeFileName) {
+        return;
+    }
+    // The disk tells whether the rename happened: the new name there, the old one gone (or
+    // the same file, when only the letter case changed).
+    const std::u16string newName = rebrand::WithExeExtension(request.appName);
+    const std::u16string newPath = install::Join(m_strInstallDir, newName);
+    const std::u16string oldPath = install::Join(m_strInstallDir, request.exeFileName);
+    if (!platform::PathExists(newPath) ||
+        (platform::PathExists(oldPath) && !platform::SameFile(oldPath, newPath))) {
+        return;
+    }
+    m_strExePath = newPath;
+    m_strExeFileName = newName;
+    m_strAppName = newName;
+    UpdateData(false);
 }
 
 void CVedArodDlg::FailInput(const std::u16string& text, int focusId) {

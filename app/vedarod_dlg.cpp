@@ -279,7 +279,23 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
     EnableByCheck(IDC_CHECK_AD_IMAGE, {IDC_EDIT_AD_IMAGE, IDC_BTN_SELECT_AD_IMAGE});
 }
 
-bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT&) {
+bool CVedArodDlg::MayEndWithUnsavedEdits() {
+    CommitCellEdit();  // an edit still open counts as made
+    return !m_langTable.HasUnsavedEdits() ||
+           prompts_.AskYesNo(hwnd_, u"语言文件有未保存的修改，确定退出吗？");
+}
+
+void CVedArodDlg::OnOK() {
+    if (MayEndWithUnsavedEdits()) {
+        win::Dialog::OnOK();
+    }
+}
+
+bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT& result) {
+    if (!MayEndWithUnsavedEdits()) {
+        result = 0;
+        return true;  // the window stays as it is
+    }
     ClosingHold held = KeepCachedProfiles();
     ReleaseIniFiles(m_mapIniFiles);
     held.Settle();

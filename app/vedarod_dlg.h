@@ -75,6 +75,10 @@ private:
     // Close box, system menu, Alt+F4: releases the profile cache, then lets the default
     // processing end the dialog as cancelled. "退出" does not come here.
     bool OnClose(WPARAM w, LPARAM l, LRESULT& result);
+    // "退出": asks first when language edits are unsaved, then ends the dialog.
+    void OnOK() override;
+    // False when language entries were edited and not saved and the user keeps the window.
+    bool MayEndWithUnsavedEdits();
 
     // Target selection.
     void OnBnClickedSelectExe();
@@ -82,6 +86,8 @@ private:
 
     // The rebrand command: its inputs from the fields and the check boxes.
     void OnBnClickedModifyApp();
+    // After a rename: the path field and the selected file name are the renamed executable's.
+    void FollowRename(const app::RebrandRequest& request);
     void FailInput(const std::u16string& text, int focusId);
 
     // The customization profile.

@@ -64,6 +64,7 @@ void CLangTable::FinishLoading() const {
 
 void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16string& fileList) {
     FinishLoading();
+    edited_.fill(false);
     auto load = std::make_unique<BackgroundLoad>();
     std::vector<std::u16string_view> names;
     const std::u16string_view list(fileList);
@@ -125,6 +126,9 @@ void CLangTable::ReloadSlot(int slot, const std::u16string& path, LangLoadBuffer
 
 int CLangTable::ReadLangFile(int slot, const std::u16string& path) {
     FinishLoading();
+    if (InRange(slot)) {
+        edited_[slot] = false;
+    }
     LangLoadBuffers buffers;
     return ReadLangFile(slot, path, buffers, std::u16string());
 }
@@ -152,6 +156,16 @@ void CLangTable::SetText(int slot, std::u16string_view id, std::u16string_view t
     }
     FinishLoadingFor(slot);
     slots_[slot].Set(id, text);
+    edited_[slot] = true;
+}
+
+bool CLangTable::HasUnsavedEdits() const {
+    for (bool edited : edited_) {
+        if (edited) {
+            return true;
+        }
+    }
+    return false;
 }
 
 const CLangSlot& CLangTable::Entries(int slot) const {
@@ -197,6 +211,7 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     if (platform::FileHolds(path, saveBuffer_.data(), size)) {
         if (readFromHere) {
             stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+            edited_[slot] = false;
         }
         return LangSaveResult::kUnchanged;
     }
@@ -216,6 +231,7 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
     }
     if (readFromHere) {
         stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+        edited_[slot] = false;
     }
     return LangSaveResult::kWritten;
 }

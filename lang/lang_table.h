@@ -78,6 +78,10 @@ public:
     // 0..15 is left alone.
     void SetText(int slot, std::u16string_view id, std::u16string_view text);
 
+    // True when SetText changed a slot since it was read or last saved to the file it was
+    // read from (written, or found holding what it would write).
+    bool HasUnsavedEdits() const;
+
     // The slot's entries in ascending ID order; an empty slot for a slot outside 0..15.
     const CLangSlot& Entries(int slot) const;
 
@@ -125,6 +129,9 @@ private:
     // stamps anew, hence mutable).
     std::array<std::u16string, kSlotCount> paths_;
     mutable std::array<platform::FileStamp, kSlotCount> stamps_;
+    // Slots that SetText changed since their read or last save (saving clears it, hence
+    // mutable).
+    mutable std::array<bool, kSlotCount> edited_{};
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;

@@ -251,6 +251,30 @@ TEST(LangTableSave, FailedWriteKeepsTheFormerFile) {
     EXPECT_FALSE(fs::exists(install.Lang().parent_path() / "no_such"));
 }
 
+TEST(LangTableSave, EditsCountAsUnsavedUntilTheirFileHoldsThem) {
+    Install install;
+    install.Write("lang_en.ini", u"K", u"v");
+    install.Write("lang_chs.ini", u"K", u"v");
+    CLangTable table;
+    table.LoadFiles(install.Folder(), u"lang_en.ini|lang_chs.ini");
+    EXPECT_FALSE(table.HasUnsavedEdits());
+    table.SetText(0, u"K", u"edited");
+    table.SetText(1, u"K", u"edited");
+    EXPECT_TRUE(table.HasUnsavedEdits());
+    fs::permissions(install.Lang() / "lang_en.ini",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(0, install.LangFolder()));
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(1, install.LangFolder()));
+    EXPECT_TRUE(table.HasUnsavedEdits());  // slot 0's write failed
+    fs::permissions(install.Lang() / "lang_en.ini", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, install.LangFolder()));
+    EXPECT_FALSE(table.HasUnsavedEdits());
+    table.SetText(1, u"K", u"again");
+    table.LoadFiles(install.Folder(), u"lang_en.ini|lang_chs.ini");  // read anew
+    EXPECT_FALSE(table.HasUnsavedEdits());
+}
+
 // Windows opens "name " and "name." as name: such list names read and write that file.
 TEST(LangTableLoad, TrailingBlanksAndDotsAreResolvedAsWindowsDoes) {
     Install install;
