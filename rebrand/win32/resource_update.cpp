@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "platform/win32/replace.h"
-#include "rebrand/pe_image.h"
+#include "rebrand/resource_tree.h"
+#include "rebrand/resource_writer.h"
 
 namespace rebrand {
 
@@ -54,112 +55,38 @@ private:
     size_t size_ = 0;
 };
 
-bool WriteAt(HANDLE file, uint64_t offset, const char* data, size_t size) {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
-        return false;
+// The new image written to a file, sequentially, in large writes.
+class FileSink : public ImageSink {
+public:
+    explicit FileSink(HANDLE file) : file_(file) {}
+    bool Append(std::string_view bytes) override { return Write(bytes); }
+    bool WriteAt(uint64_t offset, std::string_view bytes) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) && Write(bytes);
     }
-    while (size > 0) {
-        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        DWORD written = 0;
-        if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) {
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
-// Makes the edits to the file at path: cut (or extend) it, append, write the words.
-bool EditFile(const std::u16string& path, const ByteEdits& edits) {
-    platform::Handle file = platform::OpenExisting(path, GENERIC_READ | GENERIC_WRITE, 0);
-    if (!file.Valid()) {
-        return false;
-    }
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(edits.keep);
-    bool ok = SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()) &&
-              WriteAt(file.Get(), edits.keep, edits.append.data(), edits.append.size());
-    for (const auto& [offset, value] : edits.words) {
-        const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8),
-                               static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
-        ok = ok && WriteAt(file.Get(), offset, bytes, 4);
-    }
-    return file.Close() && ok;
-}
-
-// A copy of the executable beside it, under the platform's temporary pattern, made by the
-// file system.
-bool CopyBeside(const std::u16string& exePath, std::u16string& copyPath) {
-    if (!platform::CreateStagingFile(exePath, copyPath).Valid()) {
-        return false;
-    }
-    if (!platform::RetryWhileHeld([&] { return CopyFileW(W(exePath), W(copyPath), FALSE); })) {
-        platform::RemoveFile(copyPath);  // a copy that broke off (a full disk) goes
-        return false;
-    }
-    // The copy must be writable even where the executable is not.
-    SetFileAttributesW(W(copyPath), FILE_ATTRIBUTE_NORMAL);
-    return true;
-}
-
-// The platform's resource update on the file at path. When it fails while another program
-// holds the file, GetLastError says so (the update itself does not always tell): the file
-// was then not written, and the update can be tried again.
-bool ApplyUpdates(const std::u16string& path, const std::vector<ResourceUpdate>& updates) {
-    const auto failed = [&] {
-        const platform::Handle probe(CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (probe.Valid()) {
-            SetLastError(ERROR_INVALID_DATA);
+private:
+    bool Write(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const DWORD chunk =
+                bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes.size());
+            DWORD written = 0;
+            if (!WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written != chunk) {
+                return false;
+            }
+            bytes.remove_prefix(written);
         }
-        return false;
-    };
-    const HANDLE update = BeginUpdateResourceW(W(path), FALSE);
-    if (update == nullptr) {
-        return failed();
-    }
-    for (const ResourceUpdate& u : updates) {
-        if (!UpdateResourceW(update, MAKEINTRESOURCEW(u.type), MAKEINTRESOURCEW(u.id), u.language,
-                             const_cast<char*>(u.data.data()), static_cast<DWORD>(u.data.size()))) {
-            EndUpdateResourceW(update, TRUE);
-            SetLastError(ERROR_INVALID_DATA);
-            return false;
-        }
-    }
-    return EndUpdateResourceW(update, FALSE) != FALSE || failed();
-}
-
-// Gives the copy what the update itself may have dropped or moved, the same on every
-// platform: the data that followed the sections (once), the symbol table's position, and
-// the checksum when the original had one.
-bool FinishUpdatedCopy(const std::u16string& copyPath, const PreparedCopy& prepared) {
-    ByteEdits edits;
-    uint32_t checksumOffset = 0;
-    {
-        const MappedFile updated(copyPath, false);
-        if (!updated.Ok() ||
-            PlanFinish(updated.View(), prepared, edits, checksumOffset) != PeStatus::kOk) {
-            return false;
-        }
-    }
-    if (!EditFile(copyPath, edits)) {
-        return false;
-    }
-    if (checksumOffset == 0) {
         return true;
     }
-    MappedFile finished(copyPath, true);
-    if (!finished.Ok() || checksumOffset + 4 > finished.View().size()) {
-        return false;
-    }
-    const uint32_t sum = ComputePeChecksum(finished.View(), checksumOffset);
-    for (int i = 0; i < 4; ++i) {
-        finished.Data()[checksumOffset + i] = static_cast<char>((sum >> (8 * i)) & 0xFF);
-    }
-    return true;
+
+    HANDLE file_;
+};
+
+// The tree's change for one update: the resource set, keeping its code page.
+void Apply(ResourceTree& tree, const ResourceUpdate& u) {
+    tree.Set(ResourceName::Id(u.type), ResourceName::Id(u.id), ResourceName::Id(u.language),
+             u.data);
 }
 
 }  // namespace
@@ -194,62 +121,62 @@ const std::vector<bool>& StagedExecutable::Build() {
         write.error = ERROR_ACCESS_DENIED;
         return built_;
     }
-    // All steps at once; when that fails, one step fewer, and so on.
-    for (size_t count = steps_.size(); count > 0; --count) {
-        if (MakeCopy(count)) {
-            std::fill(built_.begin(), built_.begin() + static_cast<ptrdiff_t>(count), true);
-            return built_;
-        }
-        if (copy_.empty()) {
-            break;  // no copy at all: no step can be made
-        }
-        platform::RemoveFile(copy_);
-        copy_.clear();
+    const MappedFile original(exePath_, false);
+    ResourceTree tree;
+    if (!original.Ok()) {
+        write.error = static_cast<int>(GetLastError());
+        return built_;
     }
+    if (ReadResourceTree(original.View(), tree) != PeStatus::kOk) {
+        write.error = ERROR_INVALID_DATA;
+        return built_;
+    }
+    // All steps at once; when they do not fit, one step fewer, and so on.
+    ImagePlan plan;
+    size_t count = steps_.size();
+    for (; count > 0; --count) {
+        ResourceTree changed = tree;
+        for (size_t i = 0; i < count; ++i) {
+            for (const ResourceUpdate& u : steps_[i]) {
+                Apply(changed, u);
+            }
+        }
+        const ResourceWriteStatus status = PlanResourceWrite(original.View(), changed, plan);
+        if (status == ResourceWriteStatus::kOk) {
+            break;
+        }
+        // Why the first step left out cannot be made.
+        result_.movedSection = plan.movedSection;
+        write.error = ERROR_INVALID_DATA;
+    }
+    if (count == 0) {
+        return built_;
+    }
+    if (!WriteCopy(original.View(), plan)) {
+        result_.movedSection.clear();
+        return built_;
+    }
+    std::fill(built_.begin(), built_.begin() + static_cast<ptrdiff_t>(count), true);
     return built_;
 }
 
-bool StagedExecutable::MakeCopy(size_t stepCount) {
-    platform::WriteResult& write = result_.write;
-    PreparedCopy prepared;
-    ByteEdits edits;
-    std::vector<SectionPlace> before;
-    {
-        const MappedFile original(exePath_, false);
-        if (!original.Ok() || PlanPrepare(original.View(), prepared, edits) != PeStatus::kOk) {
-            write.error = static_cast<int>(GetLastError());
-            return false;
-        }
-        before = SectionPlaces(original.View());
-    }
-    if (!CopyBeside(exePath_, copy_)) {
-        write.error = static_cast<int>(GetLastError());
+bool StagedExecutable::WriteCopy(std::string_view original, const ImagePlan& plan) {
+    platform::Handle file = platform::CreateStagingFile(exePath_, copy_);
+    if (!file.Valid()) {
+        result_.write.error = static_cast<int>(GetLastError());
         copy_.clear();
         return false;
     }
-    std::vector<ResourceUpdate> updates;
-    for (size_t i = 0; i < stepCount; ++i) {
-        updates.insert(updates.end(), steps_[i].begin(), steps_[i].end());
+    FileSink sink(file.Get());
+    const bool written = WriteImage(original, plan, sink);
+    const DWORD error = written ? 0 : GetLastError();
+    if (!file.Close() || !written) {
+        result_.write.error = static_cast<int>(written ? GetLastError() : error);
+        platform::RemoveFile(copy_);  // a copy that broke off (a full disk) goes
+        copy_.clear();
+        return false;
     }
-    // Another program may open the new copy at any moment (a scanner, an indexer): each
-    // step waits for it. A refused update has not written anything, so it is tried again.
-    bool ok = EditFile(copy_, edits) &&
-              platform::RetryWhileHeld([&] { return ApplyUpdates(copy_, updates); }) &&
-              FinishUpdatedCopy(copy_, prepared);
-    if (ok) {
-        // The platform's update moves the sections behind a grown resource section; an
-        // image whose code or data moved no longer runs.
-        const MappedFile updated(copy_, false);
-        ok = updated.Ok();
-        if (ok) {
-            result_.movedSection = MovedSection(before, SectionPlaces(updated.View()));
-            ok = result_.movedSection.empty();
-        }
-    }
-    if (!ok) {
-        write.error = static_cast<int>(GetLastError());
-    }
-    return ok;
+    return true;
 }
 
 const UpdateResult& StagedExecutable::Commit() {

@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
+#include "rebrand/resource_writer.h"
 
 namespace rebrand {
 
@@ -32,11 +34,11 @@ struct UpdateResult {
 // failed step leaves the copy as it was before it); Commit replaces the executable with the
 // copy. An uncommitted copy is removed with the object.
 //
-// Every other resource stays as it was. The platform's resource-update functions work on
-// the copy beside the executable, which replaces it (keeping its attributes and security,
-// platform's safe replace) only when every section that code or data refer to by address
-// kept its address in the copy. An executable that does not resolve inside root (when
-// given) is refused before it is read.
+// Every other resource stays as it was. The tool's own resource writer (resource_writer.h)
+// writes the new executable to a copy beside it, which replaces it (keeping its attributes
+// and security, platform's safe replace). A change that would move a section that code or
+// data refer to by address is refused (movedSection names it). An executable that does not
+// resolve inside root (when given) is refused before it is read.
 class StagedExecutable {
 public:
     StagedExecutable(std::u16string exePath, std::u16string root);
@@ -55,7 +57,7 @@ public:
     const UpdateResult& result() const { return result_; }
 
 private:
-    bool MakeCopy(size_t stepCount);
+    bool WriteCopy(std::string_view original, const ImagePlan& plan);
 
     std::u16string exePath_;
     std::u16string root_;

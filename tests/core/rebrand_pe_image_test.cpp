@@ -51,7 +51,7 @@ TEST(PeImage, ParsesPe32AndPe32PlusLayouts) {
 }
 
 TEST(PeImage, OverlayStartsAfterTheHighestSectionWhateverTheTableOrder) {
-    std::string image = BuildPeImage(PeLayout{true, {0x200, 0x600}, "tail", "", 0});
+    std::string image = BuildPeImage(PeLayout{true, {0x200, 0x600}, "tail", "", 0, {}, {}, -1, {}});
     // Swap the raw positions of the two sections: the first now holds the highest data.
     const size_t table = kOptional + 240;
     const uint32_t first = GetLe32(image, table + 20);
@@ -188,7 +188,8 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
 
     // What an updater may leave: the last section grew, and the overlay is gone, kept
     // right behind the sections, or replaced by something else.
-    const std::string grown = BuildPeImage(PeLayout{true, {0x200, 0x800}, "", "", 0});
+    const std::string grown =
+        BuildPeImage(PeLayout{true, {0x200, 0x800}, "", "", 0, {}, {}, -1, {}});
     struct Case {
         const char* name;
         std::string updated;
@@ -219,7 +220,8 @@ TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
 TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
     // As GNU ld leaves it: COFF symbols and their string table after the last section.
     const std::string symbols = "SYMBOLS-AND-STRINGS";
-    std::string original = BuildPeImage(PeLayout{true, {0x200}, "pad" + symbols, "", 0});
+    std::string original =
+        BuildPeImage(PeLayout{true, {0x200}, "pad" + symbols, "", 0, {}, {}, -1, {}});
     const size_t symbolsAt = original.size() - symbols.size();
     SetLe32(original, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
     SetLe32(original, kBuiltPeOffset + 16, 42);  // NumberOfSymbols
@@ -234,7 +236,7 @@ TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
     for (bool kept : {false, true}) {
         SCOPED_TRACE(kept);
         // The update grew the section.
-        std::string updated = BuildPeImage(PeLayout{true, {0x600}, "", "", 0});
+        std::string updated = BuildPeImage(PeLayout{true, {0x600}, "", "", 0, {}, {}, -1, {}});
         if (kept) {
             updated += prepared.overlay;
         }

@@ -66,16 +66,30 @@ std::string BuildPeImage(const PeLayout& layout) {
     for (uint32_t i = 0; i < sectionCount; ++i) {
         const uint32_t size = layout.sectionSizes[i];
         const uint32_t header = sectionTable + 40 * i;
-        const std::string name = ".s" + std::to_string(i);
+        const std::string name =
+            i < layout.sectionNames.size() ? layout.sectionNames[i] : ".s" + std::to_string(i);
         out.replace(header, name.size(), name);
         SetLe32(out, header + 8, size);  // VirtualSize
         SetLe32(out, header + 12, rva);
         SetLe32(out, header + 16, AlignUp(size, kBuiltFileAlignment));
         SetLe32(out, header + 20, static_cast<uint32_t>(out.size()));
-        SetLe32(out, header + 36, 0x40000040);  // initialized data, readable
+        // initialized data, readable
+        SetLe32(out, header + 36,
+                i < layout.sectionFlags.size() ? layout.sectionFlags[i] : 0x40000040);
         std::string data(AlignUp(size, kBuiltFileAlignment), '\0');
         for (uint32_t j = 0; j < size; ++j) {
             data[j] = static_cast<char>((j * 7 + i * 31 + 1) & 0xFF);
+        }
+        if (static_cast<int>(i) == layout.resourceSection) {
+            data.replace(0, 16, std::string(16, '\0'));
+            SetLe32(out, directories + 8 * 2, rva);
+            SetLe32(out, directories + 8 * 2 + 4, 16);
+        }
+        for (const auto& [index, section] : layout.directories) {
+            if (section == i) {
+                SetLe32(out, directories + 8 * index, rva);
+                SetLe32(out, directories + 8 * index + 4, size);
+            }
         }
         out += data;
         rva += AlignUp(size == 0 ? 1 : size, 0x1000);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -18,6 +19,15 @@ struct PeLayout {
     std::string certificate;  // appended after the overlay at an 8-byte aligned offset,
                               // with data directory 4 pointing at it; none when empty
     uint32_t checksum = 0;    // stored as is in the optional header
+    // Per section (missing entries: ".s<i>", initialized readable data).
+    std::vector<std::string> sectionNames;
+    std::vector<uint32_t> sectionFlags;
+    // The section that holds the resources: its data starts with an empty resource
+    // directory, and data directory 2 points at it. -1: no resources.
+    int resourceSection = -1;
+    // Data directories (index, section) that cover a whole section, e.g. {5, 2}: the base
+    // relocations are section 2.
+    std::vector<std::pair<uint32_t, uint32_t>> directories;
 };
 
 // A PE image with a DOS header, the PE headers (16 data directories), one section header
