@@ -1,5 +1,7 @@
 #include "rebrand/pe_image.h"
 
+#include "rebrand/le_bytes.h"
+
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -17,36 +19,10 @@ constexpr size_t kSectionHeaderSize = 40;
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr uint32_t kCertificateDirectory = 4;
-constexpr size_t kCertificateAlignment = 8;
 
 // Offsets inside the optional header.
 constexpr size_t kSizeOfHeadersField = 60;
 constexpr size_t kChecksumField = 64;
-
-uint16_t Le16(std::string_view data, size_t pos) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(data[pos]) |
-                                 (static_cast<uint8_t>(data[pos + 1]) << 8));
-}
-
-uint32_t Le32(std::string_view data, size_t pos) {
-    return static_cast<uint32_t>(Le16(data, pos)) |
-           (static_cast<uint32_t>(Le16(data, pos + 2)) << 16);
-}
-
-void PutLe32(std::string& data, size_t pos, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        data[pos + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
-// True when bytes from pos to the end are fewer than the certificate alignment and zero.
-bool OnlyPaddingFrom(std::string_view bytes, uint64_t pos) {
-    if (pos > bytes.size() || bytes.size() - pos >= kCertificateAlignment) {
-        return false;
-    }
-    return std::all_of(bytes.begin() + static_cast<ptrdiff_t>(pos), bytes.end(),
-                       [](char c) { return c == 0; });
-}
 
 // The section holding an RVA: where its raw data lies in the file. False when no
 // section's raw data holds it.
@@ -275,107 +251,6 @@ uint32_t ComputePeChecksum(std::string_view bytes, size_t checksumOffset) {
         sum = (sum & 0xFFFF) + (sum >> 16);
     }
     return static_cast<uint32_t>(sum + bytes.size());
-}
-
-PeStatus PlanPrepare(std::string_view original, PreparedCopy& prepared, ByteEdits& edits) {
-    PeHeaders headers;
-    PeStatus status = ParsePeHeaders(original, headers);
-    if (status == PeStatus::kOk) {
-        status = CheckResourceDirectory(original);
-    }
-    if (status != PeStatus::kOk) {
-        return status;
-    }
-    const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
-    PreparedCopy result;
-    ByteEdits plan;
-    plan.keep = sectionDataEnd;
-    result.recomputeChecksum = headers.checksum != 0;
-    size_t overlayEnd = original.size();
-    if (headers.certOffset != 0 || headers.certSize != 0) {
-        result.removedCertificate = true;
-        const uint64_t certEnd = uint64_t{headers.certOffset} + headers.certSize;
-        if (headers.certOffset >= sectionDataEnd && OnlyPaddingFrom(original, certEnd)) {
-            overlayEnd = headers.certOffset;
-        }
-    }
-    result.overlay.assign(original.substr(sectionDataEnd, overlayEnd - sectionDataEnd));
-    const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
-    if (headers.symbolTableOffset >= sectionDataEnd && headers.symbolTableOffset < overlayEnd) {
-        result.symbolTableInOverlay = headers.symbolTableOffset - sectionDataEnd;
-        result.symbolCount = Le32(original, symbolFields + 4);
-        plan.words.push_back({symbolFields, 0});
-        plan.words.push_back({symbolFields + 4, 0});
-    }
-    if (result.removedCertificate) {
-        plan.words.push_back({headers.certEntryOffset, 0});
-        plan.words.push_back({headers.certEntryOffset + 4, 0});
-    }
-    prepared = std::move(result);
-    edits = std::move(plan);
-    return PeStatus::kOk;
-}
-
-PeStatus PlanFinish(std::string_view updated, const PreparedCopy& prepared, ByteEdits& edits,
-                    uint32_t& checksumOffset) {
-    PeHeaders headers;
-    const PeStatus status = ParsePeHeaders(updated, headers);
-    if (status != PeStatus::kOk) {
-        return status;
-    }
-    ByteEdits plan;
-    const size_t sectionDataEnd = static_cast<size_t>(headers.sectionDataEnd);
-    plan.keep = updated.size();
-    const std::string_view tail = updated.substr(sectionDataEnd);
-    if (tail.substr(0, prepared.overlay.size()) != prepared.overlay) {
-        plan.keep = sectionDataEnd;
-        plan.append = prepared.overlay;
-    }
-    const uint64_t symbols = sectionDataEnd + prepared.symbolTableInOverlay;
-    if (prepared.symbolTableInOverlay != PreparedCopy::kNoSymbolTable &&
-        symbols <= std::numeric_limits<uint32_t>::max()) {
-        const size_t symbolFields = headers.peOffset + 4 + kSymbolTableField;
-        plan.words.push_back({symbolFields, static_cast<uint32_t>(symbols)});
-        plan.words.push_back({symbolFields + 4, prepared.symbolCount});
-    }
-    checksumOffset = prepared.recomputeChecksum ? headers.checksumOffset : 0;
-    edits = std::move(plan);
-    return PeStatus::kOk;
-}
-
-void ApplyEdits(std::string& bytes, const ByteEdits& edits) {
-    bytes.resize(static_cast<size_t>(edits.keep));
-    bytes += edits.append;
-    for (const auto& [offset, value] : edits.words) {
-        PutLe32(bytes, static_cast<size_t>(offset), value);
-    }
-}
-
-PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared) {
-    PreparedCopy result;
-    ByteEdits edits;
-    const PeStatus status = PlanPrepare(original, result, edits);
-    if (status != PeStatus::kOk) {
-        return status;
-    }
-    result.bytes.assign(original.substr(0, static_cast<size_t>(edits.keep)));
-    ApplyEdits(result.bytes, edits);
-    prepared = std::move(result);
-    return PeStatus::kOk;
-}
-
-PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared) {
-    ByteEdits edits;
-    uint32_t checksumOffset = 0;
-    const PeStatus status = PlanFinish(updated, prepared, edits, checksumOffset);
-    if (status != PeStatus::kOk) {
-        return status;
-    }
-    ApplyEdits(updated, edits);
-    if (checksumOffset != 0) {
-        PutLe32(updated, checksumOffset, ComputePeChecksum(updated, checksumOffset));
-    }
-    return PeStatus::kOk;
 }
 
 }  // namespace rebrand

@@ -1,18 +1,5 @@
-// Headers of a PE32 / PE32+ executable, read from its bytes, and the two steps around a
-// resource update that keep the updated executable valid whatever the updater does with
-// the data behind the sections.
-//
-// The resource updaters differ: Windows cuts off data appended after the last section
-// (the "overlay", e.g. an installer's payload or a certificate table), Wine keeps it or
-// moves it; neither removes a digital signature that the update has made invalid, and
-// neither recomputes the checksum. So an update is done on a copy:
-//
-//   PreparedCopy prepared;
-//   PrepareCopy(original, prepared)        -> write prepared.bytes to the copy
-//   Begin/Update/EndUpdateResourceW(copy)  -> read the copy back as updated
-//   FinishCopy(updated, prepared)          -> updated is the new executable
-//
-// and the original is replaced only when every step succeeded.
+// Headers of a PE32 / PE32+ executable, read from its bytes: the checks every reader of an
+// executable starts with, the checksum, and where the sections are loaded.
 #pragma once
 
 #include <cstddef>
@@ -85,54 +72,5 @@ std::vector<SectionPlace> SectionPlaces(std::string_view bytes);
 // repeated names, by their order. Empty when every section kept its address.
 std::string MovedSection(const std::vector<SectionPlace>& before,
                          const std::vector<SectionPlace>& after);
-
-struct PreparedCopy {
-    // The executable to hand to the resource update: the original ending at sectionDataEnd,
-    // with the certificate directory entry cleared.
-    std::string bytes;
-    // The data that followed the sections, without a certificate table that ended the file.
-    std::string overlay;
-    // Where the COFF symbol table starts inside overlay; kNoSymbolTable when it is not there.
-    // Such a table is detached from bytes (pointer and count cleared, so that the copy is
-    // consistent without its overlay) and attached again by FinishCopy.
-    static constexpr uint64_t kNoSymbolTable = ~uint64_t{0};
-    uint64_t symbolTableInOverlay = kNoSymbolTable;
-    uint32_t symbolCount = 0;         // the file header's NumberOfSymbols then
-    bool removedCertificate = false;  // the original had a certificate directory entry
-    bool recomputeChecksum = false;   // the original had a non-zero checksum
-};
-
-// Changes to the bytes of a file: the first `keep` bytes stay, `append` follows them and
-// ends the file, then each (offset, value) writes a 32-bit little-endian value.
-struct ByteEdits {
-    uint64_t keep = 0;
-    std::string append;
-    std::vector<std::pair<uint64_t, uint32_t>> words;
-};
-
-void ApplyEdits(std::string& bytes, const ByteEdits& edits);
-
-// What PrepareCopy does, as edits of the original's bytes (so that a large executable can
-// be copied by the file system and edited in place). prepared.bytes stays empty.
-PeStatus PlanPrepare(std::string_view original, PreparedCopy& prepared, ByteEdits& edits);
-
-// What FinishCopy does, as edits of the updated bytes; checksumOffset receives the offset
-// of the checksum to compute once the edits are made (0 when none is to be computed).
-PeStatus PlanFinish(std::string_view updated, const PreparedCopy& prepared, ByteEdits& edits,
-                    uint32_t& checksumOffset);
-
-// Builds the copy to update from the original executable. A certificate table is dropped:
-// its directory entry is cleared, and its bytes are cut off when they end the file
-// (followed by at most 7 bytes of zero padding); otherwise they stay inside the overlay
-// as inert data. An executable whose resource tree does not pass CheckResourceDirectory is
-// refused. On any status but kOk, prepared is left unchanged.
-PeStatus PrepareCopy(std::string_view original, PreparedCopy& prepared);
-
-// Turns what the resource update wrote into the final executable: puts the overlay back
-// right behind the sections unless the update already kept it there (it is never added
-// twice), points PointerToSymbolTable at the symbol table inside it again, and recomputes
-// the checksum when the original had one. On any status but kOk,
-// updated is left unchanged.
-PeStatus FinishCopy(std::string& updated, const PreparedCopy& prepared);
 
 }  // namespace rebrand

@@ -267,7 +267,8 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
     const DataDirectory resources = layout.Directory(kResourceDirectory);
     const bool fresh = resources.rva == 0;
     size_t k = sections.size();  // the resource section
-    uint64_t maxVirtualEnd = 0;
+    // The headers are loaded at address 0, the sections above them.
+    uint64_t maxVirtualEnd = std::max<uint64_t>(h.sizeOfHeaders, 1);
     for (const SectionHeader& s : sections) {
         maxVirtualEnd = std::max<uint64_t>(
             maxVirtualEnd, uint64_t{s.virtualAddress} + std::max(s.virtualSize, s.rawSize));

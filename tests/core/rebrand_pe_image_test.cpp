@@ -3,13 +3,13 @@
 #include <string>
 
 #include "rebrand/pe_image.h"
+#include "rebrand/resource_writer.h"
 #include "tests/support/pe_builder.h"
 
 namespace {
 
 using rebrand::PeHeaders;
 using rebrand::PeStatus;
-using rebrand::PreparedCopy;
 using testsupport::BuildPeImage;
 using testsupport::GetLe32;
 using testsupport::kBuiltPeOffset;
@@ -108,14 +108,10 @@ TEST(PeImage, MalformedFilesAreRefused) {
         EXPECT_EQ(c.status, rebrand::ParsePeHeaders(c.bytes, headers));
         EXPECT_EQ(99, headers.sectionCount);  // untouched on failure
 
-        PreparedCopy prepared;
-        prepared.overlay = "untouched";
-        EXPECT_EQ(c.status, rebrand::PrepareCopy(c.bytes, prepared));
-        EXPECT_EQ("untouched", prepared.overlay);
-
-        std::string updated = c.bytes;
-        EXPECT_EQ(c.status, rebrand::FinishCopy(updated, PreparedCopy{}));
-        EXPECT_EQ(c.bytes, updated);
+        rebrand::ImagePlan plan;
+        EXPECT_EQ(rebrand::ResourceWriteStatus::kBadImage,
+                  rebrand::PlanResourceWrite(c.bytes, rebrand::ResourceTree{}, plan));
+        EXPECT_EQ(c.status, plan.status);
     }
 }
 
@@ -129,153 +125,6 @@ TEST(PeImage, ChecksumAgainstHandComputedValues) {
     // 0x20000 words FFFF fold to FFFF (not 0); the field lies beyond the data.
     EXPECT_EQ(0xFFFFu + 0x40000, rebrand::ComputePeChecksum(std::string(0x40000, '\xFF'), 0x40000));
     EXPECT_EQ(0u, rebrand::ComputePeChecksum("", 0));
-}
-
-TEST(PeImage, PrepareDropsACertificateThatEndsTheFile) {
-    PeLayout layout;
-    layout.sectionSizes = {0x200, 0x200};
-    layout.overlay = std::string("payload\0data", 12);
-    layout.certificate = std::string(13, 'S');  // padded with three zero bytes
-    layout.checksum = 0xABCD;
-    const std::string original = BuildPeImage(layout);
-    const PeHeaders h = ParsedOrFail(original);
-
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    EXPECT_TRUE(prepared.removedCertificate);
-    EXPECT_TRUE(prepared.recomputeChecksum);
-    // The overlay keeps the alignment bytes before the certificate, not the certificate.
-    EXPECT_EQ(layout.overlay + std::string(4, '\0'), prepared.overlay);
-    ASSERT_EQ(h.sectionDataEnd, prepared.bytes.size());
-    EXPECT_EQ(0u, GetLe32(prepared.bytes, h.certEntryOffset));
-    EXPECT_EQ(0u, GetLe32(prepared.bytes, h.certEntryOffset + 4));
-    // Everything else is the original.
-    std::string expected = original.substr(0, h.sectionDataEnd);
-    SetLe32(expected, h.certEntryOffset, 0);
-    SetLe32(expected, h.certEntryOffset + 4, 0);
-    EXPECT_EQ(expected, prepared.bytes);
-
-    const PeHeaders after = ParsedOrFail(prepared.bytes);
-    EXPECT_EQ(0u, after.certOffset);
-    EXPECT_EQ(0u, after.certSize);
-}
-
-TEST(PeImage, CertificateFollowedByOtherDataStaysAsInertOverlay) {
-    PeLayout layout;
-    layout.overlay = "before";
-    layout.certificate = std::string(16, 'S');
-    std::string original = BuildPeImage(layout);
-    original += "after the certificate";
-    const PeHeaders h = ParsedOrFail(original);
-
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    EXPECT_TRUE(prepared.removedCertificate);
-    EXPECT_FALSE(prepared.recomputeChecksum);
-    EXPECT_EQ(original.substr(h.sectionDataEnd), prepared.overlay);
-    EXPECT_EQ(0u, GetLe32(prepared.bytes, h.certEntryOffset + 4));
-}
-
-TEST(PeImage, FinishPutsTheOverlayBackOnceWhateverTheUpdaterDid) {
-    PeLayout layout;
-    layout.sectionSizes = {0x200, 0x200};
-    layout.overlay = "OVERLAY-DATA";
-    const std::string original = BuildPeImage(layout);
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    ASSERT_EQ(layout.overlay, prepared.overlay);
-    EXPECT_FALSE(prepared.recomputeChecksum);
-
-    // What an updater may leave: the last section grew, and the overlay is gone, kept
-    // right behind the sections, or replaced by something else.
-    const std::string grown =
-        BuildPeImage(PeLayout{true, {0x200, 0x800}, "", "", 0, {}, {}, -1, {}});
-    struct Case {
-        const char* name;
-        std::string updated;
-    };
-    const Case cases[] = {
-        {"dropped", grown},
-        {"kept", grown + layout.overlay},
-        {"replaced", grown + "other"},
-        {"unchanged copy", prepared.bytes},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string updated = c.updated;
-        ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-        const PeHeaders h = ParsedOrFail(updated);
-        EXPECT_EQ(layout.overlay, updated.substr(h.sectionDataEnd));
-        EXPECT_EQ(c.updated.substr(0, h.sectionDataEnd), updated.substr(0, h.sectionDataEnd));
-    }
-
-    // Without an overlay nothing is appended.
-    PreparedCopy plain;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(PeLayout{}), plain));
-    std::string updated = grown;
-    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, plain));
-    EXPECT_EQ(grown, updated);
-}
-
-TEST(PeImage, SymbolTableBehindTheSectionsMovesWithTheOverlay) {
-    // As GNU ld leaves it: COFF symbols and their string table after the last section.
-    const std::string symbols = "SYMBOLS-AND-STRINGS";
-    std::string original =
-        BuildPeImage(PeLayout{true, {0x200}, "pad" + symbols, "", 0, {}, {}, -1, {}});
-    const size_t symbolsAt = original.size() - symbols.size();
-    SetLe32(original, kBuiltPeOffset + 12, static_cast<uint32_t>(symbolsAt));
-    SetLe32(original, kBuiltPeOffset + 16, 42);  // NumberOfSymbols
-    EXPECT_EQ(symbolsAt, ParsedOrFail(original).symbolTableOffset);
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    EXPECT_EQ(3u, prepared.symbolTableInOverlay);
-    // The copy without its overlay does not point past its end.
-    EXPECT_EQ(0u, GetLe32(prepared.bytes, kBuiltPeOffset + 12));
-    EXPECT_EQ(0u, GetLe32(prepared.bytes, kBuiltPeOffset + 16));
-
-    for (bool kept : {false, true}) {
-        SCOPED_TRACE(kept);
-        // The update grew the section.
-        std::string updated = BuildPeImage(PeLayout{true, {0x600}, "", "", 0, {}, {}, -1, {}});
-        if (kept) {
-            updated += prepared.overlay;
-        }
-        ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-        const PeHeaders h = ParsedOrFail(updated);
-        EXPECT_EQ(symbols, updated.substr(h.symbolTableOffset));
-        EXPECT_EQ(42u, GetLe32(updated, kBuiltPeOffset + 16));
-    }
-
-    // A pointer that does not lead behind the sections is left alone.
-    SetLe32(original, kBuiltPeOffset + 12, 0x300);
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    EXPECT_EQ(PreparedCopy::kNoSymbolTable, prepared.symbolTableInOverlay);
-    std::string updated = prepared.bytes;
-    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-    EXPECT_EQ(0x300u, ParsedOrFail(updated).symbolTableOffset);
-}
-
-TEST(PeImage, FinishRecomputesTheChecksumOnlyWhenTheOriginalHadOne) {
-    PeLayout layout;
-    layout.overlay = "12345678";
-    layout.certificate = "certificate!";
-    layout.checksum = 0x5555;
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(BuildPeImage(layout), prepared));
-    ASSERT_TRUE(prepared.recomputeChecksum);
-
-    std::string updated = prepared.bytes;
-    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-    const PeHeaders h = ParsedOrFail(updated);
-    EXPECT_NE(0x5555u, h.checksum);
-    EXPECT_EQ(rebrand::ComputePeChecksum(updated, h.checksumOffset), h.checksum);
-    EXPECT_EQ(0u, h.certOffset);
-    EXPECT_EQ("12345678", updated.substr(h.sectionDataEnd));
-
-    prepared.recomputeChecksum = false;
-    updated = prepared.bytes;
-    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-    EXPECT_EQ(0x5555u, ParsedOrFail(updated).checksum);
 }
 
 }  // namespace

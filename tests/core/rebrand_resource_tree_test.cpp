@@ -5,6 +5,7 @@
 #include <string>
 
 #include "rebrand/pe_image.h"
+#include "rebrand/resource_tree.h"
 #include "tests/support/pe_builder.h"
 
 namespace {
@@ -78,8 +79,9 @@ TEST(ResourceTree, RefusesDamagedTrees) {
         c.damage(image);
         EXPECT_EQ(rebrand::PeStatus::kBadResources, rebrand::CheckResourceDirectory(image.bytes))
             << c.what;
-        rebrand::PreparedCopy prepared;
-        EXPECT_NE(rebrand::PeStatus::kOk, rebrand::PrepareCopy(image.bytes, prepared)) << c.what;
+        rebrand::ResourceTree tree;
+        EXPECT_EQ(rebrand::PeStatus::kBadResources, rebrand::ReadResourceTree(image.bytes, tree))
+            << c.what;
     }
 }
 

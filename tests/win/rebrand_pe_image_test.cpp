@@ -1,6 +1,4 @@
-// The executable helpers against the platform: Windows' own checksum function, and a
-// resource update of the stand-in through BeginUpdateResourceW/EndUpdateResourceW on a
-// prepared copy.
+// The executable helpers against the platform: Windows' own checksum function.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <imagehlp.h>
@@ -17,7 +15,6 @@ namespace {
 
 using rebrand::PeHeaders;
 using rebrand::PeStatus;
-using rebrand::PreparedCopy;
 using testsupport::Wide;
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
@@ -67,86 +64,6 @@ TEST(PeImageOnWindows, ChecksumMatchesTheLinkersChecksum) {
     const PeHeaders h = ParsedOrFail(standin);
     ASSERT_NE(0u, h.checksum) << "GNU ld and link.exe /RELEASE store a checksum";
     EXPECT_EQ(h.checksum, rebrand::ComputePeChecksum(standin, h.checksumOffset));
-}
-
-TEST(PeImageOnWindows, UpdateOfAPreparedCopyKeepsOverlayOnceAndDropsTheCertificate) {
-    testsupport::TempDir dir;
-    // The stand-in (which GNU ld leaves with its COFF symbol table behind the sections)
-    // with more data appended, a certificate table and a checksum.
-    std::string original = testsupport::ReadBytes(testsupport::StandInPath());
-    const PeHeaders plain = ParsedOrFail(original);
-    ASSERT_GE(plain.symbolTableOffset, plain.sectionDataEnd);
-    const std::string symbols = original.substr(plain.symbolTableOffset);
-    const std::string appended = "OVERLAY:" + std::string(1000, '\x5A') + ":END";
-    original += appended;
-    const std::string overlay = original.substr(plain.sectionDataEnd);
-    original.resize((original.size() + 7) / 8 * 8, '\0');
-    const std::string certificate(64, '\xCE');
-    testsupport::SetLe32(original, plain.certEntryOffset, static_cast<uint32_t>(original.size()));
-    testsupport::SetLe32(original, plain.certEntryOffset + 4,
-                         static_cast<uint32_t>(certificate.size()));
-    original += certificate;
-    testsupport::SetLe32(original, plain.checksumOffset, 0x12345678);
-
-    PreparedCopy prepared;
-    ASSERT_EQ(PeStatus::kOk, rebrand::PrepareCopy(original, prepared));
-    ASSERT_TRUE(prepared.removedCertificate);
-    const std::u16string copy = dir.Text(u"copy.exe");
-    testsupport::WriteBytes(dir.Path() / "copy.exe", prepared.bytes);
-
-    // Long enough to grow .rsrc, so that the sections behind it move.
-    const std::u16string caption = u"新的标题 New Title " + std::u16string(4000, u'长');
-    const rebrand::BlockData title = rebrand::BuildTitleStringBlock(caption);
-    ASSERT_EQ(rebrand::BlockStatus::kWrite, title.status);
-    HANDLE update = BeginUpdateResourceW(Wide(copy).c_str(), FALSE);
-    ASSERT_NE(nullptr, update);
-    std::string data = title.bytes;
-    ASSERT_TRUE(UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(rebrand::kTitleStringBlock),
-                                kChinese, &data[0], static_cast<DWORD>(data.size())));
-    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
-
-    std::string updated = testsupport::ReadBytes(dir.Path() / "copy.exe");
-    ASSERT_EQ(PeStatus::kOk, rebrand::FinishCopy(updated, prepared));
-    const std::u16string final = dir.Text(u"final.exe");
-    testsupport::WriteBytes(dir.Path() / "final.exe", updated);
-
-    const PeHeaders h = ParsedOrFail(updated);
-    EXPECT_GT(h.sectionDataEnd, plain.sectionDataEnd);
-    EXPECT_EQ(0u, h.certOffset);
-    EXPECT_EQ(0u, h.certSize);
-    EXPECT_EQ(0u, prepared.overlay.find(overlay));
-    EXPECT_EQ(prepared.overlay, updated.substr(h.sectionDataEnd));
-    EXPECT_EQ(symbols + appended,
-              updated.substr(h.symbolTableOffset, symbols.size() + appended.size()));
-    EXPECT_EQ(PlatformChecksum(updated), h.checksum);
-
-    HMODULE module = LoadLibraryExW(Wide(final).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, module);
-    auto block = [module](WORD language) -> std::optional<rebrand::StringBlock> {
-        HRSRC found = FindResourceExW(module, RT_STRING,
-                                      MAKEINTRESOURCEW(rebrand::kTitleStringBlock), language);
-        if (found == nullptr) {
-            return std::nullopt;
-        }
-        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
-        return rebrand::ParseStringBlock(std::string_view(bytes, SizeofResource(module, found)));
-    };
-    const auto chinese = block(kChinese);
-    const auto english = block(kEnglish);
-    FreeLibrary(module);
-    ASSERT_TRUE(chinese.has_value());
-    EXPECT_EQ(caption, (*chinese)[0]);
-    EXPECT_EQ(u"", (*chinese)[1]);
-    ASSERT_TRUE(english.has_value());
-    EXPECT_EQ(u"ZovIDE Graphical Programming", (*english)[0]);
-
-    // The result still runs and shows the new caption.
-    const auto printed = testsupport::PrintLoaded(Wide(final), Wide(dir.Text(u"out.txt")));
-    ASSERT_TRUE(printed.has_value());
-    if (GetUserDefaultUILanguage() == kChinese) {
-        EXPECT_EQ(caption, printed->at("57344"));
-    }
-    EXPECT_EQ(u"16x16", printed->at("icon1"));
 }
 
 }  // namespace
