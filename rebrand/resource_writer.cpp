@@ -50,12 +50,26 @@ public:
         }
         size_ += bytes.size();
     }
-    void Zeros(uint64_t count) { Literal(std::string(static_cast<size_t>(count), '\0')); }
+    void Zeros(uint64_t count) {
+        if (count < 64) {
+            Literal(std::string(static_cast<size_t>(count), '\0'));
+            return;
+        }
+        if (!list_.empty() && list_.back().from == ImagePiece::kZeros) {
+            list_.back().size += count;
+        } else {
+            ImagePiece piece;
+            piece.from = ImagePiece::kZeros;
+            piece.size = count;
+            list_.push_back(std::move(piece));
+        }
+        size_ += count;
+    }
     void FromImage(uint64_t from, uint64_t size) {
         if (size == 0) {
             return;
         }
-        if (!list_.empty() && list_.back().from != ImagePiece::kLiteral &&
+        if (!list_.empty() && list_.back().from < ImagePiece::kZeros &&
             list_.back().from + list_.back().size == from) {
             list_.back().size += size;
         } else {
@@ -260,7 +274,9 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
     const PeHeaders& h = layout.headers;
     const uint32_t fa = layout.fileAlignment;
     const uint32_t sa = layout.sectionAlignment;
-    if (!IsPowerOfTwo(fa) || !IsPowerOfTwo(sa) || layout.directoryCount <= kResourceDirectory) {
+    constexpr uint32_t kMaxFileAlignment = 0x10000;
+    if (!IsPowerOfTwo(fa) || !IsPowerOfTwo(sa) || fa > kMaxFileAlignment || fa > sa ||
+        layout.directoryCount <= kResourceDirectory) {
         return bad(PeStatus::kNotPe);
     }
     std::vector<SectionHeader> sections = layout.sections;
@@ -491,6 +507,8 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
     for (ImagePiece& piece : sectionPieces) {
         if (piece.from == ImagePiece::kLiteral) {
             pieces.Literal(piece.bytes);
+        } else if (piece.from == ImagePiece::kZeros) {
+            pieces.Zeros(piece.size);
         } else {
             pieces.FromImage(piece.from, piece.size);
         }
@@ -534,16 +552,21 @@ uint32_t PeChecksumSum::Finish() const {
 
 bool WriteImage(std::string_view image, const ImagePlan& plan, ImageSink& sink) {
     constexpr uint64_t kChunk = uint64_t{1} << 20;
+    static const std::string kZeroChunk(kChunk, '\0');
     PeChecksumSum checksum;
     uint64_t at = 0;
     auto word = plan.words.begin();
     std::string patched;
     for (const ImagePiece& piece : plan.pieces) {
+        const bool zeros = piece.from == ImagePiece::kZeros;
         const std::string_view bytes = piece.from == ImagePiece::kLiteral
                                            ? std::string_view(piece.bytes)
-                                           : image.substr(piece.from, piece.size);
-        for (uint64_t done = 0; done < bytes.size(); done += kChunk) {
-            std::string_view chunk = bytes.substr(done, kChunk);
+                                       : zeros ? std::string_view(kZeroChunk)
+                                               : image.substr(piece.from, piece.size);
+        const uint64_t size = piece.Size();
+        for (uint64_t done = 0; done < size; done += kChunk) {
+            std::string_view chunk =
+                zeros ? bytes.substr(0, std::min(kChunk, size - done)) : bytes.substr(done, kChunk);
             const uint64_t chunkEnd = at + chunk.size();
             while (word != plan.words.end() && word->first + 4 <= at) {
                 ++word;

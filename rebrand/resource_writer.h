@@ -48,11 +48,13 @@ enum class ResourceWriteStatus {
     kTooLarge,          // the section or the image would exceed 4 GiB
 };
 
-// One piece of the new image: bytes of the old image (from, size) or literal bytes.
+// One piece of the new image: bytes of the old image (from, size), literal bytes, or size
+// zero bytes.
 struct ImagePiece {
     static constexpr uint64_t kLiteral = ~uint64_t{0};
+    static constexpr uint64_t kZeros = ~uint64_t{0} - 1;
     uint64_t from = kLiteral;
-    uint64_t size = 0;  // for pieces of the old image
+    uint64_t size = 0;  // for pieces of the old image and zeros
     std::string bytes;  // for literal pieces
     uint64_t Size() const { return from == kLiteral ? bytes.size() : size; }
 };

@@ -392,3 +392,25 @@ TEST(ResourceEngine, RefusesTreesItCannotReadBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ResourceEngine, RefusesAlignmentsNoLoaderAccepts) {
+    testsupport::PeLayout layout;
+    layout.resourceSection = 0;
+    const std::string image = testsupport::BuildPeImage(layout);
+    rebrand::PeLayout l;
+    ASSERT_EQ(rebrand::PeStatus::kOk, rebrand::ReadPeLayout(image, l));
+    // File alignment above 64 KiB (the padding alone would be gigabytes), not a power of
+    // two, or above the section alignment.
+    for (const uint32_t fileAlignment : {0x80000000u, 0x300u, 0x2000u}) {
+        std::string bad = image;
+        SetLe32(bad, static_cast<size_t>(l.optionalOffset + 36), fileAlignment);
+        std::string updated;
+        EXPECT_EQ(ResourceWriteStatus::kBadImage,
+                  rebrand::ApplyResourceChanges(bad, {Put(3, 1, "i")}, updated))
+            << std::hex << fileAlignment;
+    }
+}
+
+}  // namespace
