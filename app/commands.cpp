@@ -15,9 +15,9 @@
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
 #include "rebrand/string_block.h"
-#include "rebrand/win32/file_steps.h"
-#include "rebrand/win32/process_check.h"
-#include "rebrand/win32/resource_update.h"
+#include "rebrand/file_steps.h"
+#include "rebrand/process_check.h"
+#include "rebrand/staged_executable.h"
 #include "text/blanks.h"
 #include "text/file_names.h"
 

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t pick = size > 0 ? data[size - 1] : 0;
     tree.Set(ResourceName::Id(pick % 3 == 0 ? 6 : 3), ResourceName::Id(pick),
              ResourceName::Id(2052), std::string(pick * 37u, 'x'));
-    if (!tree.types.empty() && (pick & 1) != 0) {
+    // A type read from an image may hold no names at all.
+    if (!tree.types.empty() && !tree.types.begin()->second.names.empty() && (pick & 1) != 0) {
         const auto& type = tree.types.begin()->first;
         const auto& name = tree.types.begin()->second.names.begin()->first;
         tree.Remove(ResourceName(type), ResourceName(name));

@@ -19,6 +19,11 @@ enum class ReadResult {
 // Reads the whole file into bytes (replacing its content). On failure bytes is left empty.
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes);
 
+// ReadWholeFile while no other program may open the file (Windows: no sharing), so that a
+// file another program is writing is refused (kFailed). Other systems have no such lock; there
+// it reads as ReadWholeFile.
+ReadResult ReadWholeFileUnshared(const std::u16string& path, std::string& bytes);
+
 // What a safe write left at the destination.
 enum class WriteOutcome {
     kWritten,      // the destination holds the new bytes

@@ -128,3 +128,11 @@ bool PathExists(const std::u16string& path) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+ReadResult ReadWholeFileUnshared(const std::u16string& path, std::string& bytes) {
+    return ReadWholeFile(path, bytes);
+}
+
+}  // namespace platform

@@ -324,3 +324,30 @@ bool PathExists(const std::u16string& path) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+ReadResult ReadWholeFileUnshared(const std::u16string& path, std::string& bytes) {
+    bytes.clear();
+    const Handle h(CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::kMissing
+                                                                              : ReadResult::kFailed;
+    }
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart <= 0x7FFFFFFF;
+    if (ok && size.QuadPart > 0) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(h.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+             got == bytes.size();
+    }
+    if (!ok) {
+        bytes.clear();
+    }
+    return ok ? ReadResult::kOk : ReadResult::kFailed;
+}
+
+}  // namespace platform

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/staged_file.h"
 #include "rebrand/resource_writer.h"
 
 namespace rebrand {
@@ -63,7 +65,7 @@ private:
     std::u16string root_;
     std::vector<std::vector<ResourceUpdate>> steps_;
     std::vector<bool> built_;
-    std::u16string copy_;
+    std::unique_ptr<platform::StagedFile> copy_;
     UpdateResult result_;
 };
 

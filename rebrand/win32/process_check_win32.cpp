@@ -1,4 +1,4 @@
-#include "rebrand/win32/process_check.h"
+#include "rebrand/process_check.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -1,4 +1,7 @@
-// Whether the target application is running, from a snapshot of the system's processes.
+// Whether the target application is running, from a snapshot of the system's processes. On
+// Windows a process's name is its executable's file name; on Linux both the executable's
+// file name and its first argument's (a Windows program under Wine runs as the Wine loader
+// with the program's path as its first argument), compared with A-Z folded.
 #pragma once
 
 #include <string>
