@@ -7,7 +7,8 @@
 namespace platform {
 
 // The system's ANSI code page: CP_ACP on Windows. Other systems have no such notion;
-// there UTF-8 (65001) stands in for it.
+// there UTF-8 (65001) stands in for it. Code page 936 converts as on Windows on every
+// system (platform/cp936.h).
 constexpr unsigned kSystemCodePage = 0;
 constexpr unsigned kUtf8CodePage = 65001;
 

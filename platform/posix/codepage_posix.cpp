@@ -5,19 +5,22 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/cp936.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
 namespace {
 
+// Code page 936 is converted with Windows' own table (iconv's CP936 differs from it); the
+// other code pages go through iconv.
+constexpr unsigned kGbkCodePage = 936;
+
 std::string IconvName(unsigned codePage) {
     switch (codePage) {
         case kSystemCodePage:
         case 65001:
             return "UTF-8";
-        case 936:
-            return "CP936";
         default:
             return "CP" + std::to_string(codePage);
     }
@@ -116,6 +119,9 @@ bool HasUnpairedSurrogate(const std::u16string& text) {
 }  // namespace
 
 std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage) {
+    if (codePage == kGbkCodePage) {
+        return Cp936Decode(bytes.data(), bytes.size());
+    }
     const std::string from = IconvName(codePage);
     if (from == "UTF-8") {
         return Utf8ToUtf16(bytes);
@@ -131,6 +137,9 @@ std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage) {
 }
 
 std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
+    if (codePage == kGbkCodePage) {
+        return Cp936Encode(text);
+    }
     // Unpaired surrogates become '?' first, so that iconv only sees valid UTF-16.
     std::u16string clean(text);
     for (size_t i = 0; i < clean.size(); ++i) {
@@ -157,6 +166,9 @@ std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
 }
 
 bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text) {
+    if (codePage == kGbkCodePage) {
+        return Cp936DecodeStrict(bytes, size, text);
+    }
     const std::string from = IconvName(codePage);
     if (from == "UTF-8") {
         // Only valid UTF-8 comes back unchanged from a round trip (invalid bytes become U+FFFD).
@@ -177,6 +189,9 @@ bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std
 }
 
 bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::string& bytes) {
+    if (codePage == kGbkCodePage) {
+        return Cp936EncodeExact(text, bytes);
+    }
     if (HasUnpairedSurrogate(text)) {
         return false;
     }
