@@ -28,17 +28,12 @@ constexpr uint16_t kIconType = 3;    // RT_ICON
 constexpr uint16_t kStringType = 6;  // RT_STRING
 constexpr uint16_t kResourceLanguage = 2052;
 
-const char16_t kSection[] = u"CUSTOMPAR";
-const char16_t kFilePassword[] = u"FILEPASSWORD";
-const char16_t kUseFilePassword[] = u"USINGFILEPASSWORD";
-const char16_t kCompany[] = u"COMPANY";
-const char16_t kPhone[] = u"PHONE";
-const char16_t kUrl[] = u"URL";
-
-std::u16string Number(long long n) {
-    const std::string digits = std::to_string(n);
-    return std::u16string(digits.begin(), digits.end());
-}
+using install::kCompanyKey;
+using install::kFilePasswordKey;
+using install::kPhoneKey;
+using install::kProfileSection;
+using install::kUrlKey;
+using install::kUseFilePasswordKey;
 
 std::u16string Joined(const std::vector<std::u16string>& lines) {
     std::u16string text;
@@ -46,12 +41,6 @@ std::u16string Joined(const std::vector<std::u16string>& lines) {
         text += (text.empty() ? u"" : u"\r\n") + line;
     }
     return text;
-}
-
-// The path of a file of the install, relative to it when it lies inside.
-std::u16string Shown(const std::u16string& installDir, const std::u16string& path) {
-    std::u16string relative;
-    return install::RelativeTo(installDir, path, relative) ? relative : path;
 }
 
 // The steps of the rebrand command that write, on the request they work on. The
@@ -281,10 +270,7 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
     }
     r.appName = text::TrimBlanks(r.appName);
     if (Renames(r) && !text::IsPlainFileName(r.appName)) {
-        return InputProblem{
-            u"应用程序名称无效：名称中不能有 \\ / : * ? \" < > | 等字符，不能以空格或句点结尾，"
-            u"也不能是系统保留的设备名",
-            RebrandField::kAppName};
+        return InputProblem{text::kNotAPlainAppName, RebrandField::kAppName};
     }
     return std::nullopt;
 }
@@ -395,48 +381,6 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
     return CommandResult::kFailed;
 }
 
-std::vector<std::u16string> DescribeRebrand(RebrandRequest r) {
-    std::vector<std::u16string> lines;
-    const std::u16string exe = Shown(r.installDir, r.exePath);
-    if (r.iconOn) {
-        const std::u16string ids = install::IsV62(r.edition) ? u"RT_ICON 1" : u"RT_ICON 1-4";
-        lines.push_back(exe + u"：资源 " + ids + u"（语言 2052）← " + r.iconPath +
-                        u" 的第一个图像");
-        lines.push_back(std::u16string(install::kLogoIcon) + u"：替换为 " + r.iconPath);
-    }
-    if (StringStep(r)) {
-        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
-            r.caption, r.newDocName, static_cast<rebrand::Edition>(r.edition));
-        if (block.status == rebrand::BlockStatus::kTooLong) {
-            lines.push_back(exe + u"：资源 RT_STRING 7 过长，不能写入");
-        } else {
-            std::u16string what = exe + u"：资源 RT_STRING 7（语言 2052）";
-            if (!r.newDocName.empty()) {
-                what += u"，新建文档名称（102）= " + r.newDocName;
-            }
-            if (!r.caption.empty()) {
-                what += u"，产品名称（110）和文档模板（111）= " + r.caption;
-            }
-            lines.push_back(what);
-            if (!r.caption.empty()) {
-                lines.push_back(exe + u"：资源 RT_STRING 3585（语言 2052），标题（57344）= " +
-                                r.caption);
-            }
-        }
-    }
-    if (r.startupOn) {
-        lines.push_back(std::u16string(install::kStartupPicture) + u"：替换为 " +
-                        r.startupImagePath);
-    }
-    if (r.adOn) {
-        lines.push_back(std::u16string(install::kAdPicture) + u"：替换为 " + r.adImagePath);
-    }
-    if (Renames(r)) {
-        lines.push_back(r.exeFileName + u"：改名为 " + rebrand::WithExeExtension(r.appName));
-    }
-    return lines;
-}
-
 std::u16string ProfileFilePath(const std::u16string& installDir, int edition) {
     const bool configIsFolder =
         platform::IsDirectory(install::Join(installDir, install::kConfigFolder));
@@ -445,35 +389,20 @@ std::u16string ProfileFilePath(const std::u16string& installDir, int edition) {
 
 CustomProfile ReadProfile(const CIniFile& ini) {
     CustomProfile profile;
-    profile.filePassword = ini.GetString(kSection, kFilePassword, u"");
-    profile.useFilePassword = ini.GetInt(kSection, kUseFilePassword, 0);
-    profile.company = ini.GetString(kSection, kCompany, u"");
-    profile.phone = ini.GetString(kSection, kPhone, u"");
-    profile.url = ini.GetString(kSection, kUrl, u"");
+    profile.filePassword = ini.GetString(kProfileSection, kFilePasswordKey, u"");
+    profile.useFilePassword = ini.GetInt(kProfileSection, kUseFilePasswordKey, 0);
+    profile.company = ini.GetString(kProfileSection, kCompanyKey, u"");
+    profile.phone = ini.GetString(kProfileSection, kPhoneKey, u"");
+    profile.url = ini.GetString(kProfileSection, kUrlKey, u"");
     return profile;
 }
 
 std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
                                                   const std::u16string& password) {
-    // The 6.2 view hides the password controls, and the save keeps the stored password.
-    if (!install::IsV62(edition) && usePassword && (password.size() < 6 || password.size() > 8)) {
-        return ProfileProblem{u"文件读写密码长度为6至8个字符", ProfileField::kFilePassword};
+    if (!install::PasswordLengthFits(edition, usePassword, password)) {
+        return ProfileProblem{install::kPasswordLengthMessage, ProfileField::kFilePassword};
     }
     return std::nullopt;
-}
-
-CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
-                            const std::u16string& company, const std::u16string& phone,
-                            const std::u16string& url) {
-    CustomProfile profile;
-    if (!install::IsV62(edition) && usePassword) {
-        profile.useFilePassword = 1;
-        profile.filePassword = password;
-    }
-    profile.company = company;
-    profile.phone = phone;
-    profile.url = url;
-    return profile;
 }
 
 std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
@@ -503,12 +432,12 @@ namespace {
 
 void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
     if (!install::IsV62(edition)) {
-        ini.SetString(kSection, kFilePassword, profile.filePassword);
-        ini.SetInt(kSection, kUseFilePassword, profile.useFilePassword);
+        ini.SetString(kProfileSection, kFilePasswordKey, profile.filePassword);
+        ini.SetInt(kProfileSection, kUseFilePasswordKey, profile.useFilePassword);
     }
-    ini.SetString(kSection, kCompany, profile.company);
-    ini.SetString(kSection, kPhone, profile.phone);
-    ini.SetString(kSection, kUrl, profile.url);
+    ini.SetString(kProfileSection, kCompanyKey, profile.company);
+    ini.SetString(kProfileSection, kPhoneKey, profile.phone);
+    ini.SetString(kProfileSection, kUrlKey, profile.url);
 }
 
 }  // namespace
@@ -531,47 +460,17 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
     return saved ? CommandResult::kDone : CommandResult::kFailed;
 }
 
-std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
-                                                const CustomProfile& profile) {
-    std::vector<std::u16string> lines;
-    std::u16string folder;
-    std::u16string relative;
-    install::SplitProfilePath(ini.path, folder, relative);
-    const CustomProfile stored = ReadProfile(ini);
-    const auto change = [&](const char16_t* key, const std::u16string& before,
-                            const std::u16string& after, bool present) {
-        if (!present || before != after) {
-            lines.push_back(relative + u"：[" + kSection + u"] " + key + u" = " + after +
-                            (present ? u"（原为 " + before + u"）" : u"（新增）"));
-        }
-    };
-    const auto has = [&](const char16_t* key) {
-        return ini.GetString(kSection, key, u"\x1") != u"\x1";
-    };
-    if (!install::IsV62(edition)) {
-        change(kFilePassword, stored.filePassword, profile.filePassword, has(kFilePassword));
-        change(kUseFilePassword, Number(stored.useFilePassword), Number(profile.useFilePassword),
-               has(kUseFilePassword));
-    }
-    change(kCompany, stored.company, profile.company, has(kCompany));
-    change(kPhone, stored.phone, profile.phone, has(kPhone));
-    change(kUrl, stored.url, profile.url, has(kUrl));
-    if (lines.empty()) {
-        // The values stay; the save may still rewrite the file's text (order, spelling).
-        CIniFile after(ini.path);
-        after.Load();
-        SetProfile(after, edition, profile);
-        std::string bytes;
-        std::string now;
-        const bool same =
-            EncodeIniText(after.Format(), after.Encoding(), platform::kSystemCodePage, bytes) &&
-            platform::ReadWholeFile(ini.path, now) == platform::ReadResult::kOk && now == bytes;
-        after.Discard();
-        if (!same) {
-            lines.push_back(relative + u"：值不变，文件按排序重新写出");
-        }
-    }
-    return lines;
+bool ProfileSaveKeepsBytes(const CIniFile& ini, int edition, const CustomProfile& profile) {
+    CIniFile after(ini.path);
+    after.Load();
+    SetProfile(after, edition, profile);
+    std::string bytes;
+    std::string now;
+    const bool same =
+        EncodeIniText(after.Format(), after.Encoding(), platform::kSystemCodePage, bytes) &&
+        platform::ReadWholeFile(ini.path, now) == platform::ReadResult::kOk && now == bytes;
+    after.Discard();
+    return same;
 }
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
@@ -645,39 +544,11 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
     return CommandResult::kDone;
 }
 
-std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
-                                                 const std::u16string& installDir) {
-    std::vector<std::u16string> lines;
-    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        const std::u16string& name = table.FileName(slot);
-        const CLangSlot& entries = table.Entries(slot);
-        if (name.empty() || entries.empty()) {
-            continue;
-        }
-        const std::u16string path = install::Join(langFolder, name);
-        const std::string bytes = lang::EncodeLangFile(entries);
-        if (platform::FileHolds(path, bytes.data(), bytes.size())) {
-            continue;  // the save leaves it as it is
-        }
-        // The entries that differ from the file as it reads now.
-        CLangTable current;
-        current.ReadLangFile(slot, path);
-        int changed = 0;
-        for (const LangEntry& entry : entries) {
-            const auto old = current.Entries(slot).Find(entry.id);
-            if (!old || *old != entry.text) {
-                ++changed;
-                lines.push_back(Shown(installDir, path) + u"：" + std::u16string(entry.id) +
-                                u" = " + std::u16string(entry.text) +
-                                (old ? u"（原为 " + std::u16string(*old) + u"）" : u"（新增）"));
-            }
-        }
-        if (changed == 0) {
-            lines.push_back(Shown(installDir, path) + u"：条目不变，文件按标准格式重新写出");
-        }
-    }
-    return lines;
+bool LanguageSaveKeepsBytes(const CLangTable& table, const std::u16string& installDir, int slot) {
+    const std::u16string path =
+        install::Join(install::Join(installDir, install::kLangFolder), table.FileName(slot));
+    const std::string bytes = lang::EncodeLangFile(table.Entries(slot));
+    return platform::FileHolds(path, bytes.data(), bytes.size());
 }
 
 RestorePlan PlanRestore(const std::u16string& installDir, const std::u16string& appName,

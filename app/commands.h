@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/custom_profile.h"
 #include "ini/ini_file.h"
 #include "install/backup.h"
+#include "install/custom_profile.h"
 #include "install/install_lock.h"
 #include "lang/lang_table.h"
 #include "platform/files.h"
@@ -104,9 +104,6 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& request);
 // tells its own message before it).
 CommandResult RunRebrand(RebrandRequest request, CommandHost& host);
 
-// What RunRebrand would change, one line per file and change; nothing is written.
-std::vector<std::u16string> DescribeRebrand(RebrandRequest request);
-
 // The customization profile file of the install, for the edition.
 std::u16string ProfileFilePath(const std::u16string& installDir, int edition);
 CustomProfile ReadProfile(const CIniFile& ini);
@@ -123,11 +120,6 @@ std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
 std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
                                                const CustomProfile& profile);
 
-// The record the save writes: the password only when it is used (editions other than 6.2).
-CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
-                            const std::u16string& company, const std::u16string& phone,
-                            const std::u16string& url);
-
 // Sets the profile in ini and saves it ("保存成功" or "生成配置文件失败"). A profile file that
 // another program changed since ini read or saved it is replaced only when the host
 // confirms; otherwise it is left ("配置文件已被其他程序修改，未覆盖：" and its path) and the
@@ -135,10 +127,9 @@ CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string&
 CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
                           const CustomProfile& profile, CommandHost& host);
 
-// What SaveProfile would change: the keys whose value changes, or that the file's text
-// would be rewritten.
-std::vector<std::u16string> DescribeProfileSave(const CIniFile& ini, int edition,
-                                                const CustomProfile& profile);
+// Whether saving profile leaves the file's bytes as they are (its values may stay while the
+// save rewrites its text: order, spelling).
+bool ProfileSaveKeepsBytes(const CIniFile& ini, int edition, const CustomProfile& profile);
 
 // Saves one slot, keeping its original first (a slot without entries is not written and
 // keeps nothing); write (if given) receives what the file holds afterwards. A file another
@@ -151,9 +142,8 @@ LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& insta
 // them are listed ("以下语言文件已被其他程序修改，未覆盖：").
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
                                CommandHost& host);
-// The language files SaveAllLanguages would change.
-std::vector<std::u16string> DescribeLanguageSave(const CLangTable& table,
-                                                 const std::u16string& installDir);
+// Whether saving the slot as the table holds it leaves its file's bytes as they are.
+bool LanguageSaveKeepsBytes(const CLangTable& table, const std::u16string& installDir, int slot);
 
 // False when path names a device (NUL, CON, COM1, "\\.\...") or something that exists but
 // is not a file (a folder, a pipe): such a picture or icon is refused before anything is

@@ -29,8 +29,8 @@ void CVedArodDlg::OnBnClickedSaveConfig() {
         SetFocus(Item(IDC_EDIT_FILE_PASSWORD));
         return;
     }
-    WriteCustomProfile(app::ProfileToSave(m_nEdition, usePassword, m_strFilePassword, m_strCompany,
-                                          m_strPhone, m_strUrl));
+    WriteCustomProfile(install::ProfileToSave(m_nEdition, usePassword, m_strFilePassword,
+                                              m_strCompany, m_strPhone, m_strUrl));
 }
 
 bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/custom_profile.h"
+#include "install/custom_profile.h"
 #include "install/install_lock.h"
 #include "install/install_layout.h"
 #include "ini/ini_cache.h"

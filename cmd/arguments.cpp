@@ -42,11 +42,11 @@ bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
 
 const char16_t* UsageText() {
     return u"用法：\r\n"
-           u"  VedArodCmd brand <品牌文件> <应用程序路径> [--dry-run]\r\n"
+           u"  VedArodCmd brand <品牌文件> <应用程序路径或安装文件夹> [--dry-run]\r\n"
            u"      按品牌文件修改应用程序及其安装文件夹；加 --dry-run "
            u"时只列出将要修改的文件和内容，"
            u"不写入任何文件\r\n"
-           u"  VedArodCmd restore <应用程序路径>\r\n"
+           u"  VedArodCmd restore <应用程序路径或安装文件夹>\r\n"
            u"      恢复安装文件夹备份中的原始文件\r\n"
            u"  VedArodCmd --help\r\n"
            u"      显示本说明\r\n"

@@ -10,7 +10,7 @@ struct Arguments {
     enum class Command { kHelp, kBrand, kRestore };
     Command command = Command::kHelp;
     std::u16string brandFile;  // kBrand
-    std::u16string exePath;    // kBrand, kRestore
+    std::u16string exePath;    // kBrand, kRestore: the executable or its install folder
     bool dryRun = false;       // kBrand
 };
 

@@ -33,7 +33,7 @@ std::u16string LineNumber(size_t line) {
     return std::u16string(digits.begin(), digits.end());
 }
 
-enum class Section { kNone, kBrand, kProfile, kLang };
+enum class Section { kNone, kBrand, kProfile, kLang, kUnknown };
 
 // One key of [brand] or [profile]: where its value goes.
 struct KeyTarget {
@@ -69,8 +69,12 @@ bool DecodeBrandBytes(const std::string& bytes, std::u16string& text) {
     return true;
 }
 
+std::u16string LineProblem(size_t line, const std::u16string& what) {
+    return u"品牌文件第 " + LineNumber(line) + u" 行：" + what;
+}
+
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
-                    std::u16string& error) {
+                    std::vector<std::u16string>& problems) {
     static const KeyTarget kBrandKeys[] = {
         {u"icon", &BrandFile::icon, true},
         {u"startup_image", &BrandFile::startupImage, true},
@@ -87,7 +91,9 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
     };
 
     brand = BrandFile();
+    const size_t problemsBefore = problems.size();
     Section section = Section::kNone;
+    bool editionRefused = false;  // a bad edition line: no rule that needs the edition is told
     std::set<std::pair<std::u16string, std::u16string>> langIds;  // file as compared, ID
     size_t lineNo = 0;
     size_t pos = 0;
@@ -101,8 +107,7 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         pos =
             end + ((end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n') ? 2 : 1);
         const auto fail = [&](const std::u16string& what) {
-            error = u"品牌文件第 " + LineNumber(lineNo) + u" 行：" + what;
-            return false;
+            problems.push_back(LineProblem(lineNo, what));
         };
         if (line.empty() || line[0] == u';' || line[0] == u'#') {
             continue;
@@ -117,61 +122,45 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             } else if (folded.compare(0, 5, u"lang:") == 0 &&
                        !text::WindowsResolvedName(text::TrimBlanks(name.substr(5))).empty()) {
                 section = Section::kLang;
-                brand.lang.push_back({text::TrimBlanks(name.substr(5)), {}});
+                brand.lang.push_back({text::TrimBlanks(name.substr(5)), lineNo, {}});
             } else {
-                return fail(u"未知的节 " + line);
+                section = Section::kUnknown;
+                fail(u"未知的节 " + line);
             }
             continue;
         }
         const size_t eq = line.find(u'=');
         if (eq == std::u16string::npos) {
-            return fail(u"应为“键=值”：" + line);
+            fail(u"应为“键=值”：" + line);
+            continue;
         }
         const std::u16string key = text::TrimBlanks(line.substr(0, eq));
         const std::u16string value = text::TrimBlanks(line.substr(eq + 1));
         if (key.empty()) {
-            return fail(u"缺少键名：" + line);
+            fail(u"缺少键名：" + line);
+            continue;
+        }
+        if (section == Section::kUnknown) {
+            continue;  // its header was told
         }
         if (section == Section::kNone) {
-            return fail(u"键不在任何节内：" + key);
+            fail(u"键不在任何节内：" + key);
+            continue;
         }
         if (section == Section::kLang) {
             // Sections that name the same file, as Windows compares names, edit one file.
             if (!langIds.emplace(Folded(text::WindowsResolvedName(brand.lang.back().file)), key)
                      .second) {
-                return fail(u"键重复：" + key);
+                fail(u"键重复：" + key);
+                continue;
             }
-            brand.lang.back().entries.emplace_back(key, value);
+            brand.lang.back().entries.push_back({key, value, lineNo});
             continue;
         }
         const std::u16string folded = Folded(key);
         const bool inBrand = section == Section::kBrand;
-        if (inBrand && folded == u"edition") {
-            if (brand.edition) {
-                return fail(u"键重复：" + key);
-            }
-            const std::u16string v = Folded(value);
-            if (v == u"simple") {
-                brand.edition = 0;
-            } else if (v == u"standard") {
-                brand.edition = 1;
-            } else if (v == u"6.2") {
-                brand.edition = 2;
-            } else {
-                return fail(u"edition 应为 simple、standard 或 6.2：" + value);
-            }
-            continue;
-        }
-        if (!inBrand && folded == u"use_file_password") {
-            if (brand.useFilePassword) {
-                return fail(u"键重复：" + key);
-            }
-            if (value != u"0" && value != u"1") {
-                return fail(u"use_file_password 应为 0 或 1：" + value);
-            }
-            brand.useFilePassword = value == u"1" ? 1 : 0;
-            continue;
-        }
+        const bool isEdition = inBrand && folded == u"edition";
+        const bool isUsePassword = !inBrand && folded == u"use_file_password";
         const KeyTarget* target = nullptr;
         const KeyTarget* first = inBrand ? std::begin(kBrandKeys) : std::begin(kProfileKeys);
         const KeyTarget* last = inBrand ? std::end(kBrandKeys) : std::end(kProfileKeys);
@@ -180,12 +169,35 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
                 target = t;
             }
         }
-        if (target == nullptr) {
-            return fail(u"未知的键 " + key + (inBrand ? u"（节 [brand]）" : u"（节 [profile]）"));
+        if (target == nullptr && !isEdition && !isUsePassword) {
+            fail(u"未知的键 " + key + (inBrand ? u"（节 [brand]）" : u"（节 [profile]）"));
+            continue;
         }
-        std::optional<std::u16string>& slot = brand.*(target->text);
-        if (slot) {
-            return fail(u"键重复：" + key);
+        if (!brand.lines.emplace(folded, lineNo).second) {
+            fail(u"键重复：" + key);
+            continue;
+        }
+        if (isEdition) {
+            const std::u16string v = Folded(value);
+            if (v == u"simple") {
+                brand.edition = 0;
+            } else if (v == u"standard") {
+                brand.edition = 1;
+            } else if (v == u"6.2") {
+                brand.edition = 2;
+            } else {
+                editionRefused = true;
+                fail(u"edition 应为 simple、standard 或 6.2：" + value);
+            }
+            continue;
+        }
+        if (isUsePassword) {
+            if (value != u"0" && value != u"1") {
+                fail(u"use_file_password 应为 0 或 1：" + value);
+            } else {
+                brand.useFilePassword = value == u"1" ? 1 : 0;
+            }
+            continue;
         }
         std::u16string path = value;
         // A path in double quotes, as paths with blanks are often written: no file name holds
@@ -194,47 +206,78 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             path = text::TrimBlanks(path.substr(1, path.size() - 2));
         }
         if (target->isPath && path.empty()) {
-            return fail(key + u" 的路径不应为空");
+            fail(key + u" 的路径不应为空");
+            continue;
         }
         for (char16_t& c : path) {
             c = target->isPath && c == u'/' ? u'\\' : c;
         }
-        slot = (target->isPath && !IsAbsolute(path) && !folder.empty())
-                   ? install::Join(folder, path)
-                   : path;
+        brand.*(target->text) = (target->isPath && !IsAbsolute(path) && !folder.empty())
+                                    ? install::Join(folder, path)
+                                    : path;
     }
-    return true;
+
+    // What the keys ask for together.
+    const auto lineOf = [&](const char16_t* key) { return brand.lines[key]; };
+    // The lines of keys whose value was refused are told already.
+    if (!editionRefused && brand.adImage && !install::IsV62(brand.Edition())) {
+        problems.push_back(
+            LineProblem(lineOf(u"ad_image"), u"ad_image 只用于 6.2 版（edition = 6.2）"));
+    }
+    if (!editionRefused && install::IsV62(brand.Edition())) {
+        for (const char16_t* key : {u"use_file_password", u"file_password"}) {
+            if (brand.lines.count(key) != 0) {
+                problems.push_back(
+                    LineProblem(lineOf(key), u"use_file_password 和 file_password 不用于 6.2 版"));
+            }
+        }
+    }
+    // An app_name that names no file is refused before anything is written; left empty it
+    // renames nothing.
+    if (brand.appName && !brand.appName->empty() && !text::IsPlainFileName(*brand.appName)) {
+        problems.push_back(LineProblem(lineOf(u"app_name"), text::kNotAPlainAppName));
+    }
+    return problems.size() == problemsBefore;
 }
 
-bool LoadBrandFile(const std::u16string& path, BrandFile& brand, std::u16string& error) {
+bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
+                   std::vector<std::u16string>& problems) {
+    brand = BrandFile();
     std::string bytes;
     if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
-        error = u"品牌文件无法读取：" + path;
+        problems.push_back(u"品牌文件无法读取：" + path);
         return false;
     }
     std::u16string text;
     if (!DecodeBrandBytes(bytes, text)) {
-        error = u"品牌文件的编码无法识别：" + path;
+        problems.push_back(u"品牌文件的编码无法识别：" + path);
         return false;
     }
-    if (!ParseBrandText(text, install::FolderOf(path), brand, error)) {
-        return false;
+    bool good = ParseBrandText(text, install::FolderOf(path), brand, problems);
+    const struct {
+        const std::optional<std::u16string>& path;
+        const char16_t* key;
+    } pictures[] = {{brand.icon, u"icon"},
+                    {brand.startupImage, u"startup_image"},
+                    {brand.adImage, u"ad_image"}};
+    for (const auto& picture : pictures) {
+        if (!picture.path) {
+            continue;
+        }
+        const std::u16string& file = *picture.path;
+        const size_t line = brand.lines[picture.key];
+        if (text::NamesDevice(file)) {
+            problems.push_back(LineProblem(line, u"图片路径是设备名，不是文件：" + file));
+        } else if (!platform::PathExists(file)) {
+            problems.push_back(LineProblem(line, file + u"图片文件不存在"));
+        } else if (!platform::IsRegularFile(file)) {
+            problems.push_back(LineProblem(line, u"图片路径不是文件：" + file));
+        } else {
+            continue;
+        }
+        good = false;
     }
-    for (const auto* picture : {&brand.icon, &brand.startupImage, &brand.adImage}) {
-        if (*picture && text::NamesDevice(**picture)) {
-            error = u"品牌文件：图片路径是设备名，不是文件：" + **picture;
-            return false;
-        }
-        if (*picture && !platform::PathExists(**picture)) {
-            error = **picture + u"图片文件不存在";
-            return false;
-        }
-        if (*picture && !platform::IsRegularFile(**picture)) {
-            error = u"品牌文件：图片路径不是文件：" + **picture;
-            return false;
-        }
-    }
-    return true;
+    return good;
 }
 
 }  // namespace brand

@@ -14,16 +14,24 @@
 // text that is valid UTF-8 is taken as UTF-8, anything else as the code page.
 #pragma once
 
+#include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace brand {
 
+struct LangEdit {
+    std::u16string id;
+    std::u16string text;
+    size_t line = 0;  // of the brand file
+};
+
 struct LangEdits {
-    std::u16string file;  // the language file's name, as written in the section header
-    std::vector<std::pair<std::u16string, std::u16string>> entries;  // ID, text; file order
+    std::u16string file;            // the language file's name, as written in the section header
+    size_t line = 0;                // the section header's
+    std::vector<LangEdit> entries;  // file order
 };
 
 struct BrandFile {
@@ -43,15 +51,29 @@ struct BrandFile {
 
     std::vector<LangEdits> lang;  // one per section, in file order
 
+    // The line of each key of [brand] and [profile] that was taken, by its name in lower case
+    // ("icon", "file_password").
+    std::map<std::u16string, size_t> lines;
+
     bool HasProfile() const { return company || phone || url || useFilePassword || filePassword; }
+    bool HasRebrand() const {
+        return icon || startupImage || adImage || caption || documentName || appName;
+    }
+    int Edition() const { return edition.value_or(0); }  // left out: simple, the dialog's default
 };
 
+// "品牌文件第 <line> 行：" + what: how a problem of one line of the brand file is told.
+std::u16string LineProblem(size_t line, const std::u16string& what);
+
 // Parses decoded text; relative paths are resolved against folder (no trailing separator).
-// False with a Chinese message naming the line when a line is not understood: a section or
-// key that is not listed above, a value out of its range, a key given twice, an entry
-// outside a section.
+// Every problem is added to problems, one Chinese message each, naming its line, in line
+// order: a section or key that is not listed above (the keys of an unknown section are not
+// told again), a value out of its range, a key given twice, an entry outside a section;
+// then what the keys ask for together: ad_image without edition 6.2, the file password keys
+// with it, an app_name that is no plain file name. brand holds the lines understood. False
+// when any problem was found.
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
-                    std::u16string& error);
+                    std::vector<std::u16string>& problems);
 
 // Decodes the bytes of a brand file: after a UTF-8 mark as UTF-8, after a UTF-16 mark
 // (FF FE or FE FF, as Notepad saves "Unicode") as UTF-16 in that byte order; without a mark
@@ -59,8 +81,10 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
 // mark says (UTF-8 that is not valid, an odd number of UTF-16 bytes).
 bool DecodeBrandBytes(const std::string& bytes, std::u16string& text);
 
-// Reads, decodes and parses the file at path, then checks that every picture it names
-// exists. False with a Chinese message otherwise.
-bool LoadBrandFile(const std::u16string& path, BrandFile& brand, std::u16string& error);
+// Reads, decodes and parses the file at path, then checks every picture it names: each one
+// that does not exist or is not a file is a problem too. False when any problem was found;
+// one that could not be read or decoded is the only problem told.
+bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
+                   std::vector<std::u16string>& problems);
 
 }  // namespace brand

@@ -16,6 +16,7 @@ inline bool IsV62(int editionIndex) {
 }
 
 // Folders and files of an install, relative to the install folder.
+constexpr char16_t kDefaultExecutable[] = u"ZovIDE.exe";  // unless a brand renamed it
 constexpr char16_t kLangFolder[] = u"Lang";
 constexpr char16_t kConfigFolder[] = u"config";
 constexpr char16_t kResFolder[] = u"res";

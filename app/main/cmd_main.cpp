@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,13 +14,13 @@
 #include "app/process_hardening.h"
 #include "cmd/arguments.h"
 #include "cmd/brand_file.h"
+#include "cmd/brand_plan.h"
+#include "cmd/install_target.h"
 #include "ini/ini_cache.h"
 #include "install/install_layout.h"
 #include "lang/lang_table.h"
+#include "platform/file_ops.h"
 #include "platform/files.h"
-#include "rebrand/app_name.h"
-#include "text/blanks.h"
-#include "text/file_names.h"
 #include "win/console.h"
 #include "win/wstr.h"
 
@@ -41,12 +42,6 @@ void Print(const std::u16string& text, win::Stream stream = win::Stream::kOut) {
     }
 }
 
-int Refuse(const std::u16string& text) {
-    Print(text, win::Stream::kError);
-    Print(u"未写入任何文件", win::Stream::kError);
-    return kExitUsage;
-}
-
 std::u16string FullPath(const std::u16string& path) {
     std::vector<wchar_t> buffer(32768);
     const DWORD n =
@@ -66,75 +61,103 @@ std::u16string AsStored(const std::u16string& path) {
     return install::Join(install::FolderOf(path), win::U(found.cFileName));
 }
 
-// A's file name equals b as Windows compares file names (A-Z without regard to case).
-bool SameFileName(std::u16string_view a, std::u16string_view b) {
-    a = text::WindowsResolvedName(a);
-    b = text::WindowsResolvedName(b);
-    if (a.size() != b.size()) {
-        return false;
+int Refuse(const std::vector<std::u16string>& problems) {
+    for (const std::u16string& problem : problems) {
+        Print(problem, win::Stream::kError);
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char16_t c) {
-            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-        };
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
+    Print(u"未写入任何文件", win::Stream::kError);
+    return kExitUsage;
+}
+
+// A folder's path without the separator it may end with ("C:\\Soft\\ZovIDE\\").
+std::u16string WithoutTrailingSeparator(std::u16string folder) {
+    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+// The ".exe" files directly in folder, as it spells them.
+std::vector<std::u16string> ExecutablesIn(const std::u16string& folder) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(win::W(install::Join(folder, u"*.exe")), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::u16string name = win::U(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            app::IsExecutableName(name)) {
+            names.push_back(name);
         }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// The executable that path names: the file itself, or, for an install folder or an
+// executable renamed since (brand::ChooseExecutable), the one the folder holds. Empty, with
+// the problem told, when there is none.
+std::u16string TargetExecutable(const std::u16string& path,
+                                const std::optional<std::u16string>& appName,
+                                std::u16string& problem) {
+    if (platform::IsRegularFile(path)) {
+        if (!app::IsExecutableName(install::FileNameOf(path))) {
+            problem = u"应用程序路径不是 .exe 文件：" + path;
+            return u"";
+        }
+        return AsStored(path);
     }
-    return true;
+    const bool folderGiven = platform::IsDirectory(path);
+    const std::u16string folder =
+        folderGiven ? WithoutTrailingSeparator(path) : install::FolderOf(path);
+    install::BackupManifest manifest;
+    if (!folder.empty()) {
+        install::InstallBackup(folder).Read(manifest);
+    }
+    const std::u16string chosen =
+        folder.empty() || (!folderGiven && platform::PathExists(path))
+            ? std::u16string()
+            : brand::ChooseExecutable(ExecutablesIn(folder), manifest,
+                                      folderGiven ? u"" : install::FileNameOf(path), appName);
+    if (chosen.empty()) {
+        problem = (folderGiven ? u"安装文件夹中没有应用程序：" : u"应用程序不存在：") + path;
+        return u"";
+    }
+    return install::Join(folder, chosen);
+}
+
+void AddProblem(std::vector<std::u16string>& problems,
+                const std::optional<app::ProfileProblem>& p) {
+    if (p) {
+        problems.push_back(p->message);
+    }
 }
 
 int RunBrand(const brand::Arguments& args) {
-    std::u16string exePath = FullPath(args.exePath);
-    if (!platform::PathExists(exePath) || platform::IsDirectory(exePath)) {
-        return Refuse(u"应用程序不存在：" + exePath);
-    }
-    if (!app::IsExecutableName(install::FileNameOf(exePath))) {
-        return Refuse(u"应用程序路径不是 .exe 文件：" + exePath);
-    }
-    exePath = AsStored(exePath);
+    const std::u16string brandPath = FullPath(args.brandFile);
     brand::BrandFile brand;
-    std::u16string error;
-    if (!brand::LoadBrandFile(FullPath(args.brandFile), brand, error)) {
-        return Refuse(error);
+    std::vector<std::u16string> problems;
+    brand::LoadBrandFile(brandPath, brand, problems);
+    // The target is named first: the other problems are about the brand file.
+    std::u16string targetProblem;
+    const std::u16string exePath =
+        TargetExecutable(FullPath(args.exePath), brand.appName, targetProblem);
+    if (!targetProblem.empty()) {
+        problems.insert(problems.begin(), targetProblem);
     }
-
-    app::RebrandRequest request;
-    request.exePath = exePath;
-    request.exeFileName = install::FileNameOf(exePath);
-    request.installDir = install::FolderOf(exePath);
-    const std::u16string& installDir = request.installDir;
-    request.edition = brand.edition.value_or(static_cast<int>(install::Edition::kSimple));
-    request.appName = brand.appName.value_or(request.exeFileName);
-    if (rebrand::WithExeExtension(text::TrimBlanks(request.appName)) == request.exeFileName) {
-        request.appName = request.exeFileName;  // "NewCad" on NewCad.exe: nothing to rename
+    if (!problems.empty()) {
+        return Refuse(problems);
     }
-    request.iconOn = brand.icon.has_value();
-    request.iconPath = brand.icon.value_or(u"");
-    request.startupOn = brand.startupImage.has_value();
-    request.startupImagePath = brand.startupImage.value_or(u"");
-    request.adOn = brand.adImage.has_value();
-    request.adImagePath = brand.adImage.value_or(u"");
-    request.caption = brand.caption.value_or(u"");
-    request.newDocName = brand.documentName.value_or(u"");
-    if (request.adOn && !install::IsV62(request.edition)) {
-        return Refuse(u"品牌文件：ad_image 只用于 6.2 版（edition = 6.2）");
-    }
-    if ((brand.useFilePassword || brand.filePassword) && install::IsV62(request.edition)) {
-        return Refuse(u"品牌文件：use_file_password 和 file_password 不用于 6.2 版");
-    }
-    const bool rebrand = request.iconOn || request.startupOn || request.adOn || brand.caption ||
-                         brand.documentName || brand.appName;
-    if (!rebrand && !brand.HasProfile() && brand.lang.empty()) {
-        // An empty file (one a script failed to fill, say) must not pass for a done brand.
-        return Refuse(u"品牌文件中没有要修改的内容：" + FullPath(args.brandFile));
-    }
+    const std::u16string installDir = install::FolderOf(exePath);
+    const int edition = brand.Edition();
 
     // A brand holds the install from its first read to its last write, so that what it read
     // is what it changes.
     app::ConsoleHost host;
     std::unique_ptr<install::InstallLock> held;
-    if (!args.dryRun) {
+    if (!args.dryRun && (brand.HasRebrand() || brand.HasProfile() || !brand.lang.empty())) {
         host.SetCommand(u"品牌");
         held = host.Hold(installDir);
         if (!held) {
@@ -142,86 +165,103 @@ int RunBrand(const brand::Arguments& args) {
         }
     }
 
-    // The language edits, as the list's in-place editor makes them.
+    // What the plan needs of the install.
+    brand::InstallRead read;
+    read.installDir = installDir;
+    read.exeFileName = install::FileNameOf(exePath);
     IniFileCache profiles;
+    CIniFile* profileIni = nullptr;
+    if (brand.HasProfile()) {
+        profileIni = &GetCachedIniFile(profiles, app::ProfileFilePath(installDir, edition));
+        brand::InstallRead::Profile& p = read.profile;
+        std::u16string folder;
+        install::SplitProfilePath(profileIni->path, folder, p.relative);
+        p.stored = app::ReadProfile(*profileIni);
+        const auto has = [&](const char16_t* key) {
+            return profileIni->GetString(install::kProfileSection, key, u"\x1") != u"\x1";
+        };
+        p.hasFilePassword = has(install::kFilePasswordKey);
+        p.hasUseFilePassword = has(install::kUseFilePasswordKey);
+        p.hasCompany = has(install::kCompanyKey);
+        p.hasPhone = has(install::kPhoneKey);
+        p.hasUrl = has(install::kUrlKey);
+        // What the save would write when no value changes.
+        p.rewritesUnchanged =
+            args.dryRun && !app::ProfileSaveKeepsBytes(
+                               *profileIni, edition,
+                               install::ProfileToSave(edition, p.stored.useFilePassword != 0,
+                                                      p.stored.filePassword, p.stored.company,
+                                                      p.stored.phone, p.stored.url));
+    }
     CLangTable table;
-    if (!brand.lang.empty()) {
-        if (!platform::IsDirectory(install::Join(installDir, install::kLangFolder))) {
-            return Refuse(u"安装文件夹中没有 Lang 文件夹，不能修改语言条目：" + installDir);
-        }
+    read.langFolder = platform::IsDirectory(install::Join(installDir, install::kLangFolder));
+    if (!brand.lang.empty() && read.langFolder) {
         CIniFile& config =
             GetCachedIniFile(profiles, install::Join(installDir, install::kSystemConfig));
         table.LoadFiles(installDir,
                         config.GetString(u"SYSPAR", u"LANGFILELIST",
                                          std::u16string(install::kDefaultLangFileList)));
-        for (const brand::LangEdits& edits : brand.lang) {
-            int slot = 0;
-            while (slot < CLangTable::kSlotCount &&
-                   !SameFileName(table.FileName(slot), edits.file)) {
-                ++slot;
+        read.langFiles.resize(CLangTable::kSlotCount);
+        for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+            brand::InstallRead::LangFile& file = read.langFiles[slot];
+            file.name = table.FileName(slot);
+            for (const LangEntry& entry : table.Entries(slot)) {
+                file.entries.emplace_back(entry.id, entry.text);
             }
-            if (slot == CLangTable::kSlotCount) {
-                return Refuse(u"品牌文件：语言文件 " + edits.file +
-                              u" 不在应用程序的语言文件列表中或未能读入");
-            }
-            for (const auto& [id, value] : edits.entries) {
-                if (!table.Entries(slot).Find(id)) {
-                    return Refuse(u"品牌文件：语言文件 " + edits.file + u" 中没有条目 " + id);
-                }
-                table.SetText(slot, id, value);
-            }
+            file.rewritesUnchanged = args.dryRun && !file.entries.empty() &&
+                                     !app::LanguageSaveKeepsBytes(table, installDir, slot);
         }
     }
 
-    // The profile: the stored values, with the keys of the brand file over them.
-    CIniFile* profileIni = nullptr;
-    CustomProfile profile;
-    if (brand.HasProfile()) {
-        profileIni = &GetCachedIniFile(profiles, app::ProfileFilePath(installDir, request.edition));
-        const CustomProfile stored = app::ReadProfile(*profileIni);
-        const bool use = brand.useFilePassword.value_or(stored.useFilePassword) != 0;
-        const std::u16string password = brand.filePassword.value_or(stored.filePassword);
-        if (auto problem = app::CheckPasswordLength(request.edition, use, password)) {
-            return Refuse(problem->message);
-        }
-        profile = app::ProfileToSave(
-            request.edition, use, password, brand.company.value_or(stored.company),
-            brand.phone.value_or(stored.phone), brand.url.value_or(stored.url));
-        if (auto problem = app::CheckProfileText(*profileIni, request.edition, profile)) {
-            return Refuse(problem->message);
-        }
+    const brand::BrandPlan plan = brand::PlanBrand(brand, read);
+    problems = plan.problems;
+    if (profileIni != nullptr) {
+        AddProblem(problems, app::CheckProfileText(*profileIni, edition, plan.profile));
+    }
+    if (plan.steps.empty()) {
+        // An empty file (one a script failed to fill, say) must not pass for a done brand.
+        problems.push_back(u"品牌文件中没有要修改的内容：" + brandPath);
+    }
+    if (!problems.empty()) {
+        DiscardIniFiles(profiles);
+        return Refuse(problems);
     }
 
-    if (rebrand) {
+    app::RebrandRequest request;
+    request.exePath = exePath;
+    request.exeFileName = read.exeFileName;
+    request.installDir = installDir;
+    request.edition = edition;
+    request.appName = plan.rebrand.appName.empty() ? read.exeFileName : plan.rebrand.appName;
+    request.iconOn = plan.rebrand.icon.has_value();
+    request.iconPath = plan.rebrand.icon.value_or(u"");
+    request.startupOn = plan.rebrand.startupImage.has_value();
+    request.startupImagePath = plan.rebrand.startupImage.value_or(u"");
+    request.adOn = plan.rebrand.adImage.has_value();
+    request.adImagePath = plan.rebrand.adImage.value_or(u"");
+    request.caption = plan.rebrand.caption;
+    request.newDocName = plan.rebrand.documentName;
+    if (plan.steps.front().kind == brand::StepKind::kRebrand) {
         if (auto problem = app::CheckRebrand(request)) {
+            DiscardIniFiles(profiles);
             if (problem->field == app::RebrandField::kNone) {  // running: try again later
                 Print(problem->message, win::Stream::kError);
                 return kExitFailed;
             }
-            return Refuse(problem->message);
+            return Refuse({problem->message});
         }
     }
 
     if (args.dryRun) {
-        std::vector<std::u16string> lines;
-        if (rebrand) {
-            lines = app::DescribeRebrand(request);
-        }
-        if (profileIni != nullptr) {
-            for (auto& line : app::DescribeProfileSave(*profileIni, request.edition, profile)) {
-                lines.push_back(std::move(line));
-            }
-        }
-        if (!brand.lang.empty()) {
-            for (auto& line : app::DescribeLanguageSave(table, installDir)) {
-                lines.push_back(std::move(line));
-            }
-        }
         Print(u"试运行，未写入任何文件；将修改：");
-        for (const auto& line : lines) {
-            Print(u"  " + line);
+        bool any = false;
+        for (const brand::PlanStep& step : plan.steps) {
+            for (const std::u16string& line : step.lines) {
+                Print(u"  " + line);
+                any = true;
+            }
         }
-        if (lines.empty()) {
+        if (!any) {
             Print(u"  （无）");
         }
         DiscardIniFiles(profiles);
@@ -229,20 +269,25 @@ int RunBrand(const brand::Arguments& args) {
     }
 
     bool failed = false;
-    if (rebrand) {
-        host.SetCommand(u"修改应用程序");
-        failed = app::RunRebrand(request, host) != app::CommandResult::kDone || failed;
-    }
-    if (profileIni != nullptr) {
-        host.SetCommand(u"保存配置");
-        failed = app::SaveProfile(*profileIni, installDir, request.edition, profile, host) !=
-                     app::CommandResult::kDone ||
-                 failed;
-    }
-    if (!brand.lang.empty()) {
-        host.SetCommand(u"保存全部语种文件");
-        failed =
-            app::SaveAllLanguages(table, installDir, host) != app::CommandResult::kDone || failed;
+    for (const brand::PlanStep& step : plan.steps) {
+        host.SetCommand(step.command);
+        app::CommandResult result = app::CommandResult::kDone;
+        switch (step.kind) {
+            case brand::StepKind::kRebrand:
+                result = app::RunRebrand(request, host);
+                break;
+            case brand::StepKind::kProfile:
+                result = app::SaveProfile(*profileIni, installDir, edition, plan.profile, host);
+                break;
+            case brand::StepKind::kLanguages:
+                // The edits, as the list's in-place editor makes them.
+                for (const brand::LangChange& change : plan.langChanges) {
+                    table.SetText(change.slot, change.id, change.text);
+                }
+                result = app::SaveAllLanguages(table, installDir, host);
+                break;
+        }
+        failed = result != app::CommandResult::kDone || failed;
     }
     // Nothing else is written back: what the commands save, they saved.
     DiscardIniFiles(profiles);
@@ -250,11 +295,23 @@ int RunBrand(const brand::Arguments& args) {
 }
 
 int RunRestore(const brand::Arguments& args) {
-    const std::u16string exePath = FullPath(args.exePath);
-    const std::u16string installDir = install::FolderOf(exePath);
-    const std::u16string fileName = install::FileNameOf(exePath);
+    const std::u16string path = FullPath(args.exePath);
+    const bool folderGiven = platform::IsDirectory(path);
+    const std::u16string installDir =
+        folderGiven ? WithoutTrailingSeparator(path) : install::FolderOf(path);
     if (!platform::IsDirectory(installDir)) {
-        return Refuse(u"安装文件夹不存在：" + installDir);
+        return Refuse({u"安装文件夹不存在：" + installDir});
+    }
+    // For the folder: its executable, as a brand finds it (checked for running as the
+    // executables the backup names are).
+    std::u16string fileName = install::FileNameOf(path);
+    if (folderGiven) {
+        install::BackupManifest manifest;
+        install::InstallBackup(installDir).Read(manifest);
+        fileName = brand::ChooseExecutable(ExecutablesIn(installDir), manifest, u"", std::nullopt);
+        if (fileName.empty()) {
+            fileName = install::kDefaultExecutable;
+        }
     }
     const app::RestorePlan plan = app::PlanRestore(installDir, fileName, fileName);
     if (!plan.refusal.empty()) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/unicode.h"
 
 namespace {
 
@@ -10,7 +13,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
     const std::u16string text =
         u"; a reseller's brand\r\n"
         u"[Brand]\r\n"
-        u"edition = 6.2\r\n"
+        u"edition = standard\r\n"
         u"ICON = pics/logo.ico\r\n"
         u"startup_image=\"C:\\art work\\login.bmp\"\r\n"  // quoted as paths with blanks often are
         u"caption = 新 CAD = 好\r\n"
@@ -21,9 +24,9 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
         u"IDS_A = 文本=带等号\n"
         u"ids_a = lower\n";
     brand::BrandFile b;
-    std::u16string error;
-    ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, error));
-    EXPECT_EQ(b.edition, 2);
+    std::vector<std::u16string> problems;
+    ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, problems));
+    EXPECT_EQ(b.edition, 1);
     EXPECT_EQ(b.icon, u"D:\\kits\\pics\\logo.ico");
     EXPECT_EQ(b.startupImage, u"C:\\art work\\login.bmp");
     EXPECT_FALSE(b.adImage.has_value());
@@ -38,7 +41,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
     ASSERT_EQ(b.lang.size(), 1u);
     EXPECT_EQ(b.lang[0].file, u"lang_chs.ini");
     ASSERT_EQ(b.lang[0].entries.size(), 2u);  // IDs differ in letter case: two entries
-    EXPECT_EQ(b.lang[0].entries[0].second, u"文本=带等号");
+    EXPECT_EQ(b.lang[0].entries[0].text, u"文本=带等号");
 }
 
 TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
@@ -62,13 +65,48 @@ TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
         {u"[brand]\njust text\n", u"第 2 行"},
         {u"[lang:a.ini]\nID=1\nID=2\n", u"第 3 行"},
         {u"[lang:a.ini]\nID=1\n[lang:A.INI.]\nID=2\n", u"第 4 行"},  // the same file
+        // What the keys ask for together, told at the key to blame.
+        {u"[brand]\nad_image=a.bmp\n", u"第 2 行"},
+        {u"[profile]\nfile_password=abcdef\n[brand]\nedition=6.2\n", u"第 2 行"},
+        {u"[brand]\nedition=6.2\n[profile]\nuse_file_password=0\n", u"第 4 行"},
+        {u"[brand]\napp_name=a:b\n", u"第 2 行"},
     };
     for (const auto& c : cases) {
         brand::BrandFile b;
-        std::u16string error;
-        EXPECT_FALSE(brand::ParseBrandText(c.text, u"D:\\kits", b, error));
-        EXPECT_NE(error.find(c.lineInError), std::u16string::npos);
+        std::vector<std::u16string> problems;
+        EXPECT_FALSE(brand::ParseBrandText(c.text, u"D:\\kits", b, problems));
+        ASSERT_EQ(problems.size(), 1u) << platform::Utf16ToUtf8(c.text);
+        EXPECT_NE(problems[0].find(c.lineInError), std::u16string::npos)
+            << platform::Utf16ToUtf8(problems[0]);
     }
+}
+
+TEST(BrandFileTest, TellsEveryBadLineAndKeepsTheGoodOnes) {
+    const std::u16string text =
+        u"[brand]\n"
+        u"colour = red\n"   // 2: unknown key
+        u"edition = 6,2\n"  // 3: bad value; ad_image is not told against it
+        u"ad_image = a.bmp\n"
+        u"[branding]\n"  // 5: unknown section; its keys are not told again
+        u"x = 1\n"
+        u"[brand]\n"
+        u"caption = b\n"
+        u"caption = c\n"        // 9: given twice
+        u"just text\n"          // 10
+        u"edition = simple\n";  // 11: edition given twice, though refused
+    brand::BrandFile b;
+    std::vector<std::u16string> problems;
+    EXPECT_FALSE(brand::ParseBrandText(text, u"D:\\kits", b, problems));
+    std::vector<std::u16string> lines;
+    for (const std::u16string& problem : problems) {
+        lines.push_back(problem.substr(0, problem.find(u'：')));
+    }
+    EXPECT_EQ(lines, (std::vector<std::u16string>{u"品牌文件第 2 行", u"品牌文件第 3 行",
+                                                  u"品牌文件第 5 行", u"品牌文件第 9 行",
+                                                  u"品牌文件第 10 行", u"品牌文件第 11 行"}));
+    EXPECT_EQ(b.caption, u"b");
+    EXPECT_EQ(b.adImage, u"D:\\kits\\a.bmp");
+    EXPECT_FALSE(b.edition.has_value());
 }
 
 TEST(BrandFileTest, DecodesTheEncodingsEditorsSave) {

@@ -189,6 +189,54 @@ TEST(ConsoleProgram, BadUsageOrBrandFileExitsTwoAndWritesNothing) {
     }
 }
 
+TEST(ConsoleProgram, EveryProblemOfABadBrandFileIsListed) {
+    TargetInstall install;
+    const auto before = install.Files();
+    const fs::path brand = install.sources / "bad.ini";
+    WriteBytes(brand,
+               "[brand]\r\ncolour = red\r\nicon = missing.ico\r\nstartup_image = gone.bmp\r\n"
+               "edition = 7\r\n");
+    const CmdRun run = RunCmd(L"brand " + Quoted(brand) + L" " + Quoted(install.Exe()));
+    EXPECT_EQ(2u, run.exitCode);
+    EXPECT_EQ(
+        u"品牌文件第 2 行：未知的键 colour（节 [brand]）\r\n"
+        u"品牌文件第 5 行：edition 应为 simple、standard 或 6.2：7\r\n"
+        u"品牌文件第 3 行：" +
+            install.Source("missing.ico") +
+            u"图片文件不存在\r\n"
+            u"品牌文件第 4 行：" +
+            install.Source("gone.bmp") +
+            u"图片文件不存在\r\n"
+            u"未写入任何文件\r\n",
+        run.output);
+    EXPECT_EQ(before, install.Files());
+}
+
+// A brand applied again with the same command line finds the executable it renamed, and
+// leaves the install as the first run left it; so does the install folder in its place.
+TEST(ConsoleProgram, TheSameBrandTwiceGivesTheSameInstall) {
+    TargetInstall install;
+    const auto original = Digests(install);
+    const fs::path brand = WriteFullBrand(install);
+    const std::wstring exeArgs = L"brand " + Quoted(brand) + L" " + Quoted(install.Exe());
+    ASSERT_EQ(0u, RunCmd(exeArgs).exitCode);
+    const auto branded = Digests(install);
+    ASSERT_TRUE(branded.count("NewCad.exe") && !branded.count("ZovIDE.exe"));
+    const fs::path manifest = install.Backup() / "manifest.txt";
+    const std::string kept = ReadBytes(manifest);
+
+    for (const std::wstring& args :
+         {exeArgs, L"brand " + Quoted(brand) + L" " + Quoted(install.install)}) {
+        const CmdRun again = RunCmd(args);
+        EXPECT_EQ(0u, again.exitCode) << platform::Utf16ToUtf8(again.output);
+        EXPECT_EQ(branded, Digests(install));
+        EXPECT_EQ(kept, ReadBytes(manifest));
+    }
+    const CmdRun restored = RunCmd(L"restore " + Quoted(install.install));
+    EXPECT_EQ(0u, restored.exitCode) << platform::Utf16ToUtf8(restored.output);
+    EXPECT_EQ(original, Digests(install));
+}
+
 TEST(ConsoleProgram, FailedStepExitsOneAndTheLaterStepsRun) {
     TargetInstall install;
     // Not an icon file: the icon step fails, and the rebrand command stops there.
@@ -260,7 +308,7 @@ TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
             c.languages
                 ? app::SaveAllLanguages(table, installDir, host)
                 : app::SaveProfile(ini, installDir, 0,
-                                   app::ProfileToSave(0, false, u"", u"C", u"P", u"U"), host);
+                                   install::ProfileToSave(0, false, u"", u"C", u"P", u"U"), host);
         SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
         CloseHandle(out);
         DiscardIniFiles(profiles);
