@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
-#include "app/write_problem.h"
+#include "commands/write_problem.h"
 #include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"

@@ -1,5 +1,5 @@
 // The main dialog's customization profile: loading it into the fields and saving it.
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "win/wait_cursor.h"

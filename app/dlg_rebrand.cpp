@@ -2,7 +2,7 @@
 // command's inputs; the checks and the steps are app::CheckRebrand and app::RunRebrand.
 #include <string>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "install/install_layout.h"

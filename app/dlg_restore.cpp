@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "install/backup.h"

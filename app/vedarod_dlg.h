@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "install/custom_profile.h"
 #include "install/install_lock.h"
 #include "install/install_layout.h"

@@ -29,4 +29,9 @@ bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std
 // representation in the code page.
 bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::string& bytes);
 
+// Makes kSystemCodePage stand for codePage in this process from now on (kSystemCodePage: the
+// system's own again). The console program sets it from --code-page; natively it sets 936,
+// the code page of the target's Chinese Windows.
+void SetAnsiCodePage(unsigned codePage);
+
 }  // namespace platform

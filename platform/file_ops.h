@@ -51,4 +51,13 @@ std::u16string ResolvedPath(const std::u16string& path);
 bool ResolvesInside(const std::u16string& path, const std::u16string& root,
                     std::u16string& resolved);
 
+// The absolute form of path: a relative path taken from the current folder, "." and ".."
+// resolved as written (links are not followed).
+std::u16string FullPath(const std::u16string& path);
+
+// path with its last part spelled as its folder holds it (the letter case the user typed may
+// differ where names are compared without regard to case); path itself when it does not
+// exist, or where names are compared exactly.
+std::u16string StoredName(const std::u16string& path);
+
 }  // namespace platform

@@ -16,6 +16,13 @@ namespace {
 // other code pages go through iconv.
 constexpr unsigned kGbkCodePage = 936;
 
+// What kSystemCodePage stands for (SetAnsiCodePage).
+unsigned g_ansiCodePage = kUtf8CodePage;
+
+unsigned Resolved(unsigned codePage) {
+    return codePage == kSystemCodePage ? g_ansiCodePage : codePage;
+}
+
 std::string IconvName(unsigned codePage) {
     switch (codePage) {
         case kSystemCodePage:
@@ -119,6 +126,7 @@ bool HasUnpairedSurrogate(const std::u16string& text) {
 }  // namespace
 
 std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage) {
+    codePage = Resolved(codePage);
     if (codePage == kGbkCodePage) {
         return Cp936Decode(bytes.data(), bytes.size());
     }
@@ -137,6 +145,7 @@ std::u16string DecodeCodePage(const std::string& bytes, unsigned codePage) {
 }
 
 std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
+    codePage = Resolved(codePage);
     if (codePage == kGbkCodePage) {
         return Cp936Encode(text);
     }
@@ -166,6 +175,7 @@ std::string EncodeCodePage(const std::u16string& text, unsigned codePage) {
 }
 
 bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std::u16string& text) {
+    codePage = Resolved(codePage);
     if (codePage == kGbkCodePage) {
         return Cp936DecodeStrict(bytes, size, text);
     }
@@ -189,6 +199,7 @@ bool DecodeCodePageStrict(const char* bytes, size_t size, unsigned codePage, std
 }
 
 bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::string& bytes) {
+    codePage = Resolved(codePage);
     if (codePage == kGbkCodePage) {
         return Cp936EncodeExact(text, bytes);
     }
@@ -206,6 +217,10 @@ bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::str
         le[2 * i + 1] = static_cast<char>(text[i] >> 8);
     }
     return ConvertStrict("UTF-16LE", to, le.data(), le.size(), bytes);
+}
+
+void SetAnsiCodePage(unsigned codePage) {
+    g_ansiCodePage = codePage == kSystemCodePage ? kUtf8CodePage : codePage;
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "platform/posix/native_path.h"
 #include "platform/unicode.h"
@@ -123,6 +124,49 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& root,
     }
     return resolved == base || (resolved.compare(0, base.size(), base) == 0 &&
                                 (base == u"/" || resolved[base.size()] == u'/'));
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::u16string FullPath(const std::u16string& path) {
+    std::u16string full = path;
+    for (char16_t& c : full) {
+        c = c == u'\\' ? u'/' : c;
+    }
+    if (full.empty() || full[0] != u'/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof(cwd)) == nullptr) {
+            return path;
+        }
+        full = Utf8ToUtf16(cwd) + u"/" + full;
+    }
+    // "." and ".." resolved as written.
+    std::vector<std::u16string> parts;
+    size_t pos = 0;
+    while (pos <= full.size()) {
+        size_t end = full.find(u'/', pos);
+        end = end == std::u16string::npos ? full.size() : end;
+        const std::u16string part = full.substr(pos, end - pos);
+        if (part == u"..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(part);
+        }
+        pos = end + 1;
+    }
+    std::u16string out;
+    for (const std::u16string& part : parts) {
+        out += u"/" + part;
+    }
+    return out.empty() ? u"/" : out;
+}
+
+std::u16string StoredName(const std::u16string& path) {
+    return path;
 }
 
 }  // namespace platform

@@ -8,8 +8,11 @@ namespace platform {
 
 namespace {
 
+// What kSystemCodePage stands for (SetAnsiCodePage); CP_ACP unless set.
+unsigned g_ansiCodePage = CP_ACP;
+
 UINT WinCodePage(unsigned codePage) {
-    return codePage == kSystemCodePage ? CP_ACP : codePage;
+    return codePage == kSystemCodePage ? g_ansiCodePage : codePage;
 }
 
 }  // namespace
@@ -85,6 +88,10 @@ bool EncodeCodePageExact(const std::u16string& text, unsigned codePage, std::str
     bytes.resize(static_cast<size_t>(n));
     return WideCharToMultiByte(cp, flags, src, inLen, &bytes[0], n, nullptr, usedDefaultOut) == n &&
            !usedDefault;
+}
+
+void SetAnsiCodePage(unsigned codePage) {
+    g_ansiCodePage = codePage;
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win32/handle.h"
 #include "platform/win32/wide.h"
 
@@ -87,6 +89,31 @@ std::vector<std::u16string> ListFiles(const std::u16string& folder) {
     } while (FindNextFileW(find, &found));
     FindClose(find);
     return names;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::u16string FullPath(const std::u16string& path) {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD n =
+        GetFullPathNameW(W(path), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    return n == 0 || n >= buffer.size()
+               ? path
+               : std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
+}
+
+std::u16string StoredName(const std::u16string& path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(W(path), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    FindClose(find);
+    const size_t slash = path.find_last_of(u"\\/");
+    const std::u16string folder = slash == std::u16string::npos ? u"" : path.substr(0, slash + 1);
+    return folder + reinterpret_cast<const char16_t*>(found.cFileName);
 }
 
 }  // namespace platform

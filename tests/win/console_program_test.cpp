@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/console_host.h"
+#include "commands/commands.h"
+#include "cmd/console_host.h"
 #include "ini/ini_cache.h"
 #include "install/backup.h"
 #include "lang/lang_table.h"

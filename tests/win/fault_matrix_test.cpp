@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "lang/lang_table.h"
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"

@@ -1,11 +1,11 @@
-#include "win/console.h"
+#include "cmd/console_out.h"
 
 #include <windows.h>
 
 #include "platform/unicode.h"
-#include "win/wstr.h"
+#include "platform/win32/wide.h"
 
-namespace win {
+namespace brand {
 
 void WriteLine(Stream stream, const std::u16string& text) {
     const HANDLE handle =
@@ -17,11 +17,12 @@ void WriteLine(Stream stream, const std::u16string& text) {
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
-        WriteConsoleW(handle, W(line), static_cast<DWORD>(line.size()), &written, nullptr);
+        WriteConsoleW(handle, platform::W(line), static_cast<DWORD>(line.size()), &written,
+                      nullptr);
         return;
     }
     const std::string bytes = platform::Utf16ToUtf8(line);
     WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-}  // namespace win
+}  // namespace brand

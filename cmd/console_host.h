@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 
 namespace app {
 

@@ -2,16 +2,13 @@
 // Exit codes: 0 every step succeeded, 1 a step failed, a file that another program changed
 // since it was read was left as it is (or the target is running), 2 bad usage or a bad brand
 // file (nothing written).
-#include <windows.h>
-
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/console_host.h"
-#include "app/process_hardening.h"
+#include "commands/commands.h"
+#include "cmd/console_host.h"
 #include "cmd/arguments.h"
 #include "cmd/brand_file.h"
 #include "cmd/brand_plan.h"
@@ -21,8 +18,13 @@
 #include "lang/lang_table.h"
 #include "platform/file_ops.h"
 #include "platform/files.h"
-#include "win/console.h"
-#include "win/wstr.h"
+#include "cmd/console_out.h"
+#include "platform/codepage.h"
+#include "platform/unicode.h"
+
+#if defined(_WIN32)
+#include "app/process_hardening.h"
+#endif
 
 namespace {
 
@@ -30,11 +32,11 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-void Print(const std::u16string& text, win::Stream stream = win::Stream::kOut) {
+void Print(const std::u16string& text, brand::Stream stream = brand::Stream::kOut) {
     size_t pos = 0;
     while (true) {
         const size_t end = text.find(u"\r\n", pos);
-        win::WriteLine(stream, text.substr(pos, end == std::u16string::npos ? end : end - pos));
+        brand::WriteLine(stream, text.substr(pos, end == std::u16string::npos ? end : end - pos));
         if (end == std::u16string::npos) {
             return;
         }
@@ -42,30 +44,11 @@ void Print(const std::u16string& text, win::Stream stream = win::Stream::kOut) {
     }
 }
 
-std::u16string FullPath(const std::u16string& path) {
-    std::vector<wchar_t> buffer(32768);
-    const DWORD n =
-        GetFullPathNameW(win::W(path), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    return n == 0 || n >= buffer.size() ? path : win::U(buffer.data(), n);
-}
-
-// The path with its file name spelled as the folder holds it: the letter case typed may
-// differ, and the backup keeps the name it is given.
-std::u16string AsStored(const std::u16string& path) {
-    WIN32_FIND_DATAW found;
-    const HANDLE find = FindFirstFileW(win::W(path), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        return path;
-    }
-    FindClose(find);
-    return install::Join(install::FolderOf(path), win::U(found.cFileName));
-}
-
 int Refuse(const std::vector<std::u16string>& problems) {
     for (const std::u16string& problem : problems) {
-        Print(problem, win::Stream::kError);
+        Print(problem, brand::Stream::kError);
     }
-    Print(u"未写入任何文件", win::Stream::kError);
+    Print(u"未写入任何文件", brand::Stream::kError);
     return kExitUsage;
 }
 
@@ -80,19 +63,11 @@ std::u16string WithoutTrailingSeparator(std::u16string folder) {
 // The ".exe" files directly in folder, as it spells them.
 std::vector<std::u16string> ExecutablesIn(const std::u16string& folder) {
     std::vector<std::u16string> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE find = FindFirstFileW(win::W(install::Join(folder, u"*.exe")), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        const std::u16string name = win::U(found.cFileName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            app::IsExecutableName(name)) {
+    for (const std::u16string& name : platform::ListFiles(folder)) {
+        if (app::IsExecutableName(name)) {
             names.push_back(name);
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    }
     return names;
 }
 
@@ -107,7 +82,7 @@ std::u16string TargetExecutable(const std::u16string& path,
             problem = u"应用程序路径不是 .exe 文件：" + path;
             return u"";
         }
-        return AsStored(path);
+        return platform::StoredName(path);
     }
     const bool folderGiven = platform::IsDirectory(path);
     const std::u16string folder =
@@ -136,14 +111,14 @@ void AddProblem(std::vector<std::u16string>& problems,
 }
 
 int RunBrand(const brand::Arguments& args) {
-    const std::u16string brandPath = FullPath(args.brandFile);
+    const std::u16string brandPath = platform::FullPath(args.brandFile);
     brand::BrandFile brand;
     std::vector<std::u16string> problems;
     brand::LoadBrandFile(brandPath, brand, problems);
     // The target is named first: the other problems are about the brand file.
     std::u16string targetProblem;
     const std::u16string exePath =
-        TargetExecutable(FullPath(args.exePath), brand.appName, targetProblem);
+        TargetExecutable(platform::FullPath(args.exePath), brand.appName, targetProblem);
     if (!targetProblem.empty()) {
         problems.insert(problems.begin(), targetProblem);
     }
@@ -245,7 +220,7 @@ int RunBrand(const brand::Arguments& args) {
         if (auto problem = app::CheckRebrand(request)) {
             DiscardIniFiles(profiles);
             if (problem->field == app::RebrandField::kNone) {  // running: try again later
-                Print(problem->message, win::Stream::kError);
+                Print(problem->message, brand::Stream::kError);
                 return kExitFailed;
             }
             return Refuse({problem->message});
@@ -295,7 +270,7 @@ int RunBrand(const brand::Arguments& args) {
 }
 
 int RunRestore(const brand::Arguments& args) {
-    const std::u16string path = FullPath(args.exePath);
+    const std::u16string path = platform::FullPath(args.exePath);
     const bool folderGiven = platform::IsDirectory(path);
     const std::u16string installDir =
         folderGiven ? WithoutTrailingSeparator(path) : install::FolderOf(path);
@@ -335,19 +310,24 @@ int RunRestore(const brand::Arguments& args) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    RestrictDllSearchPath();
-    std::vector<std::u16string> args;
-    for (int i = 1; i < argc; ++i) {
-        args.push_back(win::U(argv[i]));
-    }
+namespace {
+
+int Main(const std::vector<std::u16string>& args) {
     brand::Arguments parsed;
     std::u16string error;
     if (!brand::ParseArguments(args, parsed, error)) {
-        Print(error, win::Stream::kError);
-        Print(brand::UsageText(), win::Stream::kError);
+        Print(error, brand::Stream::kError);
+        Print(brand::UsageText(), brand::Stream::kError);
         return kExitUsage;
     }
+#if defined(_WIN32)
+    if (parsed.codePage != 0) {
+        platform::SetAnsiCodePage(parsed.codePage);
+    }
+#else
+    // The profiles are written as the target's Chinese Windows reads them.
+    platform::SetAnsiCodePage(parsed.codePage != 0 ? parsed.codePage : 936);
+#endif
     switch (parsed.command) {
         case brand::Arguments::Command::kHelp:
             Print(brand::UsageText());
@@ -359,3 +339,25 @@ int wmain(int argc, wchar_t** argv) {
     }
     return kExitUsage;
 }
+
+}  // namespace
+
+#if defined(_WIN32)
+int wmain(int argc, wchar_t** argv) {
+    RestrictDllSearchPath();
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    }
+    return Main(args);
+}
+#else
+// Arguments are UTF-8, as the system's locale gives them.
+int main(int argc, char** argv) {
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) {
+        args.push_back(platform::Utf8ToUtf16(argv[i]));
+    }
+    return Main(args);
+}
+#endif

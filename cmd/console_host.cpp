@@ -1,6 +1,6 @@
-#include "app/console_host.h"
+#include "cmd/console_host.h"
 
-#include "win/console.h"
+#include "cmd/console_out.h"
 
 namespace app {
 
@@ -13,7 +13,7 @@ void ConsoleHost::Show(const std::u16string& text) {
     while (pos <= text.size()) {
         size_t end = text.find(u"\r\n", pos);
         end = end == std::u16string::npos ? text.size() : end;
-        win::WriteLine(win::Stream::kOut, u"[" + command_ + u"] " + text.substr(pos, end - pos));
+        brand::WriteLine(brand::Stream::kOut, u"[" + command_ + u"] " + text.substr(pos, end - pos));
         pos = end + 2;
     }
 }

@@ -1,11 +1,11 @@
-#include "app/commands.h"
+#include "commands/commands.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/write_problem.h"
+#include "commands/write_problem.h"
 #include "ini/ini_encoding.h"
 #include "install/install_layout.h"
 #include "lang/lang_writer.h"
