@@ -25,6 +25,10 @@ mount_full_disk
     >"$LOGS/win.out" 2>&1 || status=1
 grep -E '\[  FAILED  \]|Failure|\*\*\*' "$LOGS/win.out" | head -n 40 || true
 
+echo "== VedArodCmd natively and under Wine on one brand"
+agree=$("$ROOT/scripts/cmd-agree.sh" 2>&1) || status=1
+echo "$agree"
+
 echo "== screenshots of the main window (start, and with the sample target loaded)"
 sample="$ROOT/build/screenshot/sample/ZovIDE"
 rm -rf "$ROOT/build/screenshot/sample"
@@ -37,4 +41,5 @@ echo "native:  $(grep -E 'tests passed' "$LOGS/native.out" | tail -n 1)"
 grep -E '^[0-9]+: \[==========\] .* ran|^[0-9]+: \[  (PASSED|FAILED)  \] [0-9]+ test' "$LOGS/win.out" |
     sed 's/^/windows: /'
 echo "windows: $(grep -E 'tests passed' "$LOGS/win.out" | tail -n 1)"
+echo "console: $(echo "$agree" | tail -n 1)"
 exit $status
