@@ -61,7 +61,7 @@ private:
     const char* data_ = nullptr;
     size_t size_ = 0;
     int error_ = 0;
-    void* mapping_ = nullptr;  // the platform's mapping object, where it has one
+    [[maybe_unused]] void* mapping_ = nullptr;  // the platform's mapping object, if it has one
 };
 
 }  // namespace platform
