@@ -1,0 +1,93 @@
+#include "commands/commands.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/write_problem.h"
+#include "lang/lang_writer.h"
+#include "platform/file_read.h"
+#include "commands/lines.h"
+
+namespace app {
+
+LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
+                            CommandHost& host, platform::WriteResult* write,
+                            install::DigestAhead* ahead) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
+    if (!held) {
+        if (write != nullptr) {
+            *write = platform::WriteResult{};
+        }
+        return LangSaveResult::kFailed;
+    }
+    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    const std::u16string path = install::Join(langFolder, table.FileName(slot));
+    const LangSaveResult saved = table.SaveLangFile(
+        slot, langFolder, installDir, write,
+        [&] { return host.KeepOriginal(installDir, path, ahead); },
+        [&] { return host.ConfirmOverwrite(path); });
+    host.Settle(installDir, path);
+    return saved;
+}
+
+CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,
+                               CommandHost& host) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
+    if (!held) {
+        return CommandResult::kFailed;
+    }
+    const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    std::u16string failed;    // files that stayed as they were
+    std::u16string problems;  // files refused or left elsewhere, each with what happened
+    std::u16string left;      // files another program changed, left as they are
+    int saved = 0;            // written, or already holding what would be written
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        platform::WriteResult write;
+        switch (SaveLanguage(table, installDir, slot, host, &write)) {
+            case LangSaveResult::kWritten:
+            case LangSaveResult::kUnchanged:
+                ++saved;
+                break;
+            case LangSaveResult::kNothingToWrite:
+            case LangSaveResult::kNoEntries:
+                break;
+            case LangSaveResult::kChangedOnDisk:
+                left += u"\r\n" + langFolder + u"\\" + table.FileName(slot);
+                break;
+            case LangSaveResult::kFailed: {
+                const std::u16string path = langFolder + u"\\" + table.FileName(slot);
+                const std::u16string problem = WriteProblem(write, path);
+                (problem.empty() ? failed : problems) +=
+                    u"\r\n" + (problem.empty() ? path : problem);
+                break;
+            }
+        }
+    }
+    std::vector<std::u16string> blocks;
+    if (!failed.empty()) {
+        blocks.push_back(u"以下语言文件保存失败，原文件保持不变：" + failed);
+    }
+    if (!problems.empty()) {
+        blocks.push_back(u"以下语言文件保存失败：" + problems);
+    }
+    if (!left.empty()) {
+        blocks.push_back(u"以下语言文件已被其他程序修改，未覆盖：" + left);
+    }
+    if (!blocks.empty()) {
+        host.Tell(Joined(blocks));
+        return CommandResult::kFailed;
+    }
+    host.Tell(saved == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
+    return CommandResult::kDone;
+}
+
+bool LanguageSaveKeepsBytes(const CLangTable& table, const std::u16string& installDir, int slot) {
+    const std::u16string path =
+        install::Join(install::Join(installDir, install::kLangFolder), table.FileName(slot));
+    const std::string bytes = lang::EncodeLangFile(table.Entries(slot));
+    return platform::FileHolds(path, bytes.data(), bytes.size());
+}
+
+}  // namespace app

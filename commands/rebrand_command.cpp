@@ -1,0 +1,306 @@
+#include "commands/commands.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/write_problem.h"
+#include "platform/file_ops.h"
+#include "rebrand/app_name.h"
+#include "rebrand/icon_file.h"
+#include "rebrand/string_block.h"
+#include "rebrand/file_steps.h"
+#include "rebrand/process_check.h"
+#include "rebrand/staged_executable.h"
+#include "text/blanks.h"
+#include "text/file_names.h"
+#include "commands/lines.h"
+
+namespace app {
+
+namespace {
+
+constexpr uint16_t kIconType = 3;    // RT_ICON
+constexpr uint16_t kStringType = 6;  // RT_STRING
+constexpr uint16_t kResourceLanguage = 2052;
+
+// The steps of the rebrand command that write, on the request they work on. The
+// executable's steps stage their updates on one copy of it, which replaces it once.
+class Rebrand {
+public:
+    Rebrand(const RebrandRequest& r, CommandHost& host) : r_(r), host_(host) {}
+
+    // False when the icon file gives no image.
+    bool ReplaceIcon(rebrand::StagedExecutable& exe) {
+        std::string file;
+        if (!rebrand::ReadFileUnshared(r_.iconPath, file)) {
+            return false;
+        }
+        rebrand::IconDirEntry entry;
+        std::string image;
+        if (rebrand::ReadFirstIconImage(file, entry, image) != rebrand::IconFileStatus::kOk) {
+            return false;
+        }
+        std::vector<rebrand::ResourceUpdate> updates;
+        const uint16_t lastId = install::IsV62(r_.edition) ? 1 : 4;
+        for (uint16_t id = 1; id <= lastId; ++id) {
+            updates.push_back({kIconType, id, kResourceLanguage, image});
+        }
+        exe.AddStep(std::move(updates));
+        return true;
+    }
+
+    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
+                            rebrand::StagedExecutable& exe) {
+        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
+            caption, newDocName, static_cast<rebrand::Edition>(r_.edition));
+        switch (block.status) {
+            case rebrand::BlockStatus::kNothingToWrite:
+                return true;
+            case rebrand::BlockStatus::kTooLong:
+                return false;
+            case rebrand::BlockStatus::kWrite:
+                break;
+        }
+        exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+        return true;
+    }
+
+    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
+        const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
+        if (block.status != rebrand::BlockStatus::kWrite) {
+            return false;
+        }
+        exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
+        return true;
+    }
+
+    void NoteUpdate(const rebrand::UpdateResult& result) {
+        if (!result.movedSection.empty()) {
+            const std::u16string section(result.movedSection.begin(), result.movedSection.end());
+            writeProblems.push_back(
+                u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
+                u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + r_.exePath);
+            return;
+        }
+        const std::u16string problem = app::WriteProblem(result.write, r_.exePath);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
+    }
+
+    bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination) {
+        if (!platform::PathExists(source)) {
+            host_.Tell(source + u"图片文件不存在");
+            return false;
+        }
+        const std::u16string destination = install::Join(r_.installDir, relativeDestination);
+        if (!host_.KeepOriginal(r_.installDir, destination)) {
+            return false;
+        }
+        platform::WriteResult write;
+        const rebrand::CopyResult copied =
+            rebrand::CopyOver(source, destination, r_.installDir, &write);
+        host_.Settle(r_.installDir, destination);
+        if (copied != rebrand::CopyResult::kFailed) {
+            return true;
+        }
+        const std::u16string problem = app::WriteProblem(write, destination);
+        if (!problem.empty()) {
+            writeProblems.push_back(problem);
+        }
+        return false;
+    }
+
+    // Lines the command adds to its final message: files of the steps above that were
+    // refused or left elsewhere, each with what it holds now.
+    std::vector<std::u16string> writeProblems;
+
+private:
+    const RebrandRequest& r_;
+    CommandHost& host_;
+};
+
+// Whether the string-table step runs, with the texts it passes (trimmed as the command
+// trims them).
+bool StringStep(RebrandRequest& r) {
+    r.caption = text::TrimBlanks(r.caption);
+    if (!r.caption.empty()) {
+        return true;
+    }
+    r.newDocName = text::TrimBlanks(r.newDocName);
+    return !r.newDocName.empty();
+}
+
+bool Renames(const RebrandRequest& r) {
+    return !r.appName.empty() && r.appName != r.exeFileName;
+}
+
+}  // namespace
+
+bool IsPictureFile(const std::u16string& path) {
+    // A device is never opened: COM1 may wait for a line, CON for the keyboard.
+    return !text::NamesDevice(path) &&
+           (!platform::PathExists(path) || platform::IsRegularFile(path));
+}
+
+std::u16string NotAFileMessage(const std::u16string& path) {
+    return u"所选路径不是文件（设备名或文件夹），未作任何修改：" + path;
+}
+
+bool IsExecutableName(const std::u16string& relative) {
+    if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
+        return false;
+    }
+    std::u16string ext = relative.substr(relative.size() - 4);
+    for (char16_t& c : ext) {
+        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    }
+    return ext == u".exe";
+}
+
+std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
+    // The application name as typed, and the file that is about to be modified.
+    if (rebrand::IsProcessRunning(r.appName) || rebrand::IsExecutableRunning(r.exeFileName)) {
+        return InputProblem{u"应用程序正在运行，请关闭再重试", RebrandField::kNone};
+    }
+    r.exePath = text::TrimBlanks(r.exePath);
+    if (r.exePath.empty()) {
+        return InputProblem{u"应用程序路径不应为空", RebrandField::kExePath};
+    }
+    if (r.iconOn && (r.iconPath = text::TrimBlanks(r.iconPath)).empty()) {
+        return InputProblem{u"图标路径不应为空", RebrandField::kIcon};
+    }
+    if (r.startupOn && (r.startupImagePath = text::TrimBlanks(r.startupImagePath)).empty()) {
+        return InputProblem{u"开机图片路径不应为空", RebrandField::kStartupImage};
+    }
+    if (r.adOn && (r.adImagePath = text::TrimBlanks(r.adImagePath)).empty()) {
+        return InputProblem{u"广告图片路径不应为空", RebrandField::kAdImage};
+    }
+    const struct {
+        bool on;
+        const std::u16string& path;
+        RebrandField field;
+    } pictures[] = {{r.iconOn, r.iconPath, RebrandField::kIcon},
+                    {r.startupOn, r.startupImagePath, RebrandField::kStartupImage},
+                    {r.adOn, r.adImagePath, RebrandField::kAdImage}};
+    for (const auto& p : pictures) {
+        if (p.on && !IsPictureFile(p.path)) {
+            return InputProblem{NotAFileMessage(p.path), p.field};
+        }
+    }
+    r.appName = text::TrimBlanks(r.appName);
+    if (Renames(r) && !text::IsPlainFileName(r.appName)) {
+        return InputProblem{text::kNotAPlainAppName, RebrandField::kAppName};
+    }
+    return std::nullopt;
+}
+
+CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
+    const std::unique_ptr<install::InstallLock> held = host.Hold(r.installDir);
+    if (!held) {
+        return CommandResult::kFailed;
+    }
+    Rebrand steps(r, host);
+    // Every failure is told, in the order of the steps; a failing icon or picture step ends
+    // the command after the failures before it.
+    std::vector<std::u16string> problems;
+    const auto stop = [&](const std::u16string& stepFailed) {
+        problems.push_back(stepFailed);
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+        host.Tell(Joined(problems));
+        return CommandResult::kFailed;
+    };
+
+    // The icon and string-table steps are staged on one copy of the executable, which
+    // replaces it once: after the logo copy, before the pictures.
+    // The digest of the executable's original is taken meanwhile, on another thread.
+    const bool writeStrings = StringStep(r);
+    const std::unique_ptr<install::DigestAhead> exeOriginal =
+        r.iconOn || writeStrings ? host.DigestOriginalsAhead(r.installDir, {r.exePath}) : nullptr;
+    rebrand::StagedExecutable exe(r.exePath, r.installDir);
+    if (r.iconOn && !steps.ReplaceIcon(exe)) {
+        return stop(u"图标修改失败");
+    }
+    const size_t firstStringStep = exe.StepCount();
+    bool stringsStaged = true;
+    if (writeStrings) {
+        stringsStaged = steps.RewriteStringBlock(r.caption, r.newDocName, exe) &&
+                        (r.caption.empty() || steps.RewriteAppTitle(r.caption, exe));
+    }
+    std::vector<bool> built;
+    if (exe.StepCount() > 0) {
+        built = exe.Build();
+        if (std::find(built.begin(), built.end(), false) != built.end()) {
+            steps.NoteUpdate(exe.result());
+        }
+    }
+    if (r.iconOn && !built[0]) {
+        return stop(u"图标修改失败");
+    }
+    if (r.iconOn && !steps.CopyPicture(r.iconPath, install::kLogoIcon)) {
+        return stop(u"图标修改失败");  // the executable is not replaced
+    }
+    // The original is kept right before the one replace of the executable.
+    if (!built.empty() && built[0] &&
+        !(host.KeepOriginal(r.installDir, r.exePath, exeOriginal.get()) &&
+          exe.Commit().Updated())) {
+        host.Settle(r.installDir, r.exePath);
+        steps.NoteUpdate(exe.result());
+        if (r.iconOn) {
+            return stop(u"图标修改失败");
+        }
+        built.assign(built.size(), false);
+    }
+    const bool stringsWritten =
+        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
+                                     built.end(), [](bool b) { return b; });
+    if (writeStrings && !stringsWritten) {
+        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
+    }
+    steps.writeProblems.clear();
+
+    if (r.startupOn && !steps.CopyPicture(r.startupImagePath, install::kStartupPicture)) {
+        return stop(u"开机图片修改失败");
+    }
+    if (r.adOn && !steps.CopyPicture(r.adImagePath, install::kAdPicture)) {
+        return stop(u"广告图片修改失败");
+    }
+
+    if (Renames(r)) {
+        const std::u16string newName = rebrand::WithExeExtension(r.appName);
+        const std::u16string newPath = install::Join(r.installDir, newName);
+        const std::u16string oldPath = install::Join(r.installDir, r.exeFileName);
+        // The new name is kept as "did not exist", so that a restore removes it.
+        // The former name keeps a real copy: after the rename the file lives on under the
+        // new name, so a second name of it would not stay what it was.
+        const auto copy = install::InstallBackup::KeepHow::kCopy;
+        const bool kept = host.KeepOriginal(r.installDir, oldPath, nullptr, copy) &&
+                          host.KeepOriginal(r.installDir, newPath, nullptr, copy);
+        const rebrand::RenameResult renamed =
+            kept ? rebrand::RenameFileTo(oldPath, newPath) : rebrand::RenameResult::kFailed;
+        host.Settle(r.installDir, oldPath);
+        host.Settle(r.installDir, newPath);
+        switch (renamed) {
+            case rebrand::RenameResult::kRenamed:
+                break;
+            case rebrand::RenameResult::kTargetExists:
+                problems.push_back(u"已有同名文件，应用程序未改名：" + newPath);
+                break;
+            case rebrand::RenameResult::kFailed:
+                problems.push_back(u"应用程序改名失败：" + oldPath + u" → " + newName);
+                break;
+        }
+    }
+
+    if (problems.empty()) {
+        host.Tell(u"修改应用程序成功");
+        return CommandResult::kDone;
+    }
+    host.Tell(Joined(problems));
+    return CommandResult::kFailed;
+}
+
+}  // namespace app
