@@ -280,6 +280,19 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
         return bad(PeStatus::kNotPe);
     }
     std::vector<SectionHeader> sections = layout.sections;
+    // Sections that overlap in memory, or reach past 4 GiB, are no image a loader maps: the
+    // layout cannot be worked out again.
+    std::vector<SectionHeader> byAddress = sections;
+    std::sort(byAddress.begin(), byAddress.end(),
+              [](const auto& a, const auto& b) { return a.virtualAddress < b.virtualAddress; });
+    for (size_t i = 0; i < byAddress.size(); ++i) {
+        const SectionHeader& s = byAddress[i];
+        const uint64_t end = uint64_t{s.virtualAddress} + std::max(s.virtualSize, s.rawSize);
+        const bool overlaps = i + 1 < byAddress.size() && end > byAddress[i + 1].virtualAddress;
+        if (end > kFourGiB || overlaps) {
+            return bad(PeStatus::kBadSectionTable);
+        }
+    }
     const DataDirectory resources = layout.Directory(kResourceDirectory);
     const bool fresh = resources.rva == 0;
     size_t k = sections.size();  // the resource section
@@ -355,6 +368,12 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
                 }
             }
             vaShift = AlignUp(old.virtualAddress + newSize, sa) - nextVa;
+            const SectionHeader& last = sections[followers.back()];
+            if (uint64_t{last.virtualAddress} + std::max(last.virtualSize, last.rawSize) +
+                    vaShift >=
+                kFourGiB) {
+                return ResourceWriteStatus::kTooLarge;
+            }
         }
     }
     const auto moved = [&](uint32_t rva) {
