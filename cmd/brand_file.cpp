@@ -9,6 +9,7 @@
 #include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/unicode.h"
+#include "text/ascii_case.h"
 #include "text/blanks.h"
 #include "text/file_names.h"
 
@@ -16,11 +17,7 @@ namespace brand {
 namespace {
 
 std::u16string Folded(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    }
-    return out;
+    return text::FoldedAscii(s);
 }
 
 bool IsAbsolute(const std::u16string& path) {

@@ -6,6 +6,7 @@
 #include "install/install_layout.h"
 #include "rebrand/app_name.h"
 #include "rebrand/string_block.h"
+#include "text/ascii_case.h"
 #include "text/file_names.h"
 
 namespace brand {
@@ -14,10 +15,6 @@ namespace {
 std::u16string Number(long long n) {
     const std::string digits = std::to_string(n);
     return std::u16string(digits.begin(), digits.end());
-}
-
-char16_t Fold(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
 // The lines of the rebrand command: the executable's resources, the pictures, the rename.
@@ -124,20 +121,6 @@ std::vector<std::u16string> LanguageLines(const InstallRead& read,
 }
 
 }  // namespace
-
-bool SameFileName(std::u16string_view a, std::u16string_view b) {
-    a = text::WindowsResolvedName(a);
-    b = text::WindowsResolvedName(b);
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
     BrandPlan plan;

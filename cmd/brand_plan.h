@@ -12,6 +12,8 @@
 #include "cmd/brand_file.h"
 #include "install/custom_profile.h"
 
+#include "text/file_names.h"
+
 namespace brand {
 
 // What the caller read of the install. The views of the language entries must outlive the
@@ -90,8 +92,6 @@ struct BrandPlan {
 
 BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install);
 
-// Whether a's file name equals b as Windows compares file names (A-Z without regard to
-// case, trailing dots and blanks dropped).
-bool SameFileName(std::u16string_view a, std::u16string_view b);
+using text::SameFileName;
 
 }  // namespace brand

@@ -16,6 +16,7 @@
 #include "text/blanks.h"
 #include "text/file_names.h"
 #include "commands/lines.h"
+#include "text/ascii_case.h"
 
 namespace app {
 
@@ -150,14 +151,8 @@ std::u16string NotAFileMessage(const std::u16string& path) {
 }
 
 bool IsExecutableName(const std::u16string& relative) {
-    if (relative.find(u'\\') != std::u16string::npos || relative.size() < 4) {
-        return false;
-    }
-    std::u16string ext = relative.substr(relative.size() - 4);
-    for (char16_t& c : ext) {
-        c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    }
-    return ext == u".exe";
+    return relative.find(u'\\') == std::u16string::npos &&
+           text::EndsWithFoldingAscii(relative, u".exe");
 }
 
 std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {

@@ -1,4 +1,5 @@
 #include "ini/ini_entries.h"
+#include "text/ascii_case.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -10,11 +11,11 @@ constexpr size_t kFirstBlock = 256;
 constexpr size_t kLargestBlock = size_t(1) << 20;
 
 unsigned char FoldByte(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    return static_cast<unsigned char>(::text::FoldAscii(static_cast<char>(c)));
 }
 
-char16_t FoldUnit(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+constexpr char16_t FoldUnit(char16_t c) {
+    return ::text::FoldAscii(c);
 }
 
 bool IsHigh(char16_t c) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ini/ini_text.h"
+#include "text/ascii_case.h"
 #include "text/blanks.h"
 #include "platform/files.h"
 
@@ -39,17 +40,7 @@ std::u16string_view Trimmed(std::u16string_view text) {
 }
 
 bool SameFolded(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] - u'A' + u'a' : a[i];
-        const char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] - u'A' + u'a' : b[i];
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
+    return ::text::EqualFoldingAscii(a, b);
 }
 
 // Grammar, line by line (lines end with CR LF, LF or CR; they are trimmed and blank ones

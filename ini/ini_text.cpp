@@ -1,15 +1,10 @@
 #include "ini/ini_text.h"
 
+#include "text/ascii_case.h"
 #include "text/blanks.h"
 
 std::u16string FoldCase(const std::u16string& text) {
-    std::u16string folded(text);
-    for (char16_t& c : folded) {
-        if (c >= u'A' && c <= u'Z') {
-            c = static_cast<char16_t>(c - u'A' + u'a');
-        }
-    }
-    return folded;
+    return ::text::FoldedAscii(text);
 }
 
 void SplitString(const std::u16string& source, const std::u16string& separator,

@@ -1,14 +1,13 @@
 #include "install/install_layout.h"
 
+#include "text/ascii_case.h"
+
 namespace install {
 
 namespace {
 
 char16_t Fold(char16_t c) {
-    if (c >= u'A' && c <= u'Z') {
-        return static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return c == u'/' ? u'\\' : c;
+    return c == u'/' ? u'\\' : text::FoldAscii(c);
 }
 
 }  // namespace

@@ -8,28 +8,14 @@
 #include "lang/lang_writer.h"
 #include "lang/parallel_jobs.h"
 #include "platform/file_read.h"
+#include "text/ascii_case.h"
 #include "text/file_names.h"
 
 namespace {
 
-// Whether two names that Windows has resolved (text::WindowsResolvedName) name the same
-// file as Windows compares file names: a-z and A-Z alike.
-bool SameFileName(std::u16string_view a, std::u16string_view b) {
-    const auto lower = [](char16_t c) {
-        return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
-}
-
 // Whether two paths spell one file alike: "/" and backslash are one separator, A-Z folded.
 bool SamePath(std::u16string_view a, std::u16string_view b) {
-    const auto fold = [](char16_t c) {
-        return c == u'/'                  ? u'\\'
-               : (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a')
-                                          : c;
-    };
+    const auto fold = [](char16_t c) { return c == u'/' ? u'\\' : text::FoldAscii(c); };
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [&](char16_t x, char16_t y) { return fold(x) == fold(y); });
@@ -80,7 +66,7 @@ void CLangTable::LoadFiles(const std::u16string& installFolder, const std::u16st
         const std::u16string_view name = text::WindowsResolvedName(listed);
         const int slot = static_cast<int>(names.size());
         const bool repeated = std::any_of(names.begin(), names.end(), [&](std::u16string_view n) {
-            return SameFileName(n, name);
+            return text::SameFileName(n, name);
         });
         names.push_back(name);
         if (!text::IsPlainFileName(name) || repeated) {

@@ -1,5 +1,7 @@
 #include "text/file_names.h"
 
+#include "text/ascii_case.h"
+
 #include <string>
 
 namespace text {
@@ -72,6 +74,10 @@ bool NamesDevice(std::u16string_view path) {
 std::u16string_view WindowsResolvedName(std::u16string_view name) {
     const size_t end = name.find_last_not_of(u" .");
     return end == std::u16string_view::npos ? std::u16string_view() : name.substr(0, end + 1);
+}
+
+bool SameFileName(std::u16string_view a, std::u16string_view b) {
+    return EqualFoldingAscii(WindowsResolvedName(a), WindowsResolvedName(b));
 }
 
 }  // namespace text

@@ -27,4 +27,8 @@ bool NamesDevice(std::u16string_view path);
 // "lang_chs.ini." open "lang_chs.ini"). Empty when name holds nothing else.
 std::u16string_view WindowsResolvedName(std::u16string_view name);
 
+// Whether a's file name equals b as Windows compares file names (A-Z without regard to
+// case, trailing dots and blanks dropped).
+bool SameFileName(std::u16string_view a, std::u16string_view b);
+
 }  // namespace text

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/unicode.h"
+#include "text/ascii_case.h"
 
 namespace rebrand {
 
@@ -63,13 +64,8 @@ bool AnyProcess(const std::function<bool(const std::string&)>& matches) {
     return found;
 }
 
-std::string FoldAscii(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return s;
+std::string FoldAscii(const std::string& s) {
+    return text::FoldedAscii(std::string_view(s));
 }
 
 }  // namespace
