@@ -343,6 +343,25 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
         return ResourceWriteStatus::kTooLarge;
     }
 
+    // The file: [cut0, cut1) of the old image gives way to the section's data at place.
+    uint64_t cut0 = 0;
+    uint64_t place = 0;
+    if (!fresh && old.rawSize > 0) {
+        cut0 = old.rawOffset;
+        place = cut0;
+    } else {
+        cut0 = h.sectionDataEnd;
+        place = AlignUp(cut0, fa);
+    }
+    const uint64_t cut1 = fresh || old.rawSize == 0 ? cut0 : cut0 + old.rawSize;
+    if (cut0 < headEnd || cut1 > image.size()) {
+        return bad(PeStatus::kBadSectionTable);
+    }
+    const uint64_t needed = AlignUp(newSize, fa);
+    const uint64_t delta = place + needed > cut1 ? AlignUp(place + needed - cut1, fa) : 0;
+    const uint64_t newRawSize = cut1 + delta - place;
+    const auto shifted = [&](uint64_t offset) { return offset >= cut1 ? offset + delta : offset; };
+
     // Memory: the sections behind the resource section.
     std::vector<size_t> followers;
     for (size_t i = 0; i < sections.size(); ++i) {
@@ -357,7 +376,9 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
     uint64_t newVirtualSize = newSize;
     if (!followers.empty()) {
         const uint64_t nextVa = sections[followers.front()].virtualAddress;
-        if (old.virtualAddress + newSize <= nextVa) {
+        // The section's memory holds its file data too (a loader maps the larger of both).
+        const uint64_t extent = std::max(newSize, newRawSize);
+        if (old.virtualAddress + extent <= nextVa) {
             newVirtualSize = std::max<uint64_t>(newSize, old.virtualSize);
         } else {
             for (const size_t i : followers) {
@@ -367,7 +388,7 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
                     return ResourceWriteStatus::kWouldMove;
                 }
             }
-            vaShift = AlignUp(old.virtualAddress + newSize, sa) - nextVa;
+            vaShift = AlignUp(old.virtualAddress + extent, sa) - nextVa;
             const SectionHeader& last = sections[followers.back()];
             if (uint64_t{last.virtualAddress} + std::max(last.virtualSize, last.rawSize) +
                     vaShift >=
@@ -389,25 +410,6 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
         }
         return false;
     };
-
-    // The file: [cut0, cut1) of the old image gives way to the section's data at place.
-    uint64_t cut0 = 0;
-    uint64_t place = 0;
-    if (!fresh && old.rawSize > 0) {
-        cut0 = old.rawOffset;
-        place = cut0;
-    } else {
-        cut0 = h.sectionDataEnd;
-        place = AlignUp(cut0, fa);
-    }
-    const uint64_t cut1 = fresh || old.rawSize == 0 ? cut0 : cut0 + old.rawSize;
-    if (cut0 < headEnd || cut1 > image.size()) {
-        return bad(PeStatus::kBadSectionTable);
-    }
-    const uint64_t needed = AlignUp(newSize, fa);
-    const uint64_t delta = place + needed > cut1 ? AlignUp(place + needed - cut1, fa) : 0;
-    const uint64_t newRawSize = cut1 + delta - place;
-    const auto shifted = [&](uint64_t offset) { return offset >= cut1 ? offset + delta : offset; };
 
     uint64_t tailEnd = image.size();
     if (h.certEntryOffset != 0 && (h.certOffset != 0 || h.certSize != 0)) {
