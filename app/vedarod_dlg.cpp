@@ -297,8 +297,15 @@ bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT& result) {
         return true;  // the window stays as it is
     }
     ClosingHold held = KeepCachedProfiles();
-    ReleaseIniFiles(m_mapIniFiles);
+    const std::vector<std::u16string> failed = ReleaseIniFiles(m_mapIniFiles);
     held.Settle();
+    if (!failed.empty()) {
+        std::u16string list;
+        for (const std::u16string& path : failed) {
+            list += u"\r\n" + path;
+        }
+        Message(u"以下配置文件未能写回，文件未修改：" + list);
+    }
     // Not handled: the default processing ends the dialog as cancelled.
     return false;
 }

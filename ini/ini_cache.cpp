@@ -16,8 +16,15 @@ CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path, unsi
     return *slot;
 }
 
-void ReleaseIniFiles(IniFileCache& cache) {
+std::vector<std::u16string> ReleaseIniFiles(IniFileCache& cache) {
+    std::vector<std::u16string> failed;
+    for (auto& entry : cache) {
+        if (entry.second->WriteBackIfChanged() == CIniFile::WriteBack::kFailed) {
+            failed.push_back(entry.second->path);
+        }
+    }
     cache.clear();
+    return failed;
 }
 
 void DiscardIniFiles(IniFileCache& cache) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ini/ini_file.h"
 
@@ -18,9 +19,9 @@ using IniFileCache = std::map<std::u16string, std::unique_ptr<CIniFile>>;
 CIniFile& GetCachedIniFile(IniFileCache& cache, const std::u16string& path,
                            unsigned codePage = platform::kSystemCodePage);
 
-// Destroys every cached object (each one saves itself unless its path contains
-// "VirUdezed.cfg") and empties the cache.
-void ReleaseIniFiles(IniFileCache& cache);
+// Writes every cached object back (CIniFile::WriteBackIfChanged), destroys them and empties
+// the cache. The paths of the objects whose save failed, in cache order.
+std::vector<std::u16string> ReleaseIniFiles(IniFileCache& cache);
 
 // Destroys every cached object without writing any of them back, and empties the cache.
 void DiscardIniFiles(IniFileCache& cache);

@@ -143,18 +143,16 @@ private:
 CIniFile::CIniFile(std::u16string filePath, unsigned codePage)
     : path(std::move(filePath)), codePage_(codePage) {}
 
-CIniFile::~CIniFile() {
+CIniFile::~CIniFile() = default;
+
+CIniFile::WriteBack CIniFile::WriteBackIfChanged() {
     if (discarded_ || !changed_ || path.find(u"VirUdezed.cfg") != std::u16string::npos) {
-        return;
+        return WriteBack::kNothing;
     }
-    // A destructor has nobody to report to; a failed save leaves the file as it was.
-    try {
-        if (ChangedOnDisk()) {
-            return;
-        }
-        Save();
-    } catch (...) {
+    if (ChangedOnDisk()) {
+        return WriteBack::kLeftAsOnDisk;
     }
+    return Save() ? WriteBack::kSaved : WriteBack::kFailed;
 }
 
 void CIniFile::Load() {

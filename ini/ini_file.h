@@ -20,9 +20,7 @@ class CIniFile {
 public:
     // The file is not touched until Load. codePage is the on-disk encoding of the text.
     explicit CIniFile(std::u16string filePath, unsigned codePage = platform::kSystemCodePage);
-    // Writes the model back with Save when a setter changed it since it was loaded or last
-    // saved, unless path contains "VirUdezed.cfg" (case-sensitive) or another program changed
-    // the file since then (ChangedOnDisk): nobody could be asked about replacing it.
+    // Touches no file: what is to be written back is written by WriteBackIfChanged.
     virtual ~CIniFile();
     CIniFile(const CIniFile&) = delete;
     CIniFile& operator=(const CIniFile&) = delete;
@@ -72,6 +70,18 @@ public:
     IniEncoding Encoding() const { return encoding_; }
     // The object is to be destroyed without writing anything back.
     void Discard() { discarded_ = true; }
+
+    enum class WriteBack {
+        kNothing,       // unchanged, discarded, or a "VirUdezed.cfg" path (never written back)
+        kSaved,         // Save wrote it
+        kLeftAsOnDisk,  // another program changed the file since (ChangedOnDisk): left alone,
+                        // as nobody can be asked about replacing it
+        kFailed,        // Save failed; the file is as it was
+    };
+    // The write-back of a profile when the dialog lets go of it: Save when a setter changed
+    // the model since it was loaded or last saved, unless path contains "VirUdezed.cfg"
+    // (case-sensitive) or the file changed on disk meanwhile.
+    WriteBack WriteBackIfChanged();
 
     const std::u16string path;  // exactly as given
     // Save refuses a file that does not resolve inside this folder (when set).

@@ -442,8 +442,31 @@ TEST(IniStamp, ChangesOfAnotherProgramAreSeenAndNeverWrittenOver) {
         ASSERT_TRUE(ini.Save());
         EXPECT_FALSE(ini.ChangedOnDisk());
         ini.SetString(u"A", u"k", u"4");
+        EXPECT_EQ(CIniFile::WriteBack::kSaved, ini.WriteBackIfChanged());
+        EXPECT_EQ(CIniFile::WriteBack::kNothing, ini.WriteBackIfChanged());
     }
     EXPECT_EQ("[A]\r\nk=4\r\n", ReadBytes(dir.Path() / "p.cfg"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IniCache, DestroyingWritesNothingAndReleaseNamesWhatCouldNotBeWritten) {
+    testsupport::TempDir dir;
+    {
+        CIniFile ini(dir.Text(u"a.cfg"));
+        ini.Load();
+        ini.SetString(u"A", u"k", u"1");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "a.cfg"));
+
+    IniFileCache cache;
+    const std::u16string unwritable = dir.Text(u"missing\\b.cfg");  // its folder does not exist
+    GetCachedIniFile(cache, unwritable).SetString(u"A", u"k", u"1");
+    GetCachedIniFile(cache, dir.Text(u"c.cfg")).SetString(u"A", u"k", u"1");
+    EXPECT_EQ(std::vector<std::u16string>{unwritable}, ReleaseIniFiles(cache));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "c.cfg"));
 }
 
 }  // namespace
