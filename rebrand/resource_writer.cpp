@@ -505,7 +505,10 @@ ResourceWriteStatus PlanResourceWrite(std::string_view image, const ResourceTree
         const uint64_t count = std::min<uint64_t>(debug.size, debugEnd - debugAt) / kDebugEntrySize;
         for (uint64_t i = 0; i < count; ++i) {
             const uint64_t entry = debugAt + i * kDebugEntrySize;
-            if (entry + kDebugEntrySize > image.size() || (entry >= cut0 && entry < cut1)) {
+            // Entries in the headers or in the old resource data are not the image's own
+            // (the headers are written anew, the resource data replaced).
+            if (entry + kDebugEntrySize > image.size() || entry < headEnd ||
+                (entry + kDebugEntrySize > cut0 && entry < cut1)) {
                 continue;
             }
             const uint32_t address = Le32(image, entry + 20);
