@@ -1,5 +1,7 @@
 #include "rebrand/icon_file.h"
 
+#include "rebrand/le_bytes.h"
+
 namespace rebrand {
 
 namespace {
@@ -12,15 +14,6 @@ constexpr std::string_view kPngSignature("\x89PNG\r\n\x1A\n", 8);
 
 uint8_t Byte(std::string_view data, size_t pos) {
     return static_cast<uint8_t>(data[pos]);
-}
-
-uint16_t Le16(std::string_view data, size_t pos) {
-    return static_cast<uint16_t>(Byte(data, pos) | (Byte(data, pos + 1) << 8));
-}
-
-uint32_t Le32(std::string_view data, size_t pos) {
-    return static_cast<uint32_t>(Le16(data, pos)) |
-           (static_cast<uint32_t>(Le16(data, pos + 2)) << 16);
 }
 
 }  // namespace

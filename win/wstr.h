@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "platform/win32/wide.h"
+
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide strings are UTF-16");
 
 namespace win {
 
-inline const wchar_t* W(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
+using platform::W;
 
 inline std::u16string U(const wchar_t* s) {
     return s == nullptr ? std::u16string() : std::u16string(reinterpret_cast<const char16_t*>(s));

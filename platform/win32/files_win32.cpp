@@ -8,14 +8,11 @@
 #include "platform/file_read.h"
 #include "platform/stop_point.h"
 #include "platform/win32/replace.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 
 namespace {
-
-const wchar_t* W(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 std::u16string FromW(const wchar_t* s) {
     return std::u16string(reinterpret_cast<const char16_t*>(s));
