@@ -54,8 +54,11 @@ public:
 
     bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
                             rebrand::StagedExecutable& exe) {
+        const std::optional<rebrand::StringBlock> existing =
+            ExistingBlock(rebrand::kDocStringBlock);
         const rebrand::BlockData block = rebrand::BuildDocStringBlock(
-            caption, newDocName, static_cast<rebrand::Edition>(r_.edition));
+            caption, newDocName, static_cast<rebrand::Edition>(r_.edition),
+            existing ? &*existing : nullptr);
         switch (block.status) {
             case rebrand::BlockStatus::kNothingToWrite:
                 return true;
@@ -69,12 +72,23 @@ public:
     }
 
     bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
-        const rebrand::BlockData block = rebrand::BuildTitleStringBlock(caption);
+        const std::optional<rebrand::StringBlock> existing =
+            ExistingBlock(rebrand::kTitleStringBlock);
+        const rebrand::BlockData block =
+            rebrand::BuildTitleStringBlock(caption, existing ? &*existing : nullptr);
         if (block.status != rebrand::BlockStatus::kWrite) {
             return false;
         }
         exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
         return true;
+    }
+
+    // The executable's own block in the language the rebrand writes, when it has one that
+    // parses: the entries the rebrand does not set keep their texts.
+    std::optional<rebrand::StringBlock> ExistingBlock(uint16_t block) const {
+        const std::optional<std::string> bytes =
+            rebrand::ReadExecutableResource(r_.exePath, kStringType, block, kResourceLanguage);
+        return bytes ? rebrand::ParseStringBlock(*bytes) : std::nullopt;
     }
 
     void NoteUpdate(const rebrand::UpdateResult& result) {

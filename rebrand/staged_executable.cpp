@@ -34,6 +34,18 @@ void Apply(ResourceTree& tree, const ResourceUpdate& u) {
 
 }  // namespace
 
+std::optional<std::string> ReadExecutableResource(const std::u16string& path, uint16_t type,
+                                                  uint16_t id, uint16_t language) {
+    const platform::MappedFile image(path);
+    ResourceTree tree;
+    if (!image.Ok() || ReadResourceTree(image.View(), tree) != PeStatus::kOk) {
+        return std::nullopt;
+    }
+    const ResourceData* data =
+        tree.Find(ResourceName::Id(type), ResourceName::Id(id), ResourceName::Id(language));
+    return data == nullptr ? std::nullopt : std::optional<std::string>(std::string(data->bytes));
+}
+
 StagedExecutable::StagedExecutable(std::u16string exePath, std::u16string root)
     : exePath_(std::move(exePath)), root_(std::move(root)) {}
 

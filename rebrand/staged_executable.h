@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,11 @@ struct UpdateResult {
 // and security, platform's safe replace). A change that would move a section that code or
 // data refer to by address is refused (movedSection names it). An executable that does not
 // resolve inside root (when given) is refused before it is read.
+// The bytes of one resource (integer type and name) of the executable at path as it is on
+// disk; nothing when it has none or cannot be read.
+std::optional<std::string> ReadExecutableResource(const std::u16string& path, uint16_t type,
+                                                  uint16_t id, uint16_t language);
+
 class StagedExecutable {
 public:
     StagedExecutable(std::u16string exePath, std::u16string root);

@@ -100,7 +100,7 @@ std::u16string DocTemplateFromCaption(const std::u16string& caption, Edition edi
 }
 
 BlockData BuildDocStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                              Edition edition) {
+                              Edition edition, const StringBlock* existing) {
     if (caption.empty() && newDocName.empty()) {
         return {};
     }
@@ -108,22 +108,20 @@ BlockData BuildDocStringBlock(const std::u16string& caption, const std::u16strin
     if (caption.size() > kMaxStringUnits) {
         return {BlockStatus::kTooLong, {}};
     }
-    StringBlock block = DefaultDocStringBlock(edition);
-    if (!newDocName.empty()) {
-        block[kNewDocEntry] = newDocName;
-    }
-    if (!caption.empty()) {
-        block[kProductEntry] = caption;
-        block[kTemplateEntry] = DocTemplateFromCaption(caption, edition);
-    }
+    const StringBlock defaults = DefaultDocStringBlock(edition);
+    StringBlock block = existing != nullptr ? *existing : defaults;
+    block[kNewDocEntry] = newDocName.empty() ? defaults[kNewDocEntry] : newDocName;
+    block[kProductEntry] = caption.empty() ? defaults[kProductEntry] : caption;
+    block[kTemplateEntry] =
+        caption.empty() ? defaults[kTemplateEntry] : DocTemplateFromCaption(caption, edition);
     return MakeBlockData(block);
 }
 
-BlockData BuildTitleStringBlock(const std::u16string& caption) {
+BlockData BuildTitleStringBlock(const std::u16string& caption, const StringBlock* existing) {
     if (caption.empty()) {
         return {};
     }
-    StringBlock block;
+    StringBlock block = existing != nullptr ? *existing : StringBlock{};
     block[0] = caption;
     return MakeBlockData(block);
 }

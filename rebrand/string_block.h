@@ -4,11 +4,13 @@
 // is the sixteen entries in id order, each a 16-bit little-endian count of UTF-16 code units
 // followed by that many code units, without terminators; an empty entry is a count of 0.
 //
-// The tool rewrites two blocks, always in language 2052:
-//   block 7 (ids 96..111): rebuilt from a built-in image per target edition, with entry 102
-//     (new-document name), 110 (product name) and 111 (document template) replaced by
-//     what the user typed;
-//   block 3585 (ids 57344..57359): the caption text as entry 0, the rest empty.
+// The tool rewrites two blocks, always in language 2052, starting from the executable's own
+// block in that language when it has one, else from a built-in image:
+//   block 7 (ids 96..111): entry 102 (new-document name), 110 (product name) and 111
+//     (document template) set from what the user typed, or to the edition's built-in texts
+//     when that is empty; the built-in image is the edition's;
+//   block 3585 (ids 57344..57359): the caption text as entry 0; the built-in image is empty.
+// Every other entry of the executable's own block keeps its text ("就绪" at 57345).
 #pragma once
 
 #include <array>
@@ -69,9 +71,10 @@ struct BlockData {
 //   new-document name non-empty: entry 102 = that name;
 //   an empty text keeps the edition's built-in default; both empty: kNothingToWrite.
 BlockData BuildDocStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                              Edition edition);
+                              Edition edition, const StringBlock* existing = nullptr);
 
 // Block 3585: the caption as entry 0. An empty caption gives kNothingToWrite.
-BlockData BuildTitleStringBlock(const std::u16string& caption);
+BlockData BuildTitleStringBlock(const std::u16string& caption,
+                                const StringBlock* existing = nullptr);
 
 }  // namespace rebrand

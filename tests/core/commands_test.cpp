@@ -55,7 +55,8 @@ std::string TargetImage() {
               rebrand::ApplyResourceChanges(
                   testsupport::BuildPeImage(layout),
                   {{id(3), id(1), id(2052), std::string(0x128, '\x01'), false},
-                   {id(6), id(3585), id(2052), *rebrand::SerializeStringBlock({u"ZovIDE"}), false}},
+                   {id(6), id(3585), id(2052), *rebrand::SerializeStringBlock({u"ZovIDE", u"就绪"}),
+                    false}},
                   image));
     return image;
 }
@@ -108,6 +109,7 @@ TEST(Commands, RebrandThenRestoreGivesEveryByteBack) {
         tree.Find(ResourceName::Id(6), ResourceName::Id(3585), ResourceName::Id(2052));
     ASSERT_NE(nullptr, title);
     EXPECT_EQ(u"A 公司 CAD", (*rebrand::ParseStringBlock(title->bytes))[0]);
+    EXPECT_EQ(u"就绪", (*rebrand::ParseStringBlock(title->bytes))[1]) << "an entry not set stays";
     rebrand::PeHeaders h;
     ASSERT_EQ(rebrand::PeStatus::kOk, rebrand::ParsePeHeaders(exe, h));
     EXPECT_EQ(rebrand::ComputePeChecksum(exe, h.checksumOffset), h.checksum);

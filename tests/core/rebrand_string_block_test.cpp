@@ -177,3 +177,45 @@ TEST(StringBlock, TitleBlockHoldsTheCaptionAsFirstEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StringBlock, TheExecutablesOwnBlockKeepsWhatTheRebrandDoesNotSet) {
+    rebrand::StringBlock own;
+    for (size_t i = 0; i < own.size(); ++i) {
+        own[i] = u"own " + std::u16string(1, static_cast<char16_t>(u'a' + i));
+    }
+    const rebrand::StringBlock defaults = rebrand::DefaultDocStringBlock(Edition::kStandard);
+    struct Case {
+        std::u16string caption;
+        std::u16string newDoc;
+    };
+    for (const Case& c : {Case{u"标题", u""}, Case{u"", u"新文档"}, Case{u"标题", u"新文档"}}) {
+        const auto built = rebrand::ParseStringBlock(
+            rebrand::BuildDocStringBlock(c.caption, c.newDoc, Edition::kStandard, &own).bytes);
+        ASSERT_TRUE(built.has_value());
+        for (size_t i = 0; i < own.size(); ++i) {
+            if (i == rebrand::kNewDocEntry) {
+                EXPECT_EQ(c.newDoc.empty() ? defaults[i] : c.newDoc, (*built)[i]);
+            } else if (i == rebrand::kProductEntry) {
+                EXPECT_EQ(c.caption.empty() ? defaults[i] : c.caption, (*built)[i]);
+            } else if (i == rebrand::kTemplateEntry) {
+                EXPECT_EQ(c.caption.empty()
+                              ? defaults[i]
+                              : rebrand::DocTemplateFromCaption(c.caption, Edition::kStandard),
+                          (*built)[i]);
+            } else {
+                EXPECT_EQ(own[i], (*built)[i]) << i;
+            }
+        }
+    }
+    rebrand::StringBlock title;
+    title[1] = u"就绪";
+    const auto built =
+        rebrand::ParseStringBlock(rebrand::BuildTitleStringBlock(u"标题", &title).bytes);
+    ASSERT_TRUE(built.has_value());
+    EXPECT_EQ(u"标题", (*built)[0]);
+    EXPECT_EQ(u"就绪", (*built)[1]);
+}
+
+}  // namespace
