@@ -1,6 +1,7 @@
 #include "rebrand/resource_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <utility>
@@ -26,6 +27,13 @@ constexpr uint64_t kFourGiB = uint64_t{1} << 32;
 
 uint64_t AlignUp(uint64_t value, uint64_t alignment) {
     return alignment == 0 ? value : (value + alignment - 1) / alignment * alignment;
+}
+
+bool HostIsLittleEndian() {
+    const uint16_t probe = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
 }
 
 bool IsPowerOfTwo(uint32_t value) {
@@ -553,8 +561,24 @@ void PeChecksumSum::Add(std::string_view bytes) {
     // 32-bit words: 2^16 is 1 in one's-complement arithmetic, so their sum folds to the
     // same value as the sum of the 16-bit words.
     const size_t words = (bytes.size() - pos) / 4;
-    for (size_t i = 0; i < words; ++i, pos += 4) {
-        sum_ += Le32(bytes, pos);
+    if (HostIsLittleEndian()) {
+        // Eight bytes at a time: their two 32-bit halves, each as a little-endian word.
+        uint64_t sum = 0;
+        size_t i = 0;
+        for (; i + 2 <= words; i += 2, pos += 8) {
+            uint64_t eight = 0;
+            std::memcpy(&eight, bytes.data() + pos, 8);
+            sum += (eight & 0xFFFFFFFFu) + (eight >> 32);
+        }
+        sum_ += sum;
+        if (i < words) {
+            sum_ += Le32(bytes, pos);
+            pos += 4;
+        }
+    } else {
+        for (size_t i = 0; i < words; ++i, pos += 4) {
+            sum_ += Le32(bytes, pos);
+        }
     }
     if (bytes.size() - pos >= 2) {
         sum_ += Le16(bytes, pos);
