@@ -1,4 +1,4 @@
-// A fast 64-bit hash of bytes (not cryptographic), computed as XXH64 with seed 0: four lanes
+// A fast 64-bit hash of bytes (not cryptographic), computed as XXH64 (start value 0): four lanes
 // of eight bytes at a time. It tells whether a file still holds the bytes it was read with;
 // it is computed while those bytes are in memory anyway, at several GB/s.
 #pragma once

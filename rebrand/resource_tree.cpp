@@ -84,10 +84,7 @@ size_t ResourceTree::Count() const {
 
 namespace {
 
-constexpr uint32_t kHighBit = 0x80000000u;
-constexpr size_t kDirectorySize = 16;
-constexpr size_t kEntrySize = 8;
-constexpr size_t kDataEntrySize = 16;
+using namespace resource_format;
 constexpr uint32_t kMaxEntries = 1000000;
 
 class TreeReader {

@@ -11,6 +11,7 @@
 // entries in ascending order. ResourceName's order is that order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,6 +21,14 @@
 #include "rebrand/pe_image.h"
 
 namespace rebrand {
+
+// Sizes and flags of the section's structures.
+namespace resource_format {
+constexpr uint32_t kHighBit = 0x80000000u;  // a name offset, or a subdirectory's offset
+constexpr size_t kDirectorySize = 16;
+constexpr size_t kEntrySize = 8;
+constexpr size_t kDataEntrySize = 16;
+}  // namespace resource_format
 
 struct ResourceName {
     bool named = false;

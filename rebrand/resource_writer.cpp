@@ -13,10 +13,7 @@ namespace rebrand {
 
 namespace {
 
-constexpr uint32_t kHighBit = 0x80000000u;
-constexpr size_t kDirectorySize = 16;
-constexpr size_t kEntrySize = 8;
-constexpr size_t kDataEntrySize = 16;
+using namespace resource_format;
 constexpr size_t kSectionHeaderSize = 40;
 constexpr size_t kDebugEntrySize = 28;
 constexpr uint64_t kDataAlignment = 8;

@@ -48,10 +48,10 @@ ResourceName Id(uint16_t id) {
     return ResourceName::Id(id);
 }
 
-std::string Pattern(size_t size, int seed) {
+std::string Pattern(size_t size, int variant) {
     std::string s(size, '\0');
     for (size_t i = 0; i < size; ++i) {
-        s[i] = static_cast<char>((i * 13 + static_cast<size_t>(seed) * 101 + 7) & 0xFF);
+        s[i] = static_cast<char>((i * 13 + static_cast<size_t>(variant) * 101 + 7) & 0xFF);
     }
     return s;
 }
