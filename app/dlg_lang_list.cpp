@@ -10,6 +10,7 @@
 #include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
+#include "messages/messages.h"
 
 void CVedArodDlg::InitLangListColumns() {
     const LONG_PTR style = GetWindowLongPtrW(m_listLang, GWL_STYLE);
@@ -164,23 +165,21 @@ void CVedArodDlg::OnSaveCurrentLanguage() {
     switch (app::SaveLanguage(table, m_strInstallDir, slot, *this, &write)) {
         case LangSaveResult::kWritten:
         case LangSaveResult::kUnchanged:
-            Message(u"保存成功");
+            Message(msg::kSaved);
             break;
         case LangSaveResult::kNothingToWrite:
-            Message(u"当前语种没有读入语言文件，未写入任何文件");
+            Message(msg::kSlotNotRead);
             break;
         case LangSaveResult::kNoEntries:
-            Message(u"当前语种没有任何条目，语言文件保持不变");
+            Message(msg::kSlotEmpty);
             break;
         case LangSaveResult::kChangedOnDisk:
-            Message(u"以下语言文件已被其他程序修改，未覆盖：\r\n" + LangFolder() + u"\\" +
+            Message(std::u16string(msg::kLangFilesChangedOnDisk) + u"\r\n" + LangFolder() + u"\\" +
                     table.FileName(slot));
             break;
         case LangSaveResult::kFailed: {
             const std::u16string path = LangFolder() + u"\\" + table.FileName(slot);
-            const std::u16string problem = app::WriteProblem(write, path);
-            Message(problem.empty() ? u"语言文件保存失败，原文件保持不变：\r\n" + path
-                                    : u"语言文件保存失败：\r\n" + problem);
+            Message(msg::LangFileFailed(path, msg::WriteProblem(write, path)));
             break;
         }
     }

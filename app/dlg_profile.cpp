@@ -5,7 +5,7 @@
 #include "win/wait_cursor.h"
 
 std::u16string CVedArodDlg::ProfileFilePath() {
-    return app::ProfileFilePath(m_strInstallDir, m_nEdition);
+    return app::ProfileFilePath(m_strInstallDir, Edition());
 }
 
 void CVedArodDlg::LoadCustomProfile() {
@@ -24,19 +24,19 @@ void CVedArodDlg::LoadCustomProfile() {
 void CVedArodDlg::OnBnClickedSaveConfig() {
     UpdateData(true);
     const bool usePassword = CheckBox(IDC_CHECK_FILE_PASSWORD).IsChecked();
-    if (auto problem = app::CheckPasswordLength(m_nEdition, usePassword, m_strFilePassword)) {
+    if (auto problem = app::CheckPasswordLength(Edition(), usePassword, m_strFilePassword)) {
         Message(problem->message);
         SetFocus(Item(IDC_EDIT_FILE_PASSWORD));
         return;
     }
-    WriteCustomProfile(install::ProfileToSave(m_nEdition, usePassword, m_strFilePassword,
+    WriteCustomProfile(install::ProfileToSave(Edition(), usePassword, m_strFilePassword,
                                               m_strCompany, m_strPhone, m_strUrl));
 }
 
 bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
     UpdateData(true);
     CIniFile& ini = GetIniFile(ProfileFilePath());
-    if (auto problem = app::CheckProfileText(ini, m_nEdition, profile)) {
+    if (auto problem = app::CheckProfileText(ini, Edition(), profile)) {
         static const int kControls[] = {IDC_EDIT_FILE_PASSWORD, IDC_EDIT_COMPANY, IDC_EDIT_PHONE,
                                         IDC_EDIT_URL};
         Message(problem->message);
@@ -44,6 +44,6 @@ bool CVedArodDlg::WriteCustomProfile(const CustomProfile& profile) {
         return false;
     }
     win::WaitCursor wait;  // a large profile takes seconds
-    app::SaveProfile(ini, m_strInstallDir, m_nEdition, profile, *this);
+    app::SaveProfile(ini, m_strInstallDir, Edition(), profile, *this);
     return true;
 }

@@ -41,7 +41,7 @@ void CVedArodDlg::OnBnClickedModifyApp() {
     request.exeFileName = m_strExeFileName;
     request.installDir = m_strInstallDir;
     request.appName = m_strAppName;
-    request.edition = m_nEdition;
+    request.edition = install::EditionFromIndex(m_nEdition);
     request.iconOn = CheckBox(IDC_CHECK_ICON).IsChecked();
     request.iconPath = m_strIconPath;
     request.startupOn = CheckBox(IDC_CHECK_STARTUP_IMAGE).IsChecked();

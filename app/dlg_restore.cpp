@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "win/wait_cursor.h"
 #include "win/wstr.h"
+#include "messages/messages.h"
 
 namespace {
 
@@ -25,13 +26,12 @@ CVedArodDlg::ClosingHold CVedArodDlg::KeepCachedProfiles() {
     std::u16string busy;
     for (auto& entry : m_mapIniFiles) {
         CIniFile& ini = *entry.second;
-        if (ini.path.find(u"VirUdezed.cfg") != std::u16string::npos || ini.LoadFailed() ||
-            !ini.Changed()) {
+        if (install::IsNeverWrittenBackAtClose(ini.path) || ini.LoadFailed() || !ini.Changed()) {
             continue;  // never written back, or nothing to write
         }
         std::u16string folder;
         std::u16string relative;
-        std::u16string reason;
+        install::BackupProblem problem;
         install::SplitProfilePath(ini.path, folder, relative);
         // Held until the profiles have written themselves back.
         std::unique_ptr<install::InstallLock> lock = install::InstallLock::Acquire(folder);
@@ -41,19 +41,18 @@ CVedArodDlg::ClosingHold CVedArodDlg::KeepCachedProfiles() {
             continue;
         }
         held.locks.push_back(std::move(lock));
-        if (!install::InstallBackup(folder).Keep(relative, reason)) {
+        if (!install::InstallBackup(folder).Keep(relative, problem)) {
             ini.Discard();
-            notes += u"\r\n" + ini.path + u"：" + reason;
+            notes += u"\r\n" + ini.path + u"：" + msg::Describe(problem);
         } else {
             held.kept.emplace_back(folder, relative);
         }
     }
     if (!notes.empty()) {
-        Message(u"以下配置文件的原文件未能备份，未写回，文件未修改：" + notes);
+        Message(msg::ProfilesNotKept(notes));
     }
     if (!busy.empty()) {
-        Message(std::u16string(install::InstallLock::kBusyMessage) + u"；以下配置文件未写回：" +
-                busy);
+        Message(msg::ProfilesBusy(busy));
     }
     return held;
 }

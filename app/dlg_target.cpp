@@ -51,10 +51,8 @@ void CVedArodDlg::OnBnClickedSelectExe() {
 
 void CVedArodDlg::LoadTargetContent() {
     if (platform::IsDirectory(LangFolder())) {
-        CIniFile& config = GetIniFile(install::Join(m_strInstallDir, install::kSystemConfig));
-        const std::u16string fileList = config.GetString(
-            u"SYSPAR", u"LANGFILELIST", std::u16string(install::kDefaultLangFileList));
-
+        // Read through the dialog's cache, where every profile has its write root.
+        GetIniFile(install::Join(m_strInstallDir, install::kSystemConfig));
         m_comboLang.ResetContent();
         std::vector<std::u16string> names;
         SplitString(kLanguageNames, u"|", names);
@@ -63,7 +61,7 @@ void CVedArodDlg::LoadTargetContent() {
         }
         // The list shows texts of the table: it lets go of them before they are replaced.
         m_listLang.Clear();
-        m_langTable.LoadFiles(m_strInstallDir, fileList);
+        app::LoadInstallLanguages(m_langTable, m_mapIniFiles, m_strInstallDir);
         m_comboLang.SetCurSel(0);
         FillLangList(0, u"");
         for (int id : kLanguageControls) {

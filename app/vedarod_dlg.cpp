@@ -4,6 +4,7 @@
 
 #include "app/about_dlg.h"
 #include "app/resource.h"
+#include "messages/messages.h"
 
 namespace {
 
@@ -281,8 +282,7 @@ void CVedArodDlg::OnBnClickedEnableAdImage() {
 
 bool CVedArodDlg::MayEndWithUnsavedEdits() {
     CommitCellEdit();  // an edit still open counts as made
-    return !m_langTable.HasUnsavedEdits() ||
-           prompts_.AskYesNo(hwnd_, u"语言文件有未保存的修改，确定退出吗？");
+    return !m_langTable.HasUnsavedEdits() || prompts_.AskYesNo(hwnd_, msg::kUnsavedEditsQuestion);
 }
 
 void CVedArodDlg::OnOK() {
@@ -304,7 +304,7 @@ bool CVedArodDlg::OnClose(WPARAM, LPARAM, LRESULT& result) {
         for (const std::u16string& path : failed) {
             list += u"\r\n" + path;
         }
-        Message(u"以下配置文件未能写回，文件未修改：" + list);
+        Message(msg::ProfilesNotWritten(list));
     }
     // Not handled: the default processing ends the dialog as cancelled.
     return false;

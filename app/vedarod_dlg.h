@@ -21,6 +21,7 @@
 #include "win/edit.h"
 #include "win/list_view.h"
 #include "win/user_prompts.h"
+#include "messages/messages.h"
 
 class CVedArodDlg : public win::Dialog, private app::CommandHost {
 public:
@@ -59,7 +60,8 @@ public:
     std::u16string m_strPhone;       // 1032
     std::u16string m_strUrl;         // 1033
     std::u16string m_strNewDocName;  // 1037
-    int m_nEdition = 0;              // radio group 1039: an install::Edition
+    int m_nEdition = 0;              // radio group 1039: its index (EditionFromIndex)
+    install::Edition Edition() const { return install::EditionFromIndex(m_nEdition); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -156,7 +158,7 @@ private:
     void OriginalKept() override { UpdateRestoreMenuItem(); }
     // Asks Yes/No whether to replace a file that another program changed.
     bool ConfirmOverwrite(const std::u16string& path) override {
-        return prompts_.AskYesNo(hwnd_, path + u"已被其他程序修改。是否覆盖？");
+        return prompts_.AskYesNo(hwnd_, msg::ChangedOnDiskQuestion(path));
     }
 
     win::UserPrompts& prompts_;

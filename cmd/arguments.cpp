@@ -1,5 +1,7 @@
 #include "cmd/arguments.h"
 
+#include "messages/brand_messages.h"
+
 namespace brand {
 
 bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
@@ -11,14 +13,14 @@ bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
             parsed.codePage = value == u"936" ? 936 : 65001;
             return true;
         }
-        error = u"不支持的代码页：" + value + u"（可用 936 或 65001）";
+        error = msg::BadCodePage(value);
         return false;
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
         if (arg == u"--code-page") {
             if (i + 1 == args.size()) {
-                error = u"--code-page 缺少代码页";
+                error = msg::kCodePageMissing;
                 return false;
             }
             if (!codePage(args[++i])) {
@@ -39,14 +41,14 @@ bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
         if (arg == u"--dry-run") {
             parsed.dryRun = true;
         } else if (arg.size() > 1 && arg.compare(0, 2, u"--") == 0) {
-            error = u"未知的选项：" + arg;
+            error = msg::UnknownOption(arg);
             return false;
         } else {
             plain.push_back(arg);
         }
     }
     if (plain.empty()) {
-        error = u"缺少命令";
+        error = msg::kCommandMissing;
         return false;
     }
     if (plain[0] == u"brand" && plain.size() == 3) {
@@ -60,25 +62,13 @@ bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
         parsed.exePath = plain[1];
         return true;
     }
-    error = (plain[0] == u"brand" || plain[0] == u"restore") ? u"参数不正确：" + plain[0]
-                                                             : u"未知的命令：" + plain[0];
+    error = (plain[0] == u"brand" || plain[0] == u"restore") ? msg::BadArguments(plain[0])
+                                                             : msg::UnknownCommand(plain[0]);
     return false;
 }
 
 const char16_t* UsageText() {
-    return u"用法：\r\n"
-           u"  VedArodCmd brand <品牌文件> <应用程序路径或安装文件夹> [--dry-run]\r\n"
-           u"      按品牌文件修改应用程序及其安装文件夹；加 --dry-run "
-           u"时只列出将要修改的文件和内容，"
-           u"不写入任何文件\r\n"
-           u"  VedArodCmd restore <应用程序路径或安装文件夹>\r\n"
-           u"      恢复安装文件夹备份中的原始文件\r\n"
-           u"  --code-page 936 或 65001\r\n"
-           u"      配置文件的代码页（未指定时：Windows 上为系统的 ANSI 代码页，其他系统上为 "
-           u"936）\r\n"
-           u"  VedArodCmd --help\r\n"
-           u"      显示本说明\r\n"
-           u"退出码：0 全部步骤成功；1 有步骤失败；2 用法或品牌文件有误（未写入任何文件）";
+    return msg::kConsoleUsage;
 }
 
 }  // namespace brand

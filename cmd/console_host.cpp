@@ -13,7 +13,8 @@ void ConsoleHost::Show(const std::u16string& text) {
     while (pos <= text.size()) {
         size_t end = text.find(u"\r\n", pos);
         end = end == std::u16string::npos ? text.size() : end;
-        brand::WriteLine(brand::Stream::kOut, u"[" + command_ + u"] " + text.substr(pos, end - pos));
+        brand::WriteLine(brand::Stream::kOut,
+                         u"[" + command_ + u"] " + text.substr(pos, end - pos));
         pos = end + 2;
     }
 }

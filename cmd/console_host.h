@@ -12,7 +12,7 @@ namespace app {
 
 class ConsoleHost : public CommandHost {
 public:
-    void SetCommand(std::u16string name) { command_ = std::move(name); }
+    void StepStarted(const std::u16string& command) override { command_ = command; }
     bool ConfirmOverwrite(const std::u16string& path) override;
 
 protected:

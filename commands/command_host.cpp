@@ -1,4 +1,5 @@
 #include "commands/commands.h"
+#include "messages/messages.h"
 
 #include <algorithm>
 #include <string>
@@ -15,12 +16,12 @@ void CommandHost::Tell(const std::u16string& text) {
 std::unique_ptr<install::InstallLock> CommandHost::Hold(const std::u16string& installDir) {
     std::unique_ptr<install::InstallLock> lock = install::InstallLock::Acquire(installDir);
     if (!lock) {
-        Show(install::InstallLock::kBusyMessage);
+        Show(msg::kInstallBusy);
         return nullptr;
     }
     if (lock->First()) {
-        for (const std::u16string& line : install::InstallBackup(installDir).Tidy()) {
-            backupNotes_ += u"\r\n" + line;
+        for (const install::TidyAction& action : install::InstallBackup(installDir).Tidy()) {
+            backupNotes_ += u"\r\n" + msg::Describe(action);
         }
     }
     return lock;
@@ -41,18 +42,17 @@ std::unique_ptr<install::DigestAhead> CommandHost::DigestOriginalsAhead(
 bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16string& path,
                                install::DigestAhead* ahead, install::InstallBackup::KeepHow how) {
     std::u16string relative;
-    std::u16string reason;
+    install::BackupProblem problem{install::BackupProblem::Kind::kNotInInstall, path, 0, {}};
     bool added = false;
-    if (!install::RelativeTo(installDir, path, relative)) {
-        reason = u"文件不在安装文件夹内：" + path;
-    } else if (install::InstallBackup(installDir).Keep(relative, reason, ahead, how, &added)) {
+    if (install::RelativeTo(installDir, path, relative) &&
+        install::InstallBackup(installDir).Keep(relative, problem, ahead, how, &added)) {
         if (added) {
             keptHere_.push_back(path);
         }
         OriginalKept();
         return true;
     }
-    backupNotes_ += u"\r\n原文件未能备份，文件未修改：" + reason;
+    backupNotes_ += u"\r\n" + msg::NotKept(msg::Describe(problem));
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ini/ini_cache.h"
 #include "ini/ini_file.h"
 #include "install/backup.h"
 #include "install/custom_profile.h"
@@ -28,7 +29,7 @@ public:
     // originals that could not be kept and what was tidied since the last message.
     void Tell(const std::u16string& text);
     // Holds installDir for one command (install/install_lock.h). Null, with the user told
-    // "另一个程序正在修改此安装，请稍后再试", when another program holds it: the command then
+    // msg::kInstallBusy, when another program holds it: the command then
     // writes nothing. An outermost hold (a command not run inside another) tidies what
     // killed runs left; the next message says what.
     std::unique_ptr<install::InstallLock> Hold(const std::u16string& installDir);
@@ -51,6 +52,10 @@ public:
     // or language table read it (or last saved it): true replaces it, false leaves it as it
     // is on disk. The dialog asks the user; the console program refuses.
     virtual bool ConfirmOverwrite(const std::u16string& path) = 0;
+
+    // A brand runs several commands: the name of the one that starts now (the console leads
+    // its lines with it; the dialog names each step in its final message).
+    virtual void StepStarted(const std::u16string& command) { (void)command; }
 
 protected:
     // Shows a message: a message box, or lines of the console.
@@ -76,7 +81,7 @@ struct RebrandRequest {
     std::u16string exeFileName;  // its file name as selected
     std::u16string installDir;   // its folder, no trailing backslash
     std::u16string appName;      // the new file name (the selected one: no rename)
-    int edition = 0;             // an install::Edition index
+    install::Edition edition = install::Edition::kSimple;
     bool iconOn = false;
     std::u16string iconPath;
     bool startupOn = false;
@@ -104,8 +109,14 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& request);
 // tells its own message before it).
 CommandResult RunRebrand(RebrandRequest request, CommandHost& host);
 
+// Loads table from the language files the install's system configuration lists
+// (SYSPAR/LANGFILELIST, else the default list); the configuration is read through profiles.
+// Slot 0 is read at once, the others as CLangTable::LoadFiles leaves them.
+void LoadInstallLanguages(CLangTable& table, IniFileCache& profiles,
+                          const std::u16string& installDir);
+
 // The customization profile file of the install, for the edition.
-std::u16string ProfileFilePath(const std::u16string& installDir, int edition);
+std::u16string ProfileFilePath(const std::u16string& installDir, install::Edition edition);
 CustomProfile ReadProfile(const CIniFile& ini);
 
 // The save's checks: the password length (when the password is used, editions other than
@@ -115,21 +126,22 @@ struct ProfileProblem {
     std::u16string message;
     ProfileField field;
 };
-std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
+std::optional<ProfileProblem> CheckPasswordLength(install::Edition edition, bool usePassword,
                                                   const std::u16string& password);
-std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
+std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, install::Edition edition,
                                                const CustomProfile& profile);
 
 // Sets the profile in ini and saves it ("保存成功" or "生成配置文件失败"). A profile file that
 // another program changed since ini read or saved it is replaced only when the host
 // confirms; otherwise it is left ("配置文件已被其他程序修改，未覆盖：" and its path) and the
 // model is not changed.
-CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
+CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, install::Edition edition,
                           const CustomProfile& profile, CommandHost& host);
 
 // Whether saving profile leaves the file's bytes as they are (its values may stay while the
 // save rewrites its text: order, spelling).
-bool ProfileSaveKeepsBytes(const CIniFile& ini, int edition, const CustomProfile& profile);
+bool ProfileSaveKeepsBytes(const CIniFile& ini, install::Edition edition,
+                           const CustomProfile& profile);
 
 // Saves one slot, keeping its original first (a slot without entries is not written and
 // keeps nothing); write (if given) receives what the file holds afterwards. A file another
@@ -149,7 +161,6 @@ bool LanguageSaveKeepsBytes(const CLangTable& table, const std::u16string& insta
 // is not a file (a folder, a pipe): such a picture or icon is refused before anything is
 // written. A missing file passes: the step itself tells that it does not exist.
 bool IsPictureFile(const std::u16string& path);
-std::u16string NotAFileMessage(const std::u16string& path);
 
 // A file directly in the install folder whose name ends with ".exe" (any letter case).
 bool IsExecutableName(const std::u16string& relative);

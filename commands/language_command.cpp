@@ -5,12 +5,20 @@
 #include <utility>
 #include <vector>
 
-#include "commands/write_problem.h"
 #include "lang/lang_writer.h"
 #include "platform/file_read.h"
 #include "commands/lines.h"
+#include "messages/messages.h"
 
 namespace app {
+
+void LoadInstallLanguages(CLangTable& table, IniFileCache& profiles,
+                          const std::u16string& installDir) {
+    CIniFile& config =
+        GetCachedIniFile(profiles, install::Join(installDir, install::kSystemConfig));
+    table.LoadFiles(installDir, config.GetString(install::kSystemSection, install::kLangFileListKey,
+                                                 std::u16string(install::kDefaultLangFileList)));
+}
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write,
@@ -58,7 +66,7 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
                 break;
             case LangSaveResult::kFailed: {
                 const std::u16string path = langFolder + u"\\" + table.FileName(slot);
-                const std::u16string problem = WriteProblem(write, path);
+                const std::u16string problem = msg::WriteProblem(write, path);
                 (problem.empty() ? failed : problems) +=
                     u"\r\n" + (problem.empty() ? path : problem);
                 break;
@@ -67,19 +75,19 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
     }
     std::vector<std::u16string> blocks;
     if (!failed.empty()) {
-        blocks.push_back(u"以下语言文件保存失败，原文件保持不变：" + failed);
+        blocks.push_back(msg::kLangFilesUnchangedFailed + failed);
     }
     if (!problems.empty()) {
-        blocks.push_back(u"以下语言文件保存失败：" + problems);
+        blocks.push_back(msg::kLangFilesFailed + problems);
     }
     if (!left.empty()) {
-        blocks.push_back(u"以下语言文件已被其他程序修改，未覆盖：" + left);
+        blocks.push_back(msg::kLangFilesChangedOnDisk + left);
     }
     if (!blocks.empty()) {
         host.Tell(Joined(blocks));
         return CommandResult::kFailed;
     }
-    host.Tell(saved == 0 ? u"没有读入任何语言条目，未写入任何文件" : u"保存成功");
+    host.Tell(saved == 0 ? msg::kNoLanguageRead : msg::kSaved);
     return CommandResult::kDone;
 }
 

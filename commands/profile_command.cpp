@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "commands/write_problem.h"
+#include "messages/messages.h"
 
 namespace app {
 
@@ -20,7 +20,7 @@ using install::kUseFilePasswordKey;
 
 }  // namespace
 
-std::u16string ProfileFilePath(const std::u16string& installDir, int edition) {
+std::u16string ProfileFilePath(const std::u16string& installDir, install::Edition edition) {
     const bool configIsFolder =
         platform::IsDirectory(install::Join(installDir, install::kConfigFolder));
     return install::Join(installDir, install::ProfileFile(edition, configIsFolder));
@@ -36,15 +36,15 @@ CustomProfile ReadProfile(const CIniFile& ini) {
     return profile;
 }
 
-std::optional<ProfileProblem> CheckPasswordLength(int edition, bool usePassword,
+std::optional<ProfileProblem> CheckPasswordLength(install::Edition edition, bool usePassword,
                                                   const std::u16string& password) {
     if (!install::PasswordLengthFits(edition, usePassword, password)) {
-        return ProfileProblem{install::kPasswordLengthMessage, ProfileField::kFilePassword};
+        return ProfileProblem{msg::kPasswordLength, ProfileField::kFilePassword};
     }
     return std::nullopt;
 }
 
-std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
+std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, install::Edition edition,
                                                const CustomProfile& profile) {
     const struct {
         const std::u16string& value;
@@ -59,9 +59,7 @@ std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
     const bool withPassword = !install::IsV62(edition);
     for (const auto& f : fields) {
         if ((withPassword || f.field != ProfileField::kFilePassword) && !ini.CanHold(f.value)) {
-            return ProfileProblem{std::u16string(u"“") + f.label +
-                                      u"”中有配置文件的编码不能保存的字符，请修改后再保存",
-                                  f.field};
+            return ProfileProblem{msg::ProfileCannotHold(f.label), f.field};
         }
     }
     return std::nullopt;
@@ -69,7 +67,7 @@ std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, int edition,
 
 namespace {
 
-void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
+void SetProfile(CIniFile& ini, install::Edition edition, const CustomProfile& profile) {
     if (!install::IsV62(edition)) {
         ini.SetString(kProfileSection, kFilePasswordKey, profile.filePassword);
         ini.SetInt(kProfileSection, kUseFilePasswordKey, profile.useFilePassword);
@@ -81,7 +79,7 @@ void SetProfile(CIniFile& ini, int edition, const CustomProfile& profile) {
 
 }  // namespace
 
-CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int edition,
+CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, install::Edition edition,
                           const CustomProfile& profile, CommandHost& host) {
     const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
     if (!held) {
@@ -89,17 +87,19 @@ CommandResult SaveProfile(CIniFile& ini, const std::u16string& installDir, int e
     }
     // A file that could not be read is refused by the save itself.
     if (!ini.LoadFailed() && ini.ChangedOnDisk() && !host.ConfirmOverwrite(ini.path)) {
-        host.Tell(u"配置文件已被其他程序修改，未覆盖：" + ini.path);
+        host.Tell(msg::ProfileChangedOnDisk(ini.path));
         return CommandResult::kFailed;
     }
     SetProfile(ini, edition, profile);
     const bool saved = host.KeepOriginal(installDir, ini.path) && ini.Save();
     host.Settle(installDir, ini.path);
-    host.Tell(saved ? u"保存成功" : WithProblem(u"生成配置文件失败", ini.lastSave, ini.path));
+    host.Tell(saved ? msg::kSaved
+                    : msg::WithWriteProblem(msg::kProfileSaveFailed, ini.lastSave, ini.path));
     return saved ? CommandResult::kDone : CommandResult::kFailed;
 }
 
-bool ProfileSaveKeepsBytes(const CIniFile& ini, int edition, const CustomProfile& profile) {
+bool ProfileSaveKeepsBytes(const CIniFile& ini, install::Edition edition,
+                           const CustomProfile& profile) {
     CIniFile after(ini.path);
     after.Load();
     SetProfile(after, edition, profile);

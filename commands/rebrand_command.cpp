@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "commands/write_problem.h"
 #include "platform/file_ops.h"
 #include "rebrand/app_name.h"
 #include "rebrand/icon_file.h"
@@ -17,6 +16,7 @@
 #include "text/file_names.h"
 #include "commands/lines.h"
 #include "text/ascii_case.h"
+#include "messages/messages.h"
 
 namespace app {
 
@@ -57,8 +57,7 @@ public:
         const std::optional<rebrand::StringBlock> existing =
             ExistingBlock(rebrand::kDocStringBlock);
         const rebrand::BlockData block = rebrand::BuildDocStringBlock(
-            caption, newDocName, static_cast<rebrand::Edition>(r_.edition),
-            existing ? &*existing : nullptr);
+            caption, newDocName, r_.edition, existing ? &*existing : nullptr);
         switch (block.status) {
             case rebrand::BlockStatus::kNothingToWrite:
                 return true;
@@ -94,12 +93,10 @@ public:
     void NoteUpdate(const rebrand::UpdateResult& result) {
         if (!result.movedSection.empty()) {
             const std::u16string section(result.movedSection.begin(), result.movedSection.end());
-            writeProblems.push_back(
-                u"应用程序的资源段位于其他段之前，写入资源会移动其后的 " + section +
-                u" 段，修改后的程序将无法运行；已拒绝修改，应用程序保持不变：" + r_.exePath);
+            writeProblems.push_back(msg::WouldMoveSection(section, r_.exePath));
             return;
         }
-        const std::u16string problem = app::WriteProblem(result.write, r_.exePath);
+        const std::u16string problem = msg::WriteProblem(result.write, r_.exePath);
         if (!problem.empty()) {
             writeProblems.push_back(problem);
         }
@@ -107,7 +104,7 @@ public:
 
     bool CopyPicture(const std::u16string& source, const char16_t* relativeDestination) {
         if (!platform::PathExists(source)) {
-            host_.Tell(source + u"图片文件不存在");
+            host_.Tell(msg::PictureMissing(source));
             return false;
         }
         const std::u16string destination = install::Join(r_.installDir, relativeDestination);
@@ -121,7 +118,7 @@ public:
         if (copied != rebrand::CopyResult::kFailed) {
             return true;
         }
-        const std::u16string problem = app::WriteProblem(write, destination);
+        const std::u16string problem = msg::WriteProblem(write, destination);
         if (!problem.empty()) {
             writeProblems.push_back(problem);
         }
@@ -160,10 +157,6 @@ bool IsPictureFile(const std::u16string& path) {
            (!platform::PathExists(path) || platform::IsRegularFile(path));
 }
 
-std::u16string NotAFileMessage(const std::u16string& path) {
-    return u"所选路径不是文件（设备名或文件夹），未作任何修改：" + path;
-}
-
 bool IsExecutableName(const std::u16string& relative) {
     return relative.find(u'\\') == std::u16string::npos &&
            text::EndsWithFoldingAscii(relative, u".exe");
@@ -172,20 +165,20 @@ bool IsExecutableName(const std::u16string& relative) {
 std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
     // The application name as typed, and the file that is about to be modified.
     if (rebrand::IsProcessRunning(r.appName) || rebrand::IsExecutableRunning(r.exeFileName)) {
-        return InputProblem{u"应用程序正在运行，请关闭再重试", RebrandField::kNone};
+        return InputProblem{msg::kTargetRunning, RebrandField::kNone};
     }
     r.exePath = text::TrimBlanks(r.exePath);
     if (r.exePath.empty()) {
-        return InputProblem{u"应用程序路径不应为空", RebrandField::kExePath};
+        return InputProblem{msg::kExePathEmpty, RebrandField::kExePath};
     }
     if (r.iconOn && (r.iconPath = text::TrimBlanks(r.iconPath)).empty()) {
-        return InputProblem{u"图标路径不应为空", RebrandField::kIcon};
+        return InputProblem{msg::kIconPathEmpty, RebrandField::kIcon};
     }
     if (r.startupOn && (r.startupImagePath = text::TrimBlanks(r.startupImagePath)).empty()) {
-        return InputProblem{u"开机图片路径不应为空", RebrandField::kStartupImage};
+        return InputProblem{msg::kStartupPathEmpty, RebrandField::kStartupImage};
     }
     if (r.adOn && (r.adImagePath = text::TrimBlanks(r.adImagePath)).empty()) {
-        return InputProblem{u"广告图片路径不应为空", RebrandField::kAdImage};
+        return InputProblem{msg::kAdPathEmpty, RebrandField::kAdImage};
     }
     const struct {
         bool on;
@@ -196,12 +189,12 @@ std::optional<InputProblem> CheckRebrand(RebrandRequest& r) {
                     {r.adOn, r.adImagePath, RebrandField::kAdImage}};
     for (const auto& p : pictures) {
         if (p.on && !IsPictureFile(p.path)) {
-            return InputProblem{NotAFileMessage(p.path), p.field};
+            return InputProblem{msg::NotAFile(p.path), p.field};
         }
     }
     r.appName = text::TrimBlanks(r.appName);
     if (Renames(r) && !text::IsPlainFileName(r.appName)) {
-        return InputProblem{text::kNotAPlainAppName, RebrandField::kAppName};
+        return InputProblem{msg::kNotAPlainAppName, RebrandField::kAppName};
     }
     return std::nullopt;
 }
@@ -230,7 +223,7 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         r.iconOn || writeStrings ? host.DigestOriginalsAhead(r.installDir, {r.exePath}) : nullptr;
     rebrand::StagedExecutable exe(r.exePath, r.installDir);
     if (r.iconOn && !steps.ReplaceIcon(exe)) {
-        return stop(u"图标修改失败");
+        return stop(msg::kIconFailed);
     }
     const size_t firstStringStep = exe.StepCount();
     bool stringsStaged = true;
@@ -246,10 +239,10 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         }
     }
     if (r.iconOn && !built[0]) {
-        return stop(u"图标修改失败");
+        return stop(msg::kIconFailed);
     }
     if (r.iconOn && !steps.CopyPicture(r.iconPath, install::kLogoIcon)) {
-        return stop(u"图标修改失败");  // the executable is not replaced
+        return stop(msg::kIconFailed);  // the executable is not replaced
     }
     // The original is kept right before the one replace of the executable.
     if (!built.empty() && built[0] &&
@@ -258,7 +251,7 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         host.Settle(r.installDir, r.exePath);
         steps.NoteUpdate(exe.result());
         if (r.iconOn) {
-            return stop(u"图标修改失败");
+            return stop(msg::kIconFailed);
         }
         built.assign(built.size(), false);
     }
@@ -266,16 +259,16 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
                                      built.end(), [](bool b) { return b; });
     if (writeStrings && !stringsWritten) {
-        problems.push_back(u"应用程序左上角文字和新建文档名称未能写入应用程序");
+        problems.push_back(msg::kStringsFailed);
         problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());
     }
     steps.writeProblems.clear();
 
     if (r.startupOn && !steps.CopyPicture(r.startupImagePath, install::kStartupPicture)) {
-        return stop(u"开机图片修改失败");
+        return stop(msg::kStartupFailed);
     }
     if (r.adOn && !steps.CopyPicture(r.adImagePath, install::kAdPicture)) {
-        return stop(u"广告图片修改失败");
+        return stop(msg::kAdFailed);
     }
 
     if (Renames(r)) {
@@ -296,16 +289,16 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
             case rebrand::RenameResult::kRenamed:
                 break;
             case rebrand::RenameResult::kTargetExists:
-                problems.push_back(u"已有同名文件，应用程序未改名：" + newPath);
+                problems.push_back(msg::RenameTargetExists(newPath));
                 break;
             case rebrand::RenameResult::kFailed:
-                problems.push_back(u"应用程序改名失败：" + oldPath + u" → " + newName);
+                problems.push_back(msg::RenameFailed(oldPath, newName));
                 break;
         }
     }
 
     if (problems.empty()) {
-        host.Tell(u"修改应用程序成功");
+        host.Tell(msg::kRebrandDone);
         return CommandResult::kDone;
     }
     host.Tell(Joined(problems));

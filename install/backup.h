@@ -2,21 +2,6 @@
 // folder beside the install folder ("<install folder>.VedArodBackup"; inside it, as
 // "VedArodBackup", for an install at the root of a drive or share), and put back on request.
 //
-// The backup folder holds one copy per kept file, named "<n>.orig" (n = 1, 2, ...), and the
-// manifest "manifest.txt": UTF-8 text, lines ended by CR LF. The first line is
-//     VedArodBackup manifest 1
-// and every further line is one kept file, six fields separated by a tab (a character that
-// no Windows file name can hold):
-//     path    the file's path relative to the install folder, as the tool spells it
-//             ("ZovIDE.exe", "res\login.bmp", "Lang\lang_chs.ini")
-//     state   "existed", or "absent" when the tool created the file where none was
-//     size    the original's size in bytes, decimal (0 when absent)
-//     sha256  64 lower-case hexadecimal digits of the original's SHA-256 ("-" when absent)
-//     time    when the original was kept, UTC, "YYYY-MM-DDThh:mm:ssZ"
-//     copy    the copy's file name in the backup folder ("-" when absent)
-// A manifest with one line that does not fit these rules is refused as a whole. A path may
-// only go down into the install folder: plain file names separated by "\".
-//
 // Only the first original of a path is kept: later changes of the same file (compared
 // without regard to the case of A-Z) do not touch its entry. A renamed executable is two
 // entries: its original name (existed) and its new name (absent).
@@ -42,31 +27,10 @@
 #include <thread>
 #include <vector>
 
+#include "install/backup_manifest.h"
+#include "install/backup_problem.h"
+
 namespace install {
-
-struct BackupRecord {
-    std::u16string path;  // relative to the install folder
-    bool existed = false;
-    uint64_t size = 0;
-    std::string sha256;  // empty when !existed
-    std::string time;
-    std::u16string copy;  // empty when !existed
-};
-
-struct BackupManifest {
-    std::vector<BackupRecord> records;  // in the order the originals were kept
-
-    // The entry of path (A-Z without regard to case, "/" taken as "\"), or null.
-    const BackupRecord* Find(std::u16string_view path) const;
-    // A copy name that no entry uses yet.
-    std::u16string NextCopyName() const;
-    std::string Format() const;
-    // False (manifest emptied) when text is not a manifest as described above.
-    static bool Parse(const std::string& text, BackupManifest& manifest);
-};
-
-// True when path goes down into the install folder only: plain file names separated by "\".
-bool IsInstallRelativePath(std::u16string_view path);
 
 class InstallBackup;
 
@@ -130,10 +94,10 @@ public:
     enum class KeepHow { kLink, kCopy };
 
     // Keeps what is now at relativePath (its bytes, or that there is no file) unless the
-    // backup already holds that path. False, with the reason in Chinese, when it could not be
-    // kept; the backup is then as it was and the caller must not change the file. added (if
-    // given) tells whether a new entry was made.
-    bool Keep(const std::u16string& relativePath, std::u16string& reason,
+    // backup already holds that path. False, with the problem, when it could not be kept; the
+    // backup is then as it was and the caller must not change the file. added (if given) tells
+    // whether a new entry was made.
+    bool Keep(const std::u16string& relativePath, BackupProblem& problem,
               DigestAhead* ahead = nullptr, KeepHow how = KeepHow::kLink, bool* added = nullptr);
 
     // Takes back the entry of relativePath when the file is still what was kept (the change
@@ -152,12 +116,12 @@ public:
     // moved beside it; a file moved aside by an interrupted replace (".~bak...", ".~ren")
     // whose name is empty goes back; staging files (".~tmp...") and spare ".~bak..." files in
     // the install's folders and the backup go; copies the manifest does not list go. One
-    // line (in Chinese) per thing done. Call with the install's lock held.
-    std::vector<std::u16string> Tidy();
+    // action per thing done. Call with the install's lock held.
+    std::vector<TidyAction> Tidy();
 
     struct Failure {
         std::u16string path;  // relative path of the entry; empty for the backup as a whole
-        std::u16string reason;
+        BackupProblem problem;
     };
 
     // Puts every kept original back (refused as a whole when the backup folder is a link;
@@ -173,9 +137,9 @@ private:
     std::u16string ManifestPath() const;
     // The folder the manifest is read from (Folder() or, before the take-over, FolderInside()).
     std::u16string ReadFolder() const;
-    bool RestoreOne(const BackupRecord& record, std::u16string& reason) const;
+    bool RestoreOne(const BackupRecord& record, BackupProblem& problem) const;
     // Writes manifest (or removes it and the empty folder when it has no entries).
-    bool WriteManifest(const BackupManifest& manifest, std::u16string& reason) const;
+    bool WriteManifest(const BackupManifest& manifest, BackupProblem& problem) const;
 
     std::u16string install_;
 };

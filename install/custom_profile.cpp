@@ -4,7 +4,7 @@
 
 namespace install {
 
-CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
+CustomProfile ProfileToSave(Edition edition, bool usePassword, const std::u16string& password,
                             const std::u16string& company, const std::u16string& phone,
                             const std::u16string& url) {
     CustomProfile profile;
@@ -18,7 +18,7 @@ CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string&
     return profile;
 }
 
-bool PasswordLengthFits(int edition, bool usePassword, const std::u16string& password) {
+bool PasswordLengthFits(Edition edition, bool usePassword, const std::u16string& password) {
     // The 6.2 view hides the password controls, and the save keeps the stored password.
     return IsV62(edition) || !usePassword || (password.size() >= 6 && password.size() <= 8);
 }

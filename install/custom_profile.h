@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "install/install_layout.h"
+
 struct CustomProfile {
     std::u16string filePassword;  // FILEPASSWORD
     int useFilePassword = 0;      // USINGFILEPASSWORD: 1 used, 0 not
@@ -22,13 +24,12 @@ constexpr char16_t kPhoneKey[] = u"PHONE";
 constexpr char16_t kUrlKey[] = u"URL";
 
 // The record the save writes: the password only when it is used (editions other than 6.2).
-CustomProfile ProfileToSave(int edition, bool usePassword, const std::u16string& password,
+CustomProfile ProfileToSave(Edition edition, bool usePassword, const std::u16string& password,
                             const std::u16string& company, const std::u16string& phone,
                             const std::u16string& url);
 
 // False when the password is used (editions other than 6.2) and has fewer than 6 or more
-// than 8 characters; the user is then told kPasswordLengthMessage.
-bool PasswordLengthFits(int edition, bool usePassword, const std::u16string& password);
-constexpr char16_t kPasswordLengthMessage[] = u"文件读写密码长度为6至8个字符";
+// than 8 characters.
+bool PasswordLengthFits(Edition edition, bool usePassword, const std::u16string& password);
 
 }  // namespace install

@@ -48,11 +48,15 @@ std::u16string LangFile(std::u16string_view name) {
     return path;
 }
 
-std::u16string ProfileFile(int editionIndex, bool configIsFolder) {
+std::u16string ProfileFile(Edition edition, bool configIsFolder) {
     if (!configIsFolder) {
-        return u"VirUdezed.cfg";
+        return kProfileName;
     }
-    return IsV62(editionIndex) ? u"config\\ZuvEra.cfg" : u"config\\VirUdezed.cfg";
+    return Join(kConfigFolder, IsV62(edition) ? kV62ProfileName : kProfileName);
+}
+
+bool IsNeverWrittenBackAtClose(const std::u16string& path) {
+    return SamePath(FileNameOf(path), kProfileName);
 }
 
 bool RelativeTo(const std::u16string& folder, const std::u16string& path,

@@ -8,11 +8,18 @@
 
 namespace install {
 
-// The target edition: the index of the checked radio button of the edition group.
+// The target edition: the index of the checked radio button of the edition group. The
+// dialog turns the index into an Edition once (EditionFromIndex); every layer past it works
+// with the Edition.
 enum class Edition : int { kSimple = 0, kStandard = 1, kV62 = 2 };
 
-inline bool IsV62(int editionIndex) {
-    return editionIndex == static_cast<int>(Edition::kV62);
+inline bool IsV62(Edition edition) {
+    return edition == Edition::kV62;
+}
+
+// The edition of a radio button index; an index outside the three is the simple edition.
+inline Edition EditionFromIndex(int index) {
+    return index == 1 ? Edition::kStandard : index == 2 ? Edition::kV62 : Edition::kSimple;
 }
 
 // Folders and files of an install, relative to the install folder.
@@ -20,7 +27,10 @@ constexpr char16_t kDefaultExecutable[] = u"ZovIDE.exe";  // unless a brand rena
 constexpr char16_t kLangFolder[] = u"Lang";
 constexpr char16_t kConfigFolder[] = u"config";
 constexpr char16_t kResFolder[] = u"res";
-constexpr char16_t kSystemConfig[] = u"config\\ZovIDE.cfg";  // SYSPAR/LANGFILELIST
+constexpr char16_t kSystemConfig[] = u"config\\ZovIDE.cfg";
+// Where the system configuration names the language files.
+constexpr char16_t kSystemSection[] = u"SYSPAR";
+constexpr char16_t kLangFileListKey[] = u"LANGFILELIST";
 constexpr char16_t kStartupPicture[] = u"res\\login.bmp";
 constexpr char16_t kAdPicture[] = u"res\\main.bmp";
 constexpr char16_t kLogoIcon[] = u"res\\logo32.ico";
@@ -54,7 +64,13 @@ std::u16string LangFile(std::u16string_view name);
 // The customization profile, relative to the install folder: in the config folder when
 // there is one (ZuvEra.cfg for the 6.2 edition, VirUdezed.cfg for the others), else
 // VirUdezed.cfg in the install folder.
-std::u16string ProfileFile(int editionIndex, bool configIsFolder);
+constexpr char16_t kProfileName[] = u"VirUdezed.cfg";
+constexpr char16_t kV62ProfileName[] = u"ZuvEra.cfg";
+std::u16string ProfileFile(Edition edition, bool configIsFolder);
+
+// Whether the dialog's close leaves the profile file at path as it is, whatever was read
+// of it: VirUdezed.cfg (any folder, any letter case) is written only by the profile save.
+bool IsNeverWrittenBackAtClose(const std::u16string& path);
 
 // Whether path lies inside folder (the letters A-Z compared without regard to case, "\" and
 // "/" alike); relative then receives the rest of path after the separator.

@@ -23,7 +23,7 @@ public:
     static unsigned DefaultWaitMs();
 
     // Holds the install folder, waiting up to waitMs while another program holds it. Null
-    // when it stayed held (the caller writes nothing and tells InstallLock::kBusyMessage).
+    // when it stayed held (the caller writes nothing and tells the user so).
     static std::unique_ptr<InstallLock> Acquire(const std::u16string& installFolder,
                                                 unsigned waitMs = DefaultWaitMs());
     // True for the outermost hold of the install in this process: the command that is not
@@ -33,8 +33,6 @@ public:
     ~InstallLock();
     InstallLock(const InstallLock&) = delete;
     InstallLock& operator=(const InstallLock&) = delete;
-
-    static constexpr char16_t kBusyMessage[] = u"另一个程序正在修改此安装，请稍后再试";
 
 private:
     explicit InstallLock(std::string key, bool first) : key_(std::move(key)), first_(first) {}

@@ -8,10 +8,6 @@ const char16_t kOleMessage[] = u"OLE 初始化失败。请确保 OLE 库是正�
 const char16_t kFirmwareLabel[] = u"USB固件类型";
 const char16_t kDefaultNewDocName[] = u"ZovIDE";
 
-bool IsV62(Edition edition) {
-    return edition == Edition::kV62;
-}
-
 std::u16string DefaultProductName(Edition edition) {
     switch (edition) {
         case Edition::kStandard:
@@ -83,7 +79,7 @@ std::optional<StringBlock> ParseStringBlock(std::string_view data) {
 }
 
 StringBlock DefaultDocStringBlock(Edition edition) {
-    const std::u16string defaultCaption = IsV62(edition) ? u"WumCAD" : u"ZovIDE";
+    const std::u16string defaultCaption = install::IsV62(edition) ? u"WumCAD" : u"ZovIDE";
     StringBlock block;
     block[5] = kOleMessage;  // id 101
     block[kNewDocEntry] = kDefaultNewDocName;
@@ -94,7 +90,7 @@ StringBlock DefaultDocStringBlock(Edition edition) {
 }
 
 std::u16string DocTemplateFromCaption(const std::u16string& caption, Edition edition) {
-    const std::u16string ext = IsV62(edition) ? u".wmd" : u".vlqx";
+    const std::u16string ext = install::IsV62(edition) ? u".wmd" : u".vlqx";
     return u"\n" + caption + u"\n" + caption + u"\n" + caption + u" Files (*" + ext + u")\n" + ext +
            u"\n" + caption + u".Document\n" + caption + u".Document";
 }

@@ -23,7 +23,9 @@ start_xvfb || exit 1
 mount_full_disk
 (cd "$BUILD_WIN" && ctest -V --output-on-failure --output-log "$LOGS/win.log") \
     >"$LOGS/win.out" 2>&1 || status=1
-grep -E '\[  FAILED  \]|Failure|\*\*\*' "$LOGS/win.out" | head -n 40 || true
+# Each failure with the lines that say why (a console run's output, say).
+grep -E -A 12 ': Failure$' "$LOGS/win.out" | head -n 150 || true
+grep -E '\[  FAILED  \]|\*\*\*' "$LOGS/win.out" | head -n 20 || true
 
 echo "== VedArodCmd natively and under Wine on one brand"
 agree=$("$ROOT/scripts/cmd-agree.sh" 2>&1) || status=1

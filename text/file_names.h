@@ -13,11 +13,6 @@ namespace text {
 // extension).
 bool IsPlainFileName(std::u16string_view name);
 
-// What the user is told of an application name that IsPlainFileName refuses.
-constexpr char16_t kNotAPlainAppName[] =
-    u"应用程序名称无效：名称中不能有 \\ / : * ? \" < > | 等字符，不能以空格或句点结尾，"
-    u"也不能是系统保留的设备名";
-
 // True when Windows opens path as a device rather than a file: its last part is a reserved
 // device name (with any extension, trailing dots and blanks), CONIN$ or CONOUT$, or the path
 // starts with "\\.\" (or "\\?\" followed by anything but a drive or "UNC\").

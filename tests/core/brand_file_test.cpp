@@ -1,4 +1,4 @@
-#include "cmd/brand_file.h"
+#include "commands/brand_file.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
     brand::BrandFile b;
     std::vector<std::u16string> problems;
     ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, problems));
-    EXPECT_EQ(b.edition, 1);
+    EXPECT_EQ(b.edition, install::Edition::kStandard);
     EXPECT_EQ(b.icon, u"D:\\kits\\pics\\logo.ico");
     EXPECT_EQ(b.startupImage, u"C:\\art work\\login.bmp");
     EXPECT_FALSE(b.adImage.has_value());

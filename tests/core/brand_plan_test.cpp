@@ -1,11 +1,11 @@
-#include "cmd/brand_plan.h"
+#include "commands/brand_plan.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cmd/install_target.h"
+#include "commands/install_target.h"
 #include "platform/unicode.h"
 
 namespace {

@@ -79,7 +79,7 @@ TEST(Commands, RebrandThenRestoreGivesEveryByteBack) {
     r.exePath = (install / "ZovIDE.exe").u16string();
     r.exeFileName = u"ZovIDE.exe";
     r.appName = u"ACad.exe";
-    r.edition = 1;
+    r.edition = install::Edition::kStandard;
     r.iconOn = true;
     r.iconPath = (dir.Path() / "a.ico").u16string();
     r.startupOn = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/backup.h"
+#include "messages/messages.h"
 #include "platform/file_ops.h"
 #include "platform/sha256.h"
 #include "platform/unicode.h"
@@ -17,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using install::BackupManifest;
+using Kind = install::BackupProblem::Kind;
 using install::InstallBackup;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
@@ -146,13 +148,13 @@ TEST(InstallBackup, KeepsFirstOriginalsBesideTheInstallAndRestoresTheTreeExactly
     const auto before = in.Files();
     InstallBackup backup(in.Text());
     EXPECT_EQ((in.root.Path() / "ZovIDE.VedArodBackup").u16string(), backup.Folder());
-    std::u16string why;
+    install::BackupProblem why;
     BackupManifest m;
     EXPECT_EQ(InstallBackup::State::kNone, backup.Read(m));
 
     // A rebrand: the executable changed twice, a picture, a rename; a language file saved.
     for (const char16_t* path : {u"ZovIDE.exe", u"res\\login.bmp", u"ZovIDE.exe"}) {
-        ASSERT_TRUE(backup.Keep(path, why)) << Narrow(why);
+        ASSERT_TRUE(backup.Keep(path, why)) << Narrow(msg::Describe(why));
     }
     // Kept as a second name of the original: nothing copied until the replace.
     EXPECT_TRUE(
@@ -199,7 +201,7 @@ TEST(InstallBackup, BackupFolderLiesBesideTheInstallExceptAtARoot) {
 TEST(InstallBackup, KeepAsCopyForAFileThatIsRenamedOrChangedInPlace) {
     Install in;
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, InstallBackup::KeepHow::kCopy));
     EXPECT_FALSE(
         platform::SameFile(in.Path("ZovIDE.exe").u16string(), in.Backup("1.orig").u16string()));
@@ -220,7 +222,7 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
     for (const auto& c : cases) {
         Install in;
         InstallBackup backup(in.Text());
-        std::u16string why;
+        install::BackupProblem why;
         const auto ahead = backup.DigestOriginalsAhead({c.aheadOf});
         ASSERT_NE(nullptr, ahead) << c.name;
         if (!c.changedTo.empty()) {
@@ -237,7 +239,7 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
     // Nothing to start for a kept path or a missing file.
     Install in;
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
     EXPECT_EQ(nullptr, backup.DigestOriginalsAhead({u"ZovIDE.exe"}));
     EXPECT_EQ(nullptr, backup.DigestOriginalsAhead({u"New.exe", u"ZovIDE.exe"}));
@@ -247,7 +249,7 @@ TEST(InstallBackup, TakeBackRemovesOnlyEntriesOfFilesThatDidNotChange) {
     Install in;
     const auto before = in.Files();
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     for (const char16_t* path : {u"ZovIDE.exe", u"res\\login.bmp", u"res\\main.bmp"}) {
         ASSERT_TRUE(backup.Keep(path, why));
     }
@@ -273,7 +275,7 @@ TEST(InstallBackup, TakeBackRemovesOnlyEntriesOfFilesThatDidNotChange) {
 TEST(InstallBackup, TidyPutsBackWhatKilledRunsLeftAndRemovesTheRest) {
     Install in;
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
     Replace(in.Path("ZovIDE.exe"), "MZ changed");
     // A replace of earlier versions killed half-way: the former file moved aside, the new one
@@ -290,7 +292,7 @@ TEST(InstallBackup, TidyPutsBackWhatKilledRunsLeftAndRemovesTheRest) {
     BackupManifest m;
     EXPECT_EQ(InstallBackup::State::kPresent, backup.Read(m));  // found under its other name
 
-    const std::vector<std::u16string> lines = backup.Tidy();
+    const std::vector<install::TidyAction> lines = backup.Tidy();
     EXPECT_EQ(8u, lines.size());
     std::map<std::string, std::string> expected = {
         {"ZovIDE/ZovIDE.exe", "MZ changed"},
@@ -320,15 +322,15 @@ TEST(InstallBackup, BackupInsideTheInstallIsTakenOverBesideIt) {
     InstallBackup backup(in.Text());
     BackupManifest m;
     EXPECT_EQ(InstallBackup::State::kPresent, backup.Read(m));  // seen before the take-over
-    std::u16string why;
+    install::BackupProblem why;
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));  // not written to before the take-over
 
     const auto lines = backup.Tidy();
     ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ(0u, lines[0].find(u"备份文件夹已移到安装文件夹旁"));
+    EXPECT_EQ(install::TidyAction::Kind::kMovedBeside, lines[0].kind);
     EXPECT_FALSE(fs::exists(in.Path("VedArodBackup")));
     EXPECT_EQ("BM original", ReadBytes(in.Backup("1.orig")));
-    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why)) << Narrow(why);
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why)) << Narrow(msg::Describe(why));
     Replace(in.Path("ZovIDE.exe"), "MZ changed");
     EXPECT_TRUE(backup.Restore().empty());
     EXPECT_EQ(before, in.Files());
@@ -345,7 +347,7 @@ TEST(InstallBackup, KeepAfterTheHighestCopyNumberStillWritesAReadableManifest) {
                    Line("res\\login.bmp\texisted\t11\t" + platform::Sha256Hex("BM original") +
                         "\t2026-01-02T03:04:05Z\t999999999.orig"));
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why));
     BackupManifest m;
     ASSERT_EQ(InstallBackup::State::kPresent, backup.Read(m));
@@ -361,7 +363,7 @@ TEST(InstallBackup, FileThatStillHoldsItsOriginalIsRestoredEvenWhenReadOnly) {
     Install in;
     const auto before = in.Files();
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     const auto copy = InstallBackup::KeepHow::kCopy;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, copy));
     ASSERT_TRUE(backup.Keep(u"New.exe", why, nullptr, copy));
@@ -380,25 +382,25 @@ TEST(InstallBackup, KeepThatCannotWriteTheBackupSaysWhyAndChangesNothing) {
     WriteBytes(in.Backup(), "a file where the folder should be");
     const auto before = in.Files();
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
-    EXPECT_EQ(0u, why.find(u"无法创建备份文件夹"));
+    EXPECT_EQ(Kind::kCreateFolder, why.kind);
     EXPECT_FALSE(backup.Keep(u"..\\outside.exe", why));
-    EXPECT_EQ(0u, why.find(u"文件不在安装文件夹内"));
+    EXPECT_EQ(Kind::kNotInInstall, why.kind);
     EXPECT_EQ(before, in.Files());
 
     // An original that cannot be read (a folder where the file should be) is named as such.
     fs::remove(in.Backup());
     fs::create_directories(in.Path("res/main.bmp"));
     EXPECT_FALSE(backup.Keep(u"res\\main.bmp", why));
-    EXPECT_EQ(0u, why.find(u"无法读取原文件")) << Narrow(why);
+    EXPECT_EQ(Kind::kReadOriginal, why.kind) << Narrow(msg::Describe(why));
     EXPECT_FALSE(fs::exists(in.Backup()));
     fs::remove(in.Path("res/main.bmp"));
 
     fs::create_directories(in.Backup());
     WriteBytes(in.Backup("manifest.txt"), "not a manifest");
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
-    EXPECT_EQ(0u, why.find(u"备份清单无法读取"));
+    EXPECT_EQ(Kind::kManifestUnreadable, why.kind);
     EXPECT_EQ(1u, backup.Restore().size());
     EXPECT_EQ("not a manifest", ReadBytes(in.Backup("manifest.txt")));
 }
@@ -414,16 +416,16 @@ TEST(InstallBackup, LinksLeadNeitherTheKeepNorTheRestoreOutOfTheInstall) {
         GTEST_SKIP() << "no symbolic links here: " << error.message();  // MinGW's runtime
     }
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     EXPECT_FALSE(backup.Keep(u"ZovIDE.exe", why));
-    EXPECT_EQ(0u, why.find(u"备份文件夹是链接"));
+    EXPECT_EQ(Kind::kFolderIsLink, why.kind);
     // A linked backup folder whose manifest lists files: nothing is restored or deleted.
     WriteBytes(elsewhere.Path() / "manifest.txt",
                Line("VedArodBackup manifest 1") +
                    Line("res\\login.bmp\tabsent\t0\t-\t2026-01-02T03:04:05Z\t-"));
     const auto refused = backup.Restore();
     ASSERT_EQ(1u, refused.size());
-    EXPECT_EQ(0u, refused[0].reason.find(u"备份文件夹是链接"));
+    EXPECT_EQ(Kind::kFolderIsLink, refused[0].problem.kind);
     EXPECT_TRUE(fs::exists(in.Path("res/login.bmp")));
     EXPECT_EQ("keep me too", ReadBytes(elsewhere.Path() / "1.orig"));
 
@@ -443,7 +445,7 @@ TEST(InstallBackup, LinksLeadNeitherTheKeepNorTheRestoreOutOfTheInstall) {
     const auto failures = backup.Restore();
     ASSERT_EQ(1u, failures.size());
     EXPECT_EQ(u"res\\victim.txt", failures[0].path);
-    EXPECT_NE(std::u16string::npos, failures[0].reason.find(u"安装文件夹之外"));
+    EXPECT_EQ(Kind::kLeadsOutside, failures[0].problem.kind);
     EXPECT_EQ("keep me", ReadBytes(elsewhere.Path() / "victim.txt"));
     EXPECT_EQ("MZ original", ReadBytes(in.Path("ZovIDE.exe")));
 }
@@ -451,7 +453,7 @@ TEST(InstallBackup, LinksLeadNeitherTheKeepNorTheRestoreOutOfTheInstall) {
 TEST(InstallBackup, DamagedCopyStaysInTheBackupAndWithholdsTheRemovals) {
     Install in;
     InstallBackup backup(in.Text());
-    std::u16string why;
+    install::BackupProblem why;
     ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, nullptr, InstallBackup::KeepHow::kCopy));
     ASSERT_TRUE(backup.Keep(u"res\\login.bmp", why));
     ASSERT_TRUE(backup.Keep(u"New.exe", why));
@@ -462,7 +464,7 @@ TEST(InstallBackup, DamagedCopyStaysInTheBackupAndWithholdsTheRemovals) {
     const auto failures = backup.Restore();
     ASSERT_EQ(2u, failures.size());
     EXPECT_EQ(u"ZovIDE.exe", failures[0].path);
-    EXPECT_NE(std::u16string::npos, failures[0].reason.find(u"SHA-256"));
+    EXPECT_EQ(Kind::kCopyMismatch, failures[0].problem.kind);
     EXPECT_EQ(u"New.exe", failures[1].path);
     EXPECT_EQ("BM original", ReadBytes(in.Path("res/login.bmp")));
     EXPECT_TRUE(fs::exists(in.Path("New.exe")));  // the only executable is not removed

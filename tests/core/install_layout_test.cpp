@@ -9,10 +9,10 @@ TEST(InstallLayout, FolderFileNameAndProfilePath) {
     EXPECT_EQ(u"D:\\Soft\\ZovIDE", install::FolderOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
     EXPECT_EQ(u"ZovIDE.exe", install::FileNameOf(u"D:\\Soft\\ZovIDE\\ZovIDE.exe"));
     EXPECT_EQ(u"C:", install::FolderOf(u"C:\\a.exe"));
-    EXPECT_EQ(u"config\\VirUdezed.cfg", install::ProfileFile(0, true));
-    EXPECT_EQ(u"config\\VirUdezed.cfg", install::ProfileFile(1, true));
-    EXPECT_EQ(u"config\\ZuvEra.cfg", install::ProfileFile(2, true));
-    EXPECT_EQ(u"VirUdezed.cfg", install::ProfileFile(2, false));
+    EXPECT_EQ(u"config\\VirUdezed.cfg", install::ProfileFile(install::Edition::kSimple, true));
+    EXPECT_EQ(u"config\\VirUdezed.cfg", install::ProfileFile(install::Edition::kStandard, true));
+    EXPECT_EQ(u"config\\ZuvEra.cfg", install::ProfileFile(install::Edition::kV62, true));
+    EXPECT_EQ(u"VirUdezed.cfg", install::ProfileFile(install::Edition::kV62, false));
     EXPECT_EQ(u"D:\\x\\Lang\\lang_en.ini",
               install::Join(u"D:\\x", install::LangFile(u"lang_en.ini")));
 }

@@ -303,7 +303,7 @@ TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
         const HANDLE stdOut = GetStdHandle(STD_OUTPUT_HANDLE);
         SetStdHandle(STD_OUTPUT_HANDLE, out);
         app::ConsoleHost host;
-        host.SetCommand(c.command);
+        host.StepStarted(c.command);
         const app::CommandResult result =
             c.languages
                 ? app::SaveAllLanguages(table, installDir, host)

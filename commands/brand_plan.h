@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "cmd/brand_file.h"
+#include "commands/brand_file.h"
 #include "install/custom_profile.h"
 
 #include "text/file_names.h"
@@ -81,7 +81,7 @@ struct BrandPlan {
     // one is: a language file or ID the install does not have, an install without a Lang
     // folder, a file password of the wrong length.
     std::vector<std::u16string> problems;
-    int edition = 0;  // an install::Edition index
+    install::Edition edition = install::Edition::kSimple;
     RebrandInputs rebrand;
     CustomProfile profile;  // the stored values with the keys of the brand file over them
     std::vector<LangChange> langChanges;  // in the brand file's order

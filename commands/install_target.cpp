@@ -1,6 +1,6 @@
-#include "cmd/install_target.h"
+#include "commands/install_target.h"
 
-#include "cmd/brand_plan.h"
+#include "commands/brand_plan.h"
 #include "install/install_layout.h"
 #include "rebrand/app_name.h"
 

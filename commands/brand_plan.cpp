@@ -1,4 +1,4 @@
-#include "cmd/brand_plan.h"
+#include "commands/brand_plan.h"
 
 #include <map>
 #include <string>
@@ -8,80 +8,72 @@
 #include "rebrand/string_block.h"
 #include "text/ascii_case.h"
 #include "text/file_names.h"
+#include "messages/brand_messages.h"
+#include "messages/messages.h"
 
 namespace brand {
 namespace {
 
-std::u16string Number(long long n) {
-    const std::string digits = std::to_string(n);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 // The lines of the rebrand command: the executable's resources, the pictures, the rename.
-std::vector<std::u16string> RebrandLines(const RebrandInputs& r, int edition,
+std::vector<std::u16string> RebrandLines(const RebrandInputs& r, install::Edition edition,
                                          const std::u16string& exe) {
     std::vector<std::u16string> lines;
     if (r.icon) {
         const std::u16string ids = install::IsV62(edition) ? u"RT_ICON 1" : u"RT_ICON 1-4";
-        lines.push_back(exe + u"：资源 " + ids + u"（语言 2052）← " + *r.icon + u" 的第一个图像");
-        lines.push_back(std::u16string(install::kLogoIcon) + u"：替换为 " + *r.icon);
+        lines.push_back(msg::IconImagesLine(exe, ids, *r.icon));
+        lines.push_back(msg::ReplacedBy(install::kLogoIcon, *r.icon));
     }
     if (!r.caption.empty() || !r.documentName.empty()) {
-        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
-            r.caption, r.documentName, static_cast<install::Edition>(edition));
+        const rebrand::BlockData block =
+            rebrand::BuildDocStringBlock(r.caption, r.documentName, edition);
         if (block.status == rebrand::BlockStatus::kTooLong) {
-            lines.push_back(exe + u"：资源 RT_STRING 7 过长，不能写入");
+            lines.push_back(msg::StringBlockTooLong(exe));
         } else {
-            std::u16string what = exe + u"：资源 RT_STRING 7（语言 2052）";
-            if (!r.documentName.empty()) {
-                what += u"，新建文档名称（102）= " + r.documentName;
-            }
+            lines.push_back(msg::DocBlockLine(exe, r.documentName, r.caption));
             if (!r.caption.empty()) {
-                what += u"，产品名称（110）和文档模板（111）= " + r.caption;
-            }
-            lines.push_back(what);
-            if (!r.caption.empty()) {
-                lines.push_back(exe + u"：资源 RT_STRING 3585（语言 2052），标题（57344）= " +
-                                r.caption);
+                lines.push_back(msg::TitleBlockLine(exe, r.caption));
             }
         }
     }
     if (r.startupImage) {
-        lines.push_back(std::u16string(install::kStartupPicture) + u"：替换为 " + *r.startupImage);
+        lines.push_back(msg::ReplacedBy(install::kStartupPicture, *r.startupImage));
     }
     if (r.adImage) {
-        lines.push_back(std::u16string(install::kAdPicture) + u"：替换为 " + *r.adImage);
+        lines.push_back(msg::ReplacedBy(install::kAdPicture, *r.adImage));
     }
     if (!r.appName.empty()) {
-        lines.push_back(exe + u"：改名为 " + rebrand::WithExeExtension(r.appName));
+        lines.push_back(msg::RenameLine(exe, rebrand::WithExeExtension(r.appName)));
     }
     return lines;
 }
 
 // The lines of the profile save: each key whose value changes, or that the file would be
 // rewritten with the values it holds.
-std::vector<std::u16string> ProfileLines(const InstallRead::Profile& read, int edition,
+std::vector<std::u16string> ProfileLines(const InstallRead::Profile& read, install::Edition edition,
                                          const CustomProfile& profile) {
     std::vector<std::u16string> lines;
     const auto change = [&](const char16_t* key, const std::u16string& before,
                             const std::u16string& after, bool present) {
         if (!present || before != after) {
-            lines.push_back(read.relative + u"：[" + install::kProfileSection + u"] " + key +
-                            u" = " + after + (present ? u"（原为 " + before + u"）" : u"（新增）"));
+            lines.push_back(msg::ValueLine(
+                read.relative, u"[" + std::u16string(install::kProfileSection) + u"] " + key, after,
+                present ? &before : nullptr));
         }
     };
     const CustomProfile& stored = read.stored;
     if (!install::IsV62(edition)) {
         change(install::kFilePasswordKey, stored.filePassword, profile.filePassword,
                read.hasFilePassword);
-        change(install::kUseFilePasswordKey, Number(stored.useFilePassword),
-               Number(profile.useFilePassword), read.hasUseFilePassword);
+        change(install::kUseFilePasswordKey,
+               msg::Decimal(static_cast<unsigned>(stored.useFilePassword)),
+               msg::Decimal(static_cast<unsigned>(profile.useFilePassword)),
+               read.hasUseFilePassword);
     }
     change(install::kCompanyKey, stored.company, profile.company, read.hasCompany);
     change(install::kPhoneKey, stored.phone, profile.phone, read.hasPhone);
     change(install::kUrlKey, stored.url, profile.url, read.hasUrl);
     if (lines.empty() && read.rewritesUnchanged) {
-        lines.push_back(read.relative + u"：值不变，文件按排序重新写出");
+        lines.push_back(msg::ProfileRewritten(read.relative));
     }
     return lines;
 }
@@ -108,13 +100,13 @@ std::vector<std::u16string> LanguageLines(const InstallRead& read,
             const auto edit = edits.find(id);
             if (edit != edits.end() && edit->second != text) {
                 ++changed;
-                lines.push_back(shown + u"：" + std::u16string(id) + u" = " +
-                                std::u16string(edit->second) + u"（原为 " + std::u16string(text) +
-                                u"）");
+                const std::u16string before(text);
+                lines.push_back(msg::ValueLine(shown, std::u16string(id),
+                                               std::u16string(edit->second), &before));
             }
         }
         if (changed == 0 && file.rewritesUnchanged) {
-            lines.push_back(shown + u"：条目不变，文件按标准格式重新写出");
+            lines.push_back(msg::LangFileRewritten(shown));
         }
     }
     return lines;
@@ -141,7 +133,7 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
         if (rebrand::WithExeExtension(r.appName) == install.exeFileName) {
             r.appName.clear();  // "NewCad" on NewCad.exe: nothing to rename
         }
-        plan.steps.push_back({StepKind::kRebrand, u"修改应用程序",
+        plan.steps.push_back({StepKind::kRebrand, msg::kRebrandCommand,
                               RebrandLines(r, plan.edition, install.exeFileName)});
     }
 
@@ -153,21 +145,20 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
             // The key to blame; neither when the stored password is the one refused.
             const size_t line =
                 brand.filePassword ? lineOf(u"file_password") : lineOf(u"use_file_password");
-            plan.problems.push_back(line == 0 ? std::u16string(install::kPasswordLengthMessage)
-                                              : LineProblem(line, install::kPasswordLengthMessage));
+            plan.problems.push_back(line == 0 ? std::u16string(msg::kPasswordLength)
+                                              : msg::AtLine(line, msg::kPasswordLength));
         }
         plan.profile = install::ProfileToSave(
             plan.edition, use, password, brand.company.value_or(stored.company),
             brand.phone.value_or(stored.phone), brand.url.value_or(stored.url));
-        plan.steps.push_back({StepKind::kProfile, u"保存配置",
+        plan.steps.push_back({StepKind::kProfile, msg::kProfileCommand,
                               ProfileLines(install.profile, plan.edition, plan.profile)});
     }
 
     if (!brand.lang.empty()) {
         if (!install.langFolder) {
-            plan.problems.push_back(LineProblem(
-                brand.lang.front().line,
-                u"安装文件夹中没有 Lang 文件夹，不能修改语言条目：" + install.installDir));
+            plan.problems.push_back(
+                msg::AtLine(brand.lang.front().line, msg::NoLangFolder(install.installDir)));
             return plan;
         }
         for (const LangEdits& edits : brand.lang) {
@@ -178,9 +169,8 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
                 ++slot;
             }
             if (slot == install.langFiles.size()) {
-                plan.problems.push_back(LineProblem(
-                    edits.line,
-                    u"语言文件 " + edits.file + u" 不在应用程序的语言文件列表中或未能读入"));
+                plan.problems.push_back(
+                    msg::AtLine(edits.line, msg::LangFileNotListed(edits.file)));
                 continue;
             }
             const auto& entries = install.langFiles[slot].entries;
@@ -190,15 +180,15 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
                     found = found || entry.first == edit.id;
                 }
                 if (!found) {
-                    plan.problems.push_back(LineProblem(
-                        edit.line, u"语言文件 " + edits.file + u" 中没有条目 " + edit.id));
+                    plan.problems.push_back(
+                        msg::AtLine(edit.line, msg::LangEntryMissing(edits.file, edit.id)));
                     continue;
                 }
                 plan.langChanges.push_back({static_cast<int>(slot), edit.id, edit.text});
             }
         }
-        plan.steps.push_back(
-            {StepKind::kLanguages, u"保存全部语种文件", LanguageLines(install, plan.langChanges)});
+        plan.steps.push_back({StepKind::kLanguages, msg::kLanguagesCommand,
+                              LanguageLines(install, plan.langChanges)});
     }
     return plan;
 }

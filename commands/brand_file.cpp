@@ -1,4 +1,4 @@
-#include "cmd/brand_file.h"
+#include "commands/brand_file.h"
 
 #include <iterator>
 #include <set>
@@ -12,6 +12,8 @@
 #include "text/ascii_case.h"
 #include "text/blanks.h"
 #include "text/file_names.h"
+#include "messages/brand_messages.h"
+#include "messages/messages.h"
 
 namespace brand {
 namespace {
@@ -23,11 +25,6 @@ std::u16string Folded(std::u16string_view s) {
 bool IsAbsolute(const std::u16string& path) {
     return (!path.empty() && (path[0] == u'\\' || path[0] == u'/')) ||
            (path.size() >= 2 && path[1] == u':');
-}
-
-std::u16string LineNumber(size_t line) {
-    std::string digits = std::to_string(line);
-    return std::u16string(digits.begin(), digits.end());
 }
 
 enum class Section { kNone, kBrand, kProfile, kLang, kUnknown };
@@ -66,10 +63,6 @@ bool DecodeBrandBytes(const std::string& bytes, std::u16string& text) {
     return true;
 }
 
-std::u16string LineProblem(size_t line, const std::u16string& what) {
-    return u"品牌文件第 " + LineNumber(line) + u" 行：" + what;
-}
-
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
                     std::vector<std::u16string>& problems) {
     static const KeyTarget kBrandKeys[] = {
@@ -104,7 +97,7 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         pos =
             end + ((end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n') ? 2 : 1);
         const auto fail = [&](const std::u16string& what) {
-            problems.push_back(LineProblem(lineNo, what));
+            problems.push_back(msg::AtLine(lineNo, what));
         };
         if (line.empty() || line[0] == u';' || line[0] == u'#') {
             continue;
@@ -122,33 +115,33 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
                 brand.lang.push_back({text::TrimBlanks(name.substr(5)), lineNo, {}});
             } else {
                 section = Section::kUnknown;
-                fail(u"未知的节 " + line);
+                fail(msg::UnknownSection(line));
             }
             continue;
         }
         const size_t eq = line.find(u'=');
         if (eq == std::u16string::npos) {
-            fail(u"应为“键=值”：" + line);
+            fail(msg::NotKeyValue(line));
             continue;
         }
         const std::u16string key = text::TrimBlanks(line.substr(0, eq));
         const std::u16string value = text::TrimBlanks(line.substr(eq + 1));
         if (key.empty()) {
-            fail(u"缺少键名：" + line);
+            fail(msg::MissingKey(line));
             continue;
         }
         if (section == Section::kUnknown) {
             continue;  // its header was told
         }
         if (section == Section::kNone) {
-            fail(u"键不在任何节内：" + key);
+            fail(msg::KeyOutsideSection(key));
             continue;
         }
         if (section == Section::kLang) {
             // Sections that name the same file, as Windows compares names, edit one file.
             if (!langIds.emplace(Folded(text::WindowsResolvedName(brand.lang.back().file)), key)
                      .second) {
-                fail(u"键重复：" + key);
+                fail(msg::KeyTwice(key));
                 continue;
             }
             brand.lang.back().entries.push_back({key, value, lineNo});
@@ -167,30 +160,30 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             }
         }
         if (target == nullptr && !isEdition && !isUsePassword) {
-            fail(u"未知的键 " + key + (inBrand ? u"（节 [brand]）" : u"（节 [profile]）"));
+            fail(msg::UnknownKey(key, inBrand ? u"brand" : u"profile"));
             continue;
         }
         if (!brand.lines.emplace(folded, lineNo).second) {
-            fail(u"键重复：" + key);
+            fail(msg::KeyTwice(key));
             continue;
         }
         if (isEdition) {
             const std::u16string v = Folded(value);
             if (v == u"simple") {
-                brand.edition = 0;
+                brand.edition = install::Edition::kSimple;
             } else if (v == u"standard") {
-                brand.edition = 1;
+                brand.edition = install::Edition::kStandard;
             } else if (v == u"6.2") {
-                brand.edition = 2;
+                brand.edition = install::Edition::kV62;
             } else {
                 editionRefused = true;
-                fail(u"edition 应为 simple、standard 或 6.2：" + value);
+                fail(msg::BadEdition(value));
             }
             continue;
         }
         if (isUsePassword) {
             if (value != u"0" && value != u"1") {
-                fail(u"use_file_password 应为 0 或 1：" + value);
+                fail(msg::BadUseFilePassword(value));
             } else {
                 brand.useFilePassword = value == u"1" ? 1 : 0;
             }
@@ -203,7 +196,7 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
             path = text::TrimBlanks(path.substr(1, path.size() - 2));
         }
         if (target->isPath && path.empty()) {
-            fail(key + u" 的路径不应为空");
+            fail(msg::EmptyPath(key));
             continue;
         }
         for (char16_t& c : path) {
@@ -218,21 +211,19 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
     const auto lineOf = [&](const char16_t* key) { return brand.lines[key]; };
     // The lines of keys whose value was refused are told already.
     if (!editionRefused && brand.adImage && !install::IsV62(brand.Edition())) {
-        problems.push_back(
-            LineProblem(lineOf(u"ad_image"), u"ad_image 只用于 6.2 版（edition = 6.2）"));
+        problems.push_back(msg::AtLine(lineOf(u"ad_image"), msg::kAdImageNeedsV62));
     }
     if (!editionRefused && install::IsV62(brand.Edition())) {
         for (const char16_t* key : {u"use_file_password", u"file_password"}) {
             if (brand.lines.count(key) != 0) {
-                problems.push_back(
-                    LineProblem(lineOf(key), u"use_file_password 和 file_password 不用于 6.2 版"));
+                problems.push_back(msg::AtLine(lineOf(key), msg::kPasswordNotForV62));
             }
         }
     }
     // An app_name that names no file is refused before anything is written; left empty it
     // renames nothing.
     if (brand.appName && !brand.appName->empty() && !text::IsPlainFileName(*brand.appName)) {
-        problems.push_back(LineProblem(lineOf(u"app_name"), text::kNotAPlainAppName));
+        problems.push_back(msg::AtLine(lineOf(u"app_name"), msg::kNotAPlainAppName));
     }
     return problems.size() == problemsBefore;
 }
@@ -242,12 +233,12 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
     brand = BrandFile();
     std::string bytes;
     if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
-        problems.push_back(u"品牌文件无法读取：" + path);
+        problems.push_back(msg::BrandFileUnreadable(path));
         return false;
     }
     std::u16string text;
     if (!DecodeBrandBytes(bytes, text)) {
-        problems.push_back(u"品牌文件的编码无法识别：" + path);
+        problems.push_back(msg::BrandFileUndecodable(path));
         return false;
     }
     bool good = ParseBrandText(text, install::FolderOf(path), brand, problems);
@@ -264,11 +255,11 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
         const std::u16string& file = *picture.path;
         const size_t line = brand.lines[picture.key];
         if (text::NamesDevice(file)) {
-            problems.push_back(LineProblem(line, u"图片路径是设备名，不是文件：" + file));
+            problems.push_back(msg::AtLine(line, msg::PictureIsDevice(file)));
         } else if (!platform::PathExists(file)) {
-            problems.push_back(LineProblem(line, file + u"图片文件不存在"));
+            problems.push_back(msg::AtLine(line, msg::PictureMissing(file)));
         } else if (!platform::IsRegularFile(file)) {
-            problems.push_back(LineProblem(line, u"图片路径不是文件：" + file));
+            problems.push_back(msg::AtLine(line, msg::PictureNotAFile(file)));
         } else {
             continue;
         }

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "install/install_layout.h"
+
 namespace brand {
 
 struct LangEdit {
@@ -35,7 +37,7 @@ struct LangEdits {
 };
 
 struct BrandFile {
-    std::optional<int> edition;          // an install::Edition index
+    std::optional<install::Edition> edition;
     std::optional<std::u16string> icon;  // full paths (relative ones resolved)
     std::optional<std::u16string> startupImage;
     std::optional<std::u16string> adImage;
@@ -59,11 +61,9 @@ struct BrandFile {
     bool HasRebrand() const {
         return icon || startupImage || adImage || caption || documentName || appName;
     }
-    int Edition() const { return edition.value_or(0); }  // left out: simple, the dialog's default
+    // Left out: simple, the dialog's default.
+    install::Edition Edition() const { return edition.value_or(install::Edition::kSimple); }
 };
-
-// "品牌文件第 <line> 行：" + what: how a problem of one line of the brand file is told.
-std::u16string LineProblem(size_t line, const std::u16string& what);
 
 // Parses decoded text; relative paths are resolved against folder (no trailing separator).
 // Every problem is added to problems, one Chinese message each, naming its line, in line

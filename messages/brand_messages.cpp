@@ -1,0 +1,167 @@
+#include "messages/brand_messages.h"
+
+namespace msg {
+
+std::u16string UnknownSection(const std::u16string& line) {
+    return u"未知的节 " + line;
+}
+
+std::u16string NotKeyValue(const std::u16string& line) {
+    return u"应为“键=值”：" + line;
+}
+
+std::u16string MissingKey(const std::u16string& line) {
+    return u"缺少键名：" + line;
+}
+
+std::u16string KeyOutsideSection(const std::u16string& key) {
+    return u"键不在任何节内：" + key;
+}
+
+std::u16string KeyTwice(const std::u16string& key) {
+    return u"键重复：" + key;
+}
+
+std::u16string UnknownKey(const std::u16string& key, const std::u16string& section) {
+    return u"未知的键 " + key + u"（节 [" + section + u"]）";
+}
+
+std::u16string BadEdition(const std::u16string& value) {
+    return u"edition 应为 simple、standard 或 6.2：" + value;
+}
+
+std::u16string BadUseFilePassword(const std::u16string& value) {
+    return u"use_file_password 应为 0 或 1：" + value;
+}
+
+std::u16string EmptyPath(const std::u16string& key) {
+    return key + u" 的路径不应为空";
+}
+
+std::u16string PictureIsDevice(const std::u16string& path) {
+    return u"图片路径是设备名，不是文件：" + path;
+}
+
+std::u16string PictureNotAFile(const std::u16string& path) {
+    return u"图片路径不是文件：" + path;
+}
+
+std::u16string BrandFileUnreadable(const std::u16string& path) {
+    return u"品牌文件无法读取：" + path;
+}
+
+std::u16string BrandFileUndecodable(const std::u16string& path) {
+    return u"品牌文件的编码无法识别：" + path;
+}
+
+std::u16string BrandFileEmpty(const std::u16string& path) {
+    return u"品牌文件中没有要修改的内容：" + path;
+}
+
+std::u16string NoLangFolder(const std::u16string& installDir) {
+    return u"安装文件夹中没有 Lang 文件夹，不能修改语言条目：" + installDir;
+}
+
+std::u16string LangFileNotListed(const std::u16string& file) {
+    return u"语言文件 " + file + u" 不在应用程序的语言文件列表中或未能读入";
+}
+
+std::u16string LangEntryMissing(const std::u16string& file, const std::u16string& id) {
+    return u"语言文件 " + file + u" 中没有条目 " + id;
+}
+
+std::u16string NotAnExe(const std::u16string& path) {
+    return u"应用程序路径不是 .exe 文件：" + path;
+}
+
+std::u16string NoExeInFolder(const std::u16string& folder) {
+    return u"安装文件夹中没有应用程序：" + folder;
+}
+
+std::u16string ExeMissing(const std::u16string& path) {
+    return u"应用程序不存在：" + path;
+}
+
+std::u16string InstallFolderMissing(const std::u16string& folder) {
+    return u"安装文件夹不存在：" + folder;
+}
+
+std::u16string IconImagesLine(const std::u16string& exe, const std::u16string& ids,
+                              const std::u16string& icon) {
+    return exe + u"：资源 " + ids + u"（语言 2052）← " + icon + u" 的第一个图像";
+}
+
+std::u16string ReplacedBy(const std::u16string& file, const std::u16string& source) {
+    return file + u"：替换为 " + source;
+}
+
+std::u16string StringBlockTooLong(const std::u16string& exe) {
+    return exe + u"：资源 RT_STRING 7 过长，不能写入";
+}
+
+std::u16string DocBlockLine(const std::u16string& exe, const std::u16string& documentName,
+                            const std::u16string& caption) {
+    std::u16string what = exe + u"：资源 RT_STRING 7（语言 2052）";
+    if (!documentName.empty()) {
+        what += u"，新建文档名称（102）= " + documentName;
+    }
+    if (!caption.empty()) {
+        what += u"，产品名称（110）和文档模板（111）= " + caption;
+    }
+    return what;
+}
+
+std::u16string TitleBlockLine(const std::u16string& exe, const std::u16string& caption) {
+    return exe + u"：资源 RT_STRING 3585（语言 2052），标题（57344）= " + caption;
+}
+
+std::u16string RenameLine(const std::u16string& exe, const std::u16string& newName) {
+    return exe + u"：改名为 " + newName;
+}
+
+std::u16string ValueLine(const std::u16string& file, const std::u16string& key,
+                         const std::u16string& after, const std::u16string* before) {
+    return file + u"：" + key + u" = " + after +
+           (before != nullptr ? u"（原为 " + *before + u"）" : std::u16string(u"（新增）"));
+}
+
+std::u16string ProfileRewritten(const std::u16string& file) {
+    return file + u"：值不变，文件按排序重新写出";
+}
+
+std::u16string LangFileRewritten(const std::u16string& file) {
+    return file + u"：条目不变，文件按标准格式重新写出";
+}
+
+std::u16string BadCodePage(const std::u16string& value) {
+    return u"不支持的代码页：" + value + u"（可用 936 或 65001）";
+}
+
+std::u16string UnknownOption(const std::u16string& option) {
+    return u"未知的选项：" + option;
+}
+
+std::u16string BadArguments(const std::u16string& command) {
+    return u"参数不正确：" + command;
+}
+
+std::u16string UnknownCommand(const std::u16string& command) {
+    return u"未知的命令：" + command;
+}
+
+const char16_t kConsoleUsage[] =
+    u"用法：\r\n"
+    u"  VedArodCmd brand <品牌文件> <应用程序路径或安装文件夹> [--dry-run]\r\n"
+    u"      按品牌文件修改应用程序及其安装文件夹；加 --dry-run "
+    u"时只列出将要修改的文件和内容，"
+    u"不写入任何文件\r\n"
+    u"  VedArodCmd restore <应用程序路径或安装文件夹>\r\n"
+    u"      恢复安装文件夹备份中的原始文件\r\n"
+    u"  --code-page 936 或 65001\r\n"
+    u"      配置文件的代码页（未指定时：Windows 上为系统的 ANSI 代码页，其他系统上为 "
+    u"936）\r\n"
+    u"  VedArodCmd --help\r\n"
+    u"      显示本说明\r\n"
+    u"退出码：0 全部步骤成功；1 有步骤失败；2 用法或品牌文件有误（未写入任何文件）";
+
+}  // namespace msg
