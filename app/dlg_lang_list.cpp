@@ -6,7 +6,6 @@
 #include "commands/commands.h"
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
-#include "commands/write_problem.h"
 #include "text/blanks.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
@@ -20,7 +19,7 @@ void CVedArodDlg::InitLangListColumns() {
     RECT client;
     GetClientRect(hwnd_, &client);
     m_listLang.InsertColumn(0, u"ID", LVCFMT_LEFT, 0);
-    m_listLang.InsertColumn(1, u"内容", LVCFMT_LEFT, client.right - client.left - 20);
+    m_listLang.InsertColumn(1, msg::kTextColumn, LVCFMT_LEFT, client.right - client.left - 20);
     m_listLang.ForwardChildCommands();
 }
 

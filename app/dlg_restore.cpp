@@ -14,12 +14,6 @@
 #include "win/wstr.h"
 #include "messages/messages.h"
 
-namespace {
-
-constexpr char16_t kRestoreItem[] = u"恢复原始文件(&R)...";
-
-}  // namespace
-
 CVedArodDlg::ClosingHold CVedArodDlg::KeepCachedProfiles() {
     ClosingHold held;
     std::u16string notes;
@@ -65,7 +59,7 @@ void CVedArodDlg::ClosingHold::Settle() {
 }
 
 void CVedArodDlg::AddRestoreMenuItem(HMENU systemMenu) {
-    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_RESTORE, win::W(kRestoreItem));
+    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_RESTORE, win::W(msg::kRestoreMenuItem));
 }
 
 void CVedArodDlg::UpdateRestoreMenuItem() {

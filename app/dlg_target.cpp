@@ -5,6 +5,7 @@
 #include "lang/lang_table.h"
 #include "platform/files.h"
 #include "win/wait_cursor.h"
+#include "messages/messages.h"
 
 namespace {
 
@@ -17,14 +18,6 @@ const int kEnabledBySelection[] = {
 // The language controls, enabled when the target has a Lang folder.
 const int kLanguageControls[] = {IDC_COMBO_LANGUAGE, IDC_EDIT_SEARCH, IDC_BTN_SEARCH,
                                  IDC_BTN_SAVE_ALL_LANGS, IDC_BTN_SAVE_CURRENT_LANG};
-
-// Display names of the sixteen language slots, in slot order.
-const char16_t kLanguageNames[] =
-    u"Chinese(Simplified)-简体中文|Chinese(Traditional)-繁体中文|English(US)-English|"
-    u"French(FRA)-Le français|Korean(KOR)-한국어|Japanese(JPN)-日本語|Arabic(UAE)|"
-    u"Russian(RUS)-русский|Portuguese(POR)-Português|Thail(THA)-ไทย|spanish(ESP)-Espanol|"
-    u"Vietnamese(VIE)-Tiếng việt nam|German(GER)-Deutsche|Farsi(FAR)-فارسی|"
-    u"Turkish(TUR)-Türk dili|Czech(CZ)-Česko";
 
 }  // namespace
 
@@ -55,7 +48,7 @@ void CVedArodDlg::LoadTargetContent() {
         GetIniFile(install::Join(m_strInstallDir, install::kSystemConfig));
         m_comboLang.ResetContent();
         std::vector<std::u16string> names;
-        SplitString(kLanguageNames, u"|", names);
+        SplitString(msg::kLanguageNames, u"|", names);
         for (const auto& name : names) {
             m_comboLang.AddString(name);
         }

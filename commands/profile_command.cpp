@@ -51,10 +51,10 @@ std::optional<ProfileProblem> CheckProfileText(const CIniFile& ini, install::Edi
         ProfileField field;
         const char16_t* label;
     } fields[] = {
-        {profile.filePassword, ProfileField::kFilePassword, u"文件读写密码"},
-        {profile.company, ProfileField::kCompany, u"公司名称"},
-        {profile.phone, ProfileField::kPhone, u"电话"},
-        {profile.url, ProfileField::kUrl, u"网址"},
+        {profile.filePassword, ProfileField::kFilePassword, msg::kFilePasswordLabel},
+        {profile.company, ProfileField::kCompany, msg::kCompanyLabel},
+        {profile.phone, ProfileField::kPhone, msg::kPhoneLabel},
+        {profile.url, ProfileField::kUrl, msg::kUrlLabel},
     };
     const bool withPassword = !install::IsV62(edition);
     for (const auto& f : fields) {

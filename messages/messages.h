@@ -76,6 +76,22 @@ std::u16string ProfilesNotKept(const std::u16string& list);
 std::u16string ProfilesBusy(const std::u16string& list);
 std::u16string ProfilesNotWritten(const std::u16string& list);
 
+// ---- The dialog's own texts
+constexpr char16_t kRestoreMenuItem[] = u"恢复原始文件(&R)...";
+constexpr char16_t kTextColumn[] = u"内容";
+// Display names of the sixteen language slots, in slot order.
+constexpr char16_t kLanguageNames[] =
+    u"Chinese(Simplified)-简体中文|Chinese(Traditional)-繁体中文|English(US)-English|"
+    u"French(FRA)-Le français|Korean(KOR)-한국어|Japanese(JPN)-日本語|Arabic(UAE)|"
+    u"Russian(RUS)-русский|Portuguese(POR)-Português|Thail(THA)-ไทย|spanish(ESP)-Espanol|"
+    u"Vietnamese(VIE)-Tiếng việt nam|German(GER)-Deutsche|Farsi(FAR)-فارسی|"
+    u"Turkish(TUR)-Türk dili|Czech(CZ)-Česko";
+// The profile's fields, as its checks name them.
+constexpr char16_t kFilePasswordLabel[] = u"文件读写密码";
+constexpr char16_t kCompanyLabel[] = u"公司名称";
+constexpr char16_t kPhoneLabel[] = u"电话";
+constexpr char16_t kUrlLabel[] = u"网址";
+
 // ---- The restore
 constexpr char16_t kNothingToRestore[] = u"所选应用程序没有可恢复的原始文件";
 constexpr char16_t kRestoreDone[] = u"已恢复全部原始文件";

@@ -57,7 +57,7 @@ wine_env() {
         export LOCPATH="$loc"
     fi
     export VEDAROD_WINE_LANG=zh_CN.UTF-8
-    if [ ! -f "$WINEPREFIX/.vedarod-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.vedarod-ready-2" ]; then
         echo "Preparing the Wine prefix (once)..."
         mkdir -p "$WINEPREFIX"
         LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wineboot -i >/dev/null 2>&1
@@ -65,8 +65,12 @@ wine_env() {
         # it manages its windows itself.
         LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' \
             /v Managed /d N /f >/dev/null 2>&1
+        # A program that crashes prints its backtrace and ends, rather than waiting behind
+        # Wine's crash dialog until a test's time limit ends it.
+        LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\WineDbg' \
+            /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.vedarod-ready"
+        touch "$WINEPREFIX/.vedarod-ready-2"
     fi
 }
 

@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
         });
         keep.Run([&] {
             install::InstallBackup backup(dir.u16string());
-            std::u16string reason;
+            install::BackupProblem reason;
             for (const std::u16string& name : samples::DefaultLangFileNames()) {
                 backup.Keep(u"Lang\\" + name, reason);
             }

@@ -291,7 +291,8 @@ TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
         table.LoadFiles(installDir, std::u16string(CLangTable::kDefaultFileList));
         table.SetText(0, FirstId(0), u"ours");
         IniFileCache profiles;
-        CIniFile& ini = GetCachedIniFile(profiles, app::ProfileFilePath(installDir, 0));
+        CIniFile& ini =
+            GetCachedIniFile(profiles, app::ProfileFilePath(installDir, install::Edition::kSimple));
         const std::string theirs = "written by another program";
         WriteBytes(fs::path(path), theirs);
 
@@ -305,10 +306,11 @@ TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
         app::ConsoleHost host;
         host.StepStarted(c.command);
         const app::CommandResult result =
-            c.languages
-                ? app::SaveAllLanguages(table, installDir, host)
-                : app::SaveProfile(ini, installDir, 0,
-                                   install::ProfileToSave(0, false, u"", u"C", u"P", u"U"), host);
+            c.languages ? app::SaveAllLanguages(table, installDir, host)
+                        : app::SaveProfile(ini, installDir, install::Edition::kSimple,
+                                           install::ProfileToSave(install::Edition::kSimple, false,
+                                                                  u"", u"C", u"P", u"U"),
+                                           host);
         SetStdHandle(STD_OUTPUT_HANDLE, stdOut);
         CloseHandle(out);
         DiscardIniFiles(profiles);
