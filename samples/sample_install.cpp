@@ -1,5 +1,6 @@
 #include "samples/sample_install.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -161,9 +162,90 @@ std::string MakeBmp(int width, int height, uint32_t variant) {
     return out;
 }
 
-std::string MakeIco(const std::vector<int>& sizes, uint32_t variant) {
+namespace {
+
+uint32_t Crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+void AppendBe32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<char>((v >> shift) & 0xFF));
+    }
+}
+
+void AppendChunk(std::string& out, const char* type, const std::string& data) {
+    AppendBe32(out, static_cast<uint32_t>(data.size()));
+    const std::string typed = std::string(type, 4) + data;
+    out += typed;
+    AppendBe32(out, Crc32(typed));
+}
+
+// Whether (x, y) lies on the disc of an image of size s.
+bool OnDisc(uint32_t x, uint32_t y, uint32_t s) {
+    const int64_t dx = static_cast<int64_t>(x) - s / 2;
+    const int64_t dy = static_cast<int64_t>(y) - s / 2;
+    return dx * dx + dy * dy < static_cast<int64_t>(s / 2) * (s / 2);
+}
+
+}  // namespace
+
+std::string MakePng(int size, uint32_t variant) {
+    const uint32_t s = static_cast<uint32_t>(size);
+    std::string raw;  // filter byte 0, then RGBA per pixel, per row
+    for (uint32_t y = 0; y < s; ++y) {
+        raw.push_back('\0');
+        for (uint32_t x = 0; x < s; ++x) {
+            const bool disc = OnDisc(x, y, s);
+            raw.push_back(static_cast<char>(disc ? 200 - variant * 30 : 255));
+            raw.push_back(static_cast<char>(disc ? 80 : 255));
+            raw.push_back(static_cast<char>(disc ? 40 + variant * 50 : 255));
+            raw.push_back(static_cast<char>(0xFF));
+        }
+    }
+    std::string zlib = "\x78\x01";
+    for (size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
+        const size_t n = std::min<size_t>(65535, raw.size() - pos);
+        zlib.push_back(pos + n >= raw.size() ? 1 : 0);
+        AppendLe16(zlib, static_cast<uint32_t>(n));
+        AppendLe16(zlib, static_cast<uint32_t>(~n & 0xFFFF));
+        zlib.append(raw, pos, n);
+        if (raw.empty()) {
+            break;
+        }
+    }
+    uint32_t a = 1;
+    uint32_t b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    AppendBe32(zlib, (b << 16) | a);
+    std::string header;
+    AppendBe32(header, s);
+    AppendBe32(header, s);
+    header += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, deflate, no interlace
+    std::string png = "\x89PNG\r\n\x1a\n";
+    AppendChunk(png, "IHDR", header);
+    AppendChunk(png, "IDAT", zlib);
+    AppendChunk(png, "IEND", "");
+    return png;
+}
+
+std::string MakeIco(const std::vector<int>& sizes, uint32_t variant, int pngFrom) {
     std::vector<std::string> images;
     for (int size : sizes) {
+        if (size >= pngFrom) {
+            images.push_back(MakePng(size, variant));
+            continue;
+        }
         const uint32_t s = static_cast<uint32_t>(size);
         const uint32_t maskStride = ((s + 31) / 32) * 4;
         std::string img;

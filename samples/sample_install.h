@@ -27,8 +27,12 @@ std::string EncodeLangFile(const std::vector<LangEntry>& entries);
 // A 24-bit uncompressed BMP of the given size filled with a gradient.
 std::string MakeBmp(int width, int height, uint32_t variant);
 
-// An .ico file with one 32-bit image per size in sizes (BMP-encoded, with AND mask).
-std::string MakeIco(const std::vector<int>& sizes, uint32_t variant);
+// An .ico file with one 32-bit image per size in sizes (BMP-encoded, with AND mask); sizes
+// of pngFrom and more as PNG images, as icon editors store 256-pixel images.
+std::string MakeIco(const std::vector<int>& sizes, uint32_t variant, int pngFrom = 100000);
+
+// A PNG image (8-bit RGBA, the data in stored deflate blocks) of a disc on white.
+std::string MakePng(int size, uint32_t variant);
 
 struct SampleOptions {
     int entriesPerLanguage = 300;

@@ -8,7 +8,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 # Packages the builds and the Wine test rig need on Debian 12.
 VEDAROD_PACKAGES="cmake make g++ googletest g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-x86-64 wine wine64 xvfb xauth x11-utils fonts-wqy-microhei
+  binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64 xvfb xauth x11-utils fonts-wqy-microhei
   imagemagick locales xdotool libssl-dev"
 
 ensure_packages() {

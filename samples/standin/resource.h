@@ -10,3 +10,12 @@
 #define IDS_APP_TITLE 57344  // block 3585 (ids 57344..57359)
 #define IDS_IDLE 57345
 #define IDR_BIG_DATA 1000  // RCDATA of the large variant only
+
+// The CAD-like variant only.
+#define IDI_DOC 129  // the document icon group
+#define IDS_WELCOME 200
+#define IDS_COPYRIGHT 201
+#define IDD_ABOUT 100
+#define IDD_TIPS 101
+#define IDR_MAIN 128
+#define IDR_CONTEXT 130
