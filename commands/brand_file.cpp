@@ -9,6 +9,7 @@
 #include "platform/file_ops.h"
 #include "platform/files.h"
 #include "platform/unicode.h"
+#include "rebrand/icon_file.h"
 #include "text/ascii_case.h"
 #include "text/blanks.h"
 #include "text/file_names.h"
@@ -27,7 +28,40 @@ bool IsAbsolute(const std::u16string& path) {
            (path.size() >= 2 && path[1] == u':');
 }
 
-enum class Section { kNone, kBrand, kProfile, kLang, kUnknown };
+enum class Section { kNone, kBrand, kProfile, kLang, kIcons, kVersion, kReplace, kUnknown };
+
+// The string names of [version], as the version resource spells them.
+const char16_t* const kVersionNames[] = {
+    u"CompanyName",    u"FileDescription", u"FileVersion",      u"InternalName",
+    u"LegalCopyright", u"LegalTrademarks", u"OriginalFilename", u"PrivateBuild",
+    u"ProductName",    u"ProductVersion",  u"Comments",         u"SpecialBuild"};
+
+// "a.b.c.d": one to four decimal parts, each 0..65535.
+bool IsVersionNumber(const std::u16string& value) {
+    size_t parts = 0;
+    size_t pos = 0;
+    while (true) {
+        size_t end = value.find(u'.', pos);
+        end = end == std::u16string::npos ? value.size() : end;
+        if (end == pos || end - pos > 5 || ++parts > 4) {
+            return false;
+        }
+        unsigned long n = 0;
+        for (size_t i = pos; i < end; ++i) {
+            if (value[i] < u'0' || value[i] > u'9') {
+                return false;
+            }
+            n = n * 10 + static_cast<unsigned long>(value[i] - u'0');
+        }
+        if (n > 65535) {
+            return false;
+        }
+        if (end == value.size()) {
+            return true;
+        }
+        pos = end + 1;
+    }
+}
 
 // One key of [brand] or [profile]: where its value goes.
 struct KeyTarget {
@@ -62,6 +96,77 @@ bool DecodeBrandBytes(const std::string& bytes, std::u16string& text) {
     }
     return true;
 }
+
+namespace {
+
+// A line of [icons], [version] or [replace].
+template <typename Fail>
+void ParseEditLine(Section section, const std::u16string& key, const std::u16string& value,
+                   const std::u16string& folder, size_t line, BrandFile& brand, Fail fail) {
+    if (section == Section::kReplace) {
+        // Literal texts: compared exactly, as the replacement compares them.
+        for (const ReplaceEdit& e : brand.replace) {
+            if (e.oldText == key) {
+                fail(msg::KeyTwice(key));
+                return;
+            }
+        }
+        brand.replace.push_back({key, value, line});
+        return;
+    }
+    const std::u16string folded = Folded(key);
+    if (section == Section::kIcons) {
+        for (const IconGroupEdit& e : brand.icons) {
+            if (Folded(e.group) == folded) {
+                fail(msg::KeyTwice(key));
+                return;
+            }
+        }
+        std::u16string path = value;
+        if (path.size() >= 2 && path.front() == u'"' && path.back() == u'"') {
+            path = text::TrimBlanks(path.substr(1, path.size() - 2));
+        }
+        if (path.empty()) {
+            fail(msg::EmptyPath(key));
+            return;
+        }
+        for (char16_t& c : path) {
+            c = c == u'/' ? u'\\' : c;
+        }
+        brand.icons.push_back(
+            {folded == u"main" ? std::u16string(u"main") : key,
+             !IsAbsolute(path) && !folder.empty() ? install::Join(folder, path) : path, line});
+        return;
+    }
+    // [version]
+    const bool numbers = folded == u"file_version" || folded == u"product_version";
+    const char16_t* name = nullptr;
+    for (const char16_t* known : kVersionNames) {
+        if (Folded(known) == folded) {
+            name = known;
+        }
+    }
+    if (!numbers && name == nullptr) {
+        fail(msg::UnknownKey(key, u"version"));
+        return;
+    }
+    if (brand.lines.count(u"version:" + folded) != 0) {
+        fail(msg::KeyTwice(key));
+        return;
+    }
+    brand.lines[u"version:" + folded] = line;
+    if (numbers) {
+        if (!IsVersionNumber(value)) {
+            fail(msg::BadVersionNumber(key, value));
+            return;
+        }
+        (folded == u"file_version" ? brand.fileVersion : brand.productVersion) = value;
+        return;
+    }
+    brand.version.push_back({name, value, line});
+}
+
+}  // namespace
 
 bool ParseBrandText(const std::u16string& text, const std::u16string& folder, BrandFile& brand,
                     std::vector<std::u16string>& problems) {
@@ -109,6 +214,12 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
                 section = Section::kBrand;
             } else if (folded == u"profile") {
                 section = Section::kProfile;
+            } else if (folded == u"icons") {
+                section = Section::kIcons;
+            } else if (folded == u"version") {
+                section = Section::kVersion;
+            } else if (folded == u"replace") {
+                section = Section::kReplace;
             } else if (folded.compare(0, 5, u"lang:") == 0 &&
                        !text::WindowsResolvedName(text::TrimBlanks(name.substr(5))).empty()) {
                 section = Section::kLang;
@@ -135,6 +246,11 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
         }
         if (section == Section::kNone) {
             fail(msg::KeyOutsideSection(key));
+            continue;
+        }
+        if (section == Section::kIcons || section == Section::kVersion ||
+            section == Section::kReplace) {
+            ParseEditLine(section, key, value, folder, lineNo, brand, fail);
             continue;
         }
         if (section == Section::kLang) {
@@ -228,6 +344,23 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
     return problems.size() == problemsBefore;
 }
 
+namespace {
+
+// Why the file at path cannot give an icon group its images; empty when it can.
+std::u16string IconFileProblem(const std::u16string& path) {
+    std::string bytes;
+    if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
+        return msg::IconFileUnreadable(path);
+    }
+    rebrand::IconDirEntry entry;
+    std::string image;
+    const rebrand::IconFileStatus status = rebrand::ReadFirstIconImage(bytes, entry, image);
+    return status == rebrand::IconFileStatus::kOk ? std::u16string()
+                                                  : msg::IconFileRefused(path, status);
+}
+
+}  // namespace
+
 bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
                    std::vector<std::u16string>& problems) {
     brand = BrandFile();
@@ -242,6 +375,12 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
         return false;
     }
     bool good = ParseBrandText(text, install::FolderOf(path), brand, problems);
+    struct File {
+        std::u16string path;
+        size_t line;
+        bool iconGroup;  // an [icons] file, read as an icon file here
+    };
+    std::vector<File> files;
     const struct {
         const std::optional<std::u16string>& path;
         const char16_t* key;
@@ -249,17 +388,22 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
                     {brand.startupImage, u"startup_image"},
                     {brand.adImage, u"ad_image"}};
     for (const auto& picture : pictures) {
-        if (!picture.path) {
-            continue;
+        if (picture.path) {
+            files.push_back({*picture.path, brand.lines[picture.key], false});
         }
-        const std::u16string& file = *picture.path;
-        const size_t line = brand.lines[picture.key];
-        if (text::NamesDevice(file)) {
-            problems.push_back(msg::AtLine(line, msg::PictureIsDevice(file)));
-        } else if (!platform::PathExists(file)) {
-            problems.push_back(msg::AtLine(line, msg::PictureMissing(file)));
-        } else if (!platform::IsRegularFile(file)) {
-            problems.push_back(msg::AtLine(line, msg::PictureNotAFile(file)));
+    }
+    for (const IconGroupEdit& edit : brand.icons) {
+        files.push_back({edit.path, edit.line, true});
+    }
+    for (const File& f : files) {
+        if (text::NamesDevice(f.path)) {
+            problems.push_back(msg::AtLine(f.line, msg::PictureIsDevice(f.path)));
+        } else if (!platform::PathExists(f.path)) {
+            problems.push_back(msg::AtLine(f.line, msg::PictureMissing(f.path)));
+        } else if (!platform::IsRegularFile(f.path)) {
+            problems.push_back(msg::AtLine(f.line, msg::PictureNotAFile(f.path)));
+        } else if (f.iconGroup && !IconFileProblem(f.path).empty()) {
+            problems.push_back(msg::AtLine(f.line, IconFileProblem(f.path)));
         } else {
             continue;
         }

@@ -6,6 +6,16 @@
 //                  caption, document_name, app_name
 //   [profile]      company, phone, url, use_file_password = 0 | 1, file_password
 //   [lang:<name>]  ID = text   (entries of the language file <name> of the install)
+//   [icons]        main | <id> | <name> = path of an .ico file: that icon group of the
+//                  executable rebuilt from every image of the file ("main": the first group)
+//   [version]      CompanyName, FileDescription, FileVersion, InternalName, LegalCopyright,
+//                  LegalTrademarks, OriginalFilename, PrivateBuild, ProductName,
+//                  ProductVersion, Comments, SpecialBuild = text (every string table of the
+//                  version resource); file_version, product_version = a.b.c.d (the fixed
+//                  numbers, and the FileVersion / ProductVersion strings unless given)
+//   [replace]      old text = new text (literal, case-sensitive; text/replace_text.h): every
+//                  text of the executable and of every language file entry. An old text
+//                  cannot hold "="; a line is split at its first "=".
 //
 // A key that is left out leaves that thing as it is. Lines are trimmed; blank lines and lines
 // starting with ";" or "#" are ignored. A line is split at its first "=". Section names and
@@ -36,6 +46,24 @@ struct LangEdits {
     std::vector<LangEdit> entries;  // file order
 };
 
+struct IconGroupEdit {
+    std::u16string group;  // "main", a decimal id, or a name, as written
+    std::u16string path;   // the .ico file (relative paths resolved)
+    size_t line = 0;
+};
+
+struct VersionEdit {
+    std::u16string name;  // the string's name as the version resource spells it
+    std::u16string value;
+    size_t line = 0;
+};
+
+struct ReplaceEdit {
+    std::u16string oldText;
+    std::u16string newText;
+    size_t line = 0;
+};
+
 struct BrandFile {
     std::optional<install::Edition> edition;
     std::optional<std::u16string> icon;  // full paths (relative ones resolved)
@@ -53,6 +81,12 @@ struct BrandFile {
 
     std::vector<LangEdits> lang;  // one per section, in file order
 
+    std::vector<IconGroupEdit> icons;              // in file order, one per group
+    std::vector<VersionEdit> version;              // strings, in file order
+    std::optional<std::u16string> fileVersion;     // "a.b.c.d" as checked
+    std::optional<std::u16string> productVersion;  // "a.b.c.d" as checked
+    std::vector<ReplaceEdit> replace;              // in file order
+
     // The line of each key of [brand] and [profile] that was taken, by its name in lower case
     // ("icon", "file_password").
     std::map<std::u16string, size_t> lines;
@@ -60,6 +94,11 @@ struct BrandFile {
     bool HasProfile() const { return company || phone || url || useFilePassword || filePassword; }
     bool HasRebrand() const {
         return icon || startupImage || adImage || caption || documentName || appName;
+    }
+    // Changes of the executable's resources beyond what the rebrand command writes.
+    bool HasResourceEdits() const {
+        return !icons.empty() || !version.empty() || fileVersion || productVersion ||
+               !replace.empty();
     }
     // Left out: simple, the dialog's default.
     install::Edition Edition() const { return edition.value_or(install::Edition::kSimple); }
@@ -81,9 +120,10 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
 // mark says (UTF-8 that is not valid, an odd number of UTF-16 bytes).
 bool DecodeBrandBytes(const std::string& bytes, std::u16string& text);
 
-// Reads, decodes and parses the file at path, then checks every picture it names: each one
-// that does not exist or is not a file is a problem too. False when any problem was found;
-// one that could not be read or decoded is the only problem told.
+// Reads, decodes and parses the file at path, then checks every picture and icon file it
+// names: each one that does not exist or is not a file is a problem too, and so is an
+// [icons] file that is not an icon file or whose images are cut short. False when any problem was
+// found; one that could not be read or decoded is the only problem told.
 bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
                    std::vector<std::u16string>& problems);
 

@@ -17,6 +17,7 @@
 #include "install/install_lock.h"
 #include "lang/lang_table.h"
 #include "platform/files.h"
+#include "rebrand/staged_executable.h"
 
 namespace app {
 
@@ -90,6 +91,12 @@ struct RebrandRequest {
     std::u16string adImagePath;
     std::u16string caption;
     std::u16string newDocName;
+    // A brand's changes of the executable's resources (icon groups, version, replaced
+    // texts), made first, on the same copy; when one cannot be made, the command fails as the
+    // icon step does. With iconGroupsReplaceImages the icon step copies the logo only: an
+    // edit rebuilds the main icon group.
+    std::vector<rebrand::StagedExecutable::TreeEdit> resourceEdits;
+    bool iconGroupsReplaceImages = false;
 };
 
 // The field an input check refers to (the dialog moves the focus there).

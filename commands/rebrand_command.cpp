@@ -52,13 +52,40 @@ public:
         return true;
     }
 
-    bool RewriteStringBlock(const std::u16string& caption, const std::u16string& newDocName,
-                            rebrand::StagedExecutable& exe) {
-        const std::optional<rebrand::StringBlock> existing =
-            ExistingBlock(rebrand::kDocStringBlock);
-        const rebrand::BlockData block = rebrand::BuildDocStringBlock(
-            caption, newDocName, r_.edition, existing ? &*existing : nullptr);
-        switch (block.status) {
+    // The string-table steps start from the block the executable holds at that point (its own,
+    // or as an earlier step left it) in the language the rebrand writes, when it parses: the
+    // entries the rebrand does not set keep their texts.
+    void RewriteStringBlocks(const std::u16string& caption, const std::u16string& newDocName,
+                             rebrand::StagedExecutable& exe) {
+        const install::Edition edition = r_.edition;
+        exe.AddStep([caption, newDocName, edition](rebrand::ResourceTree& tree) {
+            const std::optional<rebrand::StringBlock> existing =
+                ExistingBlock(tree, rebrand::kDocStringBlock);
+            return Write(tree, rebrand::kDocStringBlock,
+                         rebrand::BuildDocStringBlock(caption, newDocName, edition,
+                                                      existing ? &*existing : nullptr));
+        });
+        if (caption.empty()) {
+            return;
+        }
+        exe.AddStep([caption](rebrand::ResourceTree& tree) {
+            const std::optional<rebrand::StringBlock> existing =
+                ExistingBlock(tree, rebrand::kTitleStringBlock);
+            return Write(tree, rebrand::kTitleStringBlock,
+                         rebrand::BuildTitleStringBlock(caption, existing ? &*existing : nullptr));
+        });
+    }
+
+    static std::optional<rebrand::StringBlock> ExistingBlock(const rebrand::ResourceTree& tree,
+                                                             uint16_t block) {
+        const rebrand::ResourceData* data =
+            tree.Find(rebrand::ResourceName::Id(kStringType), rebrand::ResourceName::Id(block),
+                      rebrand::ResourceName::Id(kResourceLanguage));
+        return data != nullptr ? rebrand::ParseStringBlock(data->bytes) : std::nullopt;
+    }
+
+    static bool Write(rebrand::ResourceTree& tree, uint16_t block, const rebrand::BlockData& data) {
+        switch (data.status) {
             case rebrand::BlockStatus::kNothingToWrite:
                 return true;
             case rebrand::BlockStatus::kTooLong:
@@ -66,28 +93,9 @@ public:
             case rebrand::BlockStatus::kWrite:
                 break;
         }
-        exe.AddStep({{kStringType, rebrand::kDocStringBlock, kResourceLanguage, block.bytes}});
+        tree.Set(rebrand::ResourceName::Id(kStringType), rebrand::ResourceName::Id(block),
+                 rebrand::ResourceName::Id(kResourceLanguage), data.bytes);
         return true;
-    }
-
-    bool RewriteAppTitle(const std::u16string& caption, rebrand::StagedExecutable& exe) {
-        const std::optional<rebrand::StringBlock> existing =
-            ExistingBlock(rebrand::kTitleStringBlock);
-        const rebrand::BlockData block =
-            rebrand::BuildTitleStringBlock(caption, existing ? &*existing : nullptr);
-        if (block.status != rebrand::BlockStatus::kWrite) {
-            return false;
-        }
-        exe.AddStep({{kStringType, rebrand::kTitleStringBlock, kResourceLanguage, block.bytes}});
-        return true;
-    }
-
-    // The executable's own block in the language the rebrand writes, when it has one that
-    // parses: the entries the rebrand does not set keep their texts.
-    std::optional<rebrand::StringBlock> ExistingBlock(uint16_t block) const {
-        const std::optional<std::string> bytes =
-            rebrand::ReadExecutableResource(r_.exePath, kStringType, block, kResourceLanguage);
-        return bytes ? rebrand::ParseStringBlock(*bytes) : std::nullopt;
     }
 
     void NoteUpdate(const rebrand::UpdateResult& result) {
@@ -215,21 +223,24 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
         return CommandResult::kFailed;
     };
 
-    // The icon and string-table steps are staged on one copy of the executable, which
-    // replaces it once: after the logo copy, before the pictures.
-    // The digest of the executable's original is taken meanwhile, on another thread.
+    // The resource edits of a brand, the icon and the string-table steps are staged on one
+    // copy of the executable, which replaces it once: after the logo copy, before the
+    // pictures. The digest of the executable's original is taken meanwhile, on another thread.
     const bool writeStrings = StringStep(r);
+    const bool writeIconImages = r.iconOn && !r.iconGroupsReplaceImages;
+    const bool changesExe = writeIconImages || writeStrings || !r.resourceEdits.empty();
     const std::unique_ptr<install::DigestAhead> exeOriginal =
-        r.iconOn || writeStrings ? host.DigestOriginalsAhead(r.installDir, {r.exePath}) : nullptr;
+        changesExe ? host.DigestOriginalsAhead(r.installDir, {r.exePath}) : nullptr;
     rebrand::StagedExecutable exe(r.exePath, r.installDir);
-    if (r.iconOn && !steps.ReplaceIcon(exe)) {
+    for (const auto& edit : r.resourceEdits) {
+        exe.AddStep(edit);
+    }
+    if (writeIconImages && !steps.ReplaceIcon(exe)) {
         return stop(msg::kIconFailed);
     }
     const size_t firstStringStep = exe.StepCount();
-    bool stringsStaged = true;
     if (writeStrings) {
-        stringsStaged = steps.RewriteStringBlock(r.caption, r.newDocName, exe) &&
-                        (r.caption.empty() || steps.RewriteAppTitle(r.caption, exe));
+        steps.RewriteStringBlocks(r.caption, r.newDocName, exe);
     }
     std::vector<bool> built;
     if (exe.StepCount() > 0) {
@@ -238,8 +249,14 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
             steps.NoteUpdate(exe.result());
         }
     }
-    if (r.iconOn && !built[0]) {
-        return stop(msg::kIconFailed);
+    const auto builtRange = [&](size_t from, size_t to) {
+        return std::all_of(built.begin() + static_cast<ptrdiff_t>(from),
+                           built.begin() + static_cast<ptrdiff_t>(to), [](bool b) { return b; });
+    };
+    // A brand's resource edits, or the icon images, that cannot be made fail the command as
+    // the icon step does.
+    if (!builtRange(0, firstStringStep)) {
+        return stop(r.iconOn ? msg::kIconFailed : msg::kResourcesFailed);
     }
     if (r.iconOn && !steps.CopyPicture(r.iconPath, install::kLogoIcon)) {
         return stop(msg::kIconFailed);  // the executable is not replaced
@@ -250,14 +267,12 @@ CommandResult RunRebrand(RebrandRequest r, CommandHost& host) {
           exe.Commit().Updated())) {
         host.Settle(r.installDir, r.exePath);
         steps.NoteUpdate(exe.result());
-        if (r.iconOn) {
-            return stop(msg::kIconFailed);
+        if (firstStringStep > 0) {
+            return stop(r.iconOn ? msg::kIconFailed : msg::kResourcesFailed);
         }
         built.assign(built.size(), false);
     }
-    const bool stringsWritten =
-        stringsStaged && std::all_of(built.begin() + static_cast<ptrdiff_t>(firstStringStep),
-                                     built.end(), [](bool b) { return b; });
+    const bool stringsWritten = builtRange(firstStringStep, built.size());
     if (writeStrings && !stringsWritten) {
         problems.push_back(msg::kStringsFailed);
         problems.insert(problems.end(), steps.writeProblems.begin(), steps.writeProblems.end());

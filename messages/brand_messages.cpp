@@ -38,12 +38,45 @@ std::u16string EmptyPath(const std::u16string& key) {
     return key + u" 的路径不应为空";
 }
 
+std::u16string BadVersionNumber(const std::u16string& key, const std::u16string& value) {
+    return key + u" 应为 1 至 4 个以句点分隔的 0 至 65535 的数（如 1.2.3.4）：" + value;
+}
+
 std::u16string PictureIsDevice(const std::u16string& path) {
     return u"图片路径是设备名，不是文件：" + path;
 }
 
 std::u16string PictureNotAFile(const std::u16string& path) {
     return u"图片路径不是文件：" + path;
+}
+
+std::u16string IconFileUnreadable(const std::u16string& path) {
+    return u"图标文件无法读取：" + path;
+}
+
+std::u16string IconFileRefused(const std::u16string& path, rebrand::IconFileStatus status) {
+    using S = rebrand::IconFileStatus;
+    std::u16string why;
+    switch (status) {
+        case S::kOk:
+            return {};
+        case S::kTooShort:
+        case S::kNotAnIcon:
+            why = u"不是图标文件（.ico）";
+            break;
+        case S::kNoImages:
+            why = u"图标文件中没有图像";
+            break;
+        case S::kEmptyImage:
+        case S::kImageOutsideFile:
+            why = u"图标文件中的图像不完整（文件被截断）";
+            break;
+        case S::kImageOverlapsDirectory:
+        case S::kNotAnIconImage:
+            why = u"图标文件中的图像不是位图或 PNG 图像";
+            break;
+    }
+    return why + u"：" + path;
 }
 
 std::u16string BrandFileUnreadable(const std::u16string& path) {

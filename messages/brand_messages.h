@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "rebrand/icon_file.h"
+
 namespace msg {
 
 // ---- Problems of a brand file's lines (each told with AtLine)
@@ -17,10 +19,13 @@ std::u16string UnknownKey(const std::u16string& key, const std::u16string& secti
 std::u16string BadEdition(const std::u16string& value);
 std::u16string BadUseFilePassword(const std::u16string& value);
 std::u16string EmptyPath(const std::u16string& key);
+std::u16string BadVersionNumber(const std::u16string& key, const std::u16string& value);
 constexpr char16_t kAdImageNeedsV62[] = u"ad_image 只用于 6.2 版（edition = 6.2）";
 constexpr char16_t kPasswordNotForV62[] = u"use_file_password 和 file_password 不用于 6.2 版";
 std::u16string PictureIsDevice(const std::u16string& path);
 std::u16string PictureNotAFile(const std::u16string& path);
+std::u16string IconFileUnreadable(const std::u16string& path);
+std::u16string IconFileRefused(const std::u16string& path, rebrand::IconFileStatus status);
 std::u16string BrandFileUnreadable(const std::u16string& path);
 std::u16string BrandFileUndecodable(const std::u16string& path);
 std::u16string BrandFileEmpty(const std::u16string& path);

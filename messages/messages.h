@@ -42,6 +42,7 @@ constexpr char16_t kNotAPlainAppName[] =
     u"应用程序名称无效：名称中不能有 \\ / : * ? \" < > | 等字符，不能以空格或句点结尾，"
     u"也不能是系统保留的设备名";
 constexpr char16_t kIconFailed[] = u"图标修改失败";
+constexpr char16_t kResourcesFailed[] = u"应用程序资源修改失败";
 constexpr char16_t kStartupFailed[] = u"开机图片修改失败";
 constexpr char16_t kAdFailed[] = u"广告图片修改失败";
 constexpr char16_t kStringsFailed[] = u"应用程序左上角文字和新建文档名称未能写入应用程序";

@@ -52,7 +52,16 @@ StagedExecutable::StagedExecutable(std::u16string exePath, std::u16string root)
 StagedExecutable::~StagedExecutable() = default;
 
 size_t StagedExecutable::AddStep(std::vector<ResourceUpdate> updates) {
-    steps_.push_back(std::move(updates));
+    return AddStep([updates = std::move(updates)](ResourceTree& tree) {
+        for (const ResourceUpdate& u : updates) {
+            Apply(tree, u);
+        }
+        return true;
+    });
+}
+
+size_t StagedExecutable::AddStep(TreeEdit edit) {
+    steps_.push_back(std::move(edit));
     return steps_.size() - 1;
 }
 
@@ -81,15 +90,23 @@ const std::vector<bool>& StagedExecutable::Build() {
         write.error = platform::kErrorInvalidData;
         return built_;
     }
-    // All steps at once; when they do not fit, one step fewer, and so on.
+    // All steps at once, up to the first that cannot be made; when they do not fit, one step
+    // fewer, and so on.
     ImagePlan plan;
-    size_t count = steps_.size();
+    size_t count = 0;
+    {
+        ResourceTree trial = tree;
+        while (count < steps_.size() && steps_[count](trial)) {
+            ++count;
+        }
+        if (count < steps_.size()) {
+            write.error = platform::kErrorInvalidData;
+        }
+    }
     for (; count > 0; --count) {
         ResourceTree changed = tree;
         for (size_t i = 0; i < count; ++i) {
-            for (const ResourceUpdate& u : steps_[i]) {
-                Apply(changed, u);
-            }
+            steps_[i](changed);
         }
         if (PlanResourceWrite(original.View(), changed, plan) == ResourceWriteStatus::kOk) {
             break;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,10 @@ public:
 
     // The index of the step.
     size_t AddStep(std::vector<ResourceUpdate> updates);
+    // A step that changes the executable's resource tree as Build reads it (after the steps
+    // before it); false when it cannot be made (it and every later step are left out).
+    using TreeEdit = std::function<bool(ResourceTree& tree)>;
+    size_t AddStep(TreeEdit edit);
     size_t StepCount() const { return steps_.size(); }
     // Builds the copy; true for each step that is in it. result() tells why the first
     // step left out failed.
@@ -69,7 +74,7 @@ private:
 
     std::u16string exePath_;
     std::u16string root_;
-    std::vector<std::vector<ResourceUpdate>> steps_;
+    std::vector<TreeEdit> steps_;
     std::vector<bool> built_;
     std::unique_ptr<platform::StagedFile> copy_;
     UpdateResult result_;

@@ -44,6 +44,46 @@ TEST(BrandFileTest, ReadsEveryKeyAndResolvesRelativePaths) {
     EXPECT_EQ(b.lang[0].entries[0].text, u"文本=带等号");
 }
 
+TEST(BrandFileTest, ReadsTheResourceSections) {
+    const std::u16string text =
+        u"[icons]\nMAIN = art/a.ico\n129 = C:\\doc.ico\n"
+        u"[version]\ncompanyname = A 公司\nfile_version = 1.2.3.4\nProduct_Version=7\n"
+        u"[replace]\nZovIDE = ACad\nzovide = acad\nZov 软件 = \n";
+    brand::BrandFile b;
+    std::vector<std::u16string> problems;
+    ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", b, problems));
+    ASSERT_EQ(b.icons.size(), 2u);
+    EXPECT_EQ(b.icons[0].group, u"main");
+    EXPECT_EQ(b.icons[0].path, u"D:\\kits\\art\\a.ico");
+    EXPECT_EQ(b.icons[1].path, u"C:\\doc.ico");
+    ASSERT_EQ(b.version.size(), 1u);
+    EXPECT_EQ(b.version[0].name, u"CompanyName");  // spelt as the resource spells it
+    EXPECT_EQ(b.fileVersion, u"1.2.3.4");
+    EXPECT_EQ(b.productVersion, u"7");
+    ASSERT_EQ(b.replace.size(), 3u);  // literal texts: letter case makes another text
+    EXPECT_EQ(b.replace[2].newText, u"");
+    EXPECT_TRUE(b.HasResourceEdits());
+    EXPECT_FALSE(b.HasRebrand());
+
+    const char16_t* const bad[] = {
+        u"[version]\nMaker = x\n",
+        u"[version]\nfile_version = 1.2.3.4.5\n",
+        u"[version]\nfile_version = 1.65536\n",
+        u"[version]\nfile_version = 1..2\n",
+        u"[version]\nCompanyName = a\ncompanyNAME = b\n",
+        u"[icons]\nmain = a.ico\nMain = b.ico\n",
+        u"[icons]\nmain =\n",
+        u"[replace]\nZov = a\nZov = b\n",
+    };
+    for (const char16_t* t : bad) {
+        brand::BrandFile b2;
+        problems.clear();
+        EXPECT_FALSE(brand::ParseBrandText(t, u"D:\\kits", b2, problems))
+            << platform::Utf16ToUtf8(t);
+        EXPECT_EQ(problems.size(), 1u) << platform::Utf16ToUtf8(t);
+    }
+}
+
 TEST(BrandFileTest, RefusesWhatItDoesNotKnow) {
     const struct {
         const char16_t* text;
