@@ -62,8 +62,15 @@ bool ParseArguments(const std::vector<std::u16string>& args, Arguments& parsed,
         parsed.exePath = plain[1];
         return true;
     }
-    error = (plain[0] == u"brand" || plain[0] == u"restore") ? msg::BadArguments(plain[0])
-                                                             : msg::UnknownCommand(plain[0]);
+    if (plain[0] == u"check" && plain.size() >= 3 && !parsed.dryRun) {
+        parsed.command = Arguments::Command::kCheck;
+        parsed.exePath = plain[1];
+        parsed.texts.assign(plain.begin() + 2, plain.end());
+        return true;
+    }
+    error = (plain[0] == u"brand" || plain[0] == u"restore" || plain[0] == u"check")
+                ? msg::BadArguments(plain[0])
+                : msg::UnknownCommand(plain[0]);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "commands/brand_command.h"
 
+#include "commands/check_command.h"
 #include "commands/install_target.h"
 #include "install/install_layout.h"
 #include "messages/brand_messages.h"
@@ -79,7 +80,8 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
     const install::Edition edition = brand_.Edition();
 
     // A brand holds the install from its first read to its last write.
-    if (!dryRun && (brand_.HasRebrand() || brand_.HasProfile() || !brand_.lang.empty())) {
+    if (!dryRun && (brand_.HasRebrand() || brand_.HasResourceEdits() || brand_.HasProfile() ||
+                    !brand_.lang.empty())) {
         host.StepStarted(msg::kBrandCommand);
         held_ = host.Hold(installDir_);
         if (!held_) {
@@ -113,8 +115,20 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
                                                  p.stored.filePassword, p.stored.company,
                                                  p.stored.phone, p.stored.url));
     }
+    if (brand_.HasResourceEdits()) {
+        if (platform::ReadWholeFile(exePath_, exeImage_) == platform::ReadResult::kOk &&
+            rebrand::ReadResourceTree(exeImage_, exeTree_) == rebrand::PeStatus::kOk) {
+            read.exeResources = &exeTree_;
+        }
+        for (const IconGroupEdit& edit : brand_.icons) {
+            std::string bytes;
+            if (platform::ReadWholeFile(edit.path, bytes) == platform::ReadResult::kOk) {
+                read.iconFiles[edit.path] = std::move(bytes);
+            }
+        }
+    }
     read.langFolder = platform::IsDirectory(install::Join(installDir_, install::kLangFolder));
-    if (!brand_.lang.empty() && read.langFolder) {
+    if ((!brand_.lang.empty() || !brand_.replace.empty()) && read.langFolder) {
         app::LoadInstallLanguages(table_, profiles_, installDir_);
         read.langFiles.resize(CLangTable::kSlotCount);
         for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
@@ -158,6 +172,13 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
     r.adImagePath = plan_.rebrand.adImage.value_or(u"");
     r.caption = plan_.rebrand.caption;
     r.newDocName = plan_.rebrand.documentName;
+    if (!plan_.exeEdits.Empty()) {
+        r.resourceEdits.push_back(
+            [edits = plan_.exeEdits, exe = read.exeFileName](rebrand::ResourceTree& tree) {
+                return edits.Apply(tree, exe, nullptr, nullptr);
+            });
+        r.iconGroupsReplaceImages = plan_.exeEdits.RebuildsMainIcon();
+    }
     if (plan_.steps.front().kind == StepKind::kRebrand) {
         if (auto problem = app::CheckRebrand(r)) {
             held_.reset();
@@ -204,6 +225,22 @@ app::CommandResult BrandCommand::Run(app::CommandHost& host) {
         failed = result != app::CommandResult::kDone || failed;
     }
     held_.reset();
+    if (!brand_.replace.empty()) {
+        // What is left of the old texts (the exit code stays the steps').
+        std::vector<std::u16string> olds;
+        for (const ReplaceEdit& e : brand_.replace) {
+            olds.push_back(e.oldText);
+        }
+        const CheckResult check = CheckInstall(ExePathAfterRun(), olds);
+        std::u16string told = msg::kCheckHeading;
+        for (const std::u16string& line : check.lines) {
+            told += u"\r\n" + line;
+        }
+        told += u"\r\n" + (check.lines.empty() ? msg::CheckNothingFound(check.placesLooked)
+                                               : msg::CheckFound(check.lines.size()));
+        host.StepStarted(msg::kCheckCommand);
+        host.Tell(told);
+    }
     return failed ? app::CommandResult::kFailed : app::CommandResult::kDone;
 }
 

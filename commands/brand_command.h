@@ -19,6 +19,7 @@
 #include "commands/commands.h"
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
+#include "rebrand/resource_tree.h"
 
 namespace brand {
 
@@ -75,6 +76,8 @@ private:
     CIniFile* profileIni_ = nullptr;
     CLangTable table_;
     app::RebrandRequest request_;
+    std::string exeImage_;  // the executable as read, which exeTree_ views
+    rebrand::ResourceTree exeTree_;
     bool renamed_ = false;
 };
 

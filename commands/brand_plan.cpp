@@ -1,6 +1,7 @@
 #include "commands/brand_plan.h"
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "install/install_layout.h"
@@ -16,11 +17,13 @@ namespace {
 
 // The lines of the rebrand command: the executable's resources, the pictures, the rename.
 std::vector<std::u16string> RebrandLines(const RebrandInputs& r, install::Edition edition,
-                                         const std::u16string& exe) {
+                                         const std::u16string& exe, bool mainIconRebuilt) {
     std::vector<std::u16string> lines;
-    if (r.icon) {
+    if (r.icon && !mainIconRebuilt) {
         const std::u16string ids = install::IsV62(edition) ? u"RT_ICON 1" : u"RT_ICON 1-4";
         lines.push_back(msg::IconImagesLine(exe, ids, *r.icon));
+    }
+    if (r.icon) {
         lines.push_back(msg::ReplacedBy(install::kLogoIcon, *r.icon));
     }
     if (!r.caption.empty() || !r.documentName.empty()) {
@@ -81,7 +84,8 @@ std::vector<std::u16string> ProfileLines(const InstallRead::Profile& read, insta
 // The lines of the save of all language files: per file, each entry whose text changes, or
 // that the file would be rewritten in the tool's format.
 std::vector<std::u16string> LanguageLines(const InstallRead& read,
-                                          const std::vector<LangChange>& changes) {
+                                          const std::vector<LangChange>& changes,
+                                          bool countReplaced) {
     std::vector<std::u16string> lines;
     for (size_t slot = 0; slot < read.langFiles.size(); ++slot) {
         const InstallRead::LangFile& file = read.langFiles[slot];
@@ -89,9 +93,11 @@ std::vector<std::u16string> LanguageLines(const InstallRead& read,
             continue;  // not written
         }
         std::map<std::u16string_view, std::u16string_view> edits;
+        size_t replaced = 0;
         for (const LangChange& change : changes) {
             if (change.slot == static_cast<int>(slot)) {
                 edits[change.id] = change.text;
+                replaced += change.replaced;
             }
         }
         const std::u16string shown = install::LangFile(file.name);
@@ -105,11 +111,43 @@ std::vector<std::u16string> LanguageLines(const InstallRead& read,
                                                std::u16string(edit->second), &before));
             }
         }
+        if (countReplaced) {
+            lines.push_back(msg::ReplacedCount(shown, replaced));
+        }
         if (changed == 0 && file.rewritesUnchanged) {
             lines.push_back(msg::LangFileRewritten(shown));
         }
     }
     return lines;
+}
+
+// The entries whose text [replace] changes, but for those a [lang:...] section sets.
+void PlanReplacements(const BrandFile& brand, const InstallRead& install,
+                      std::vector<LangChange>& changes) {
+    std::vector<std::pair<std::u16string, std::u16string>> pairs;
+    for (const ReplaceEdit& e : brand.replace) {
+        pairs.emplace_back(e.oldText, e.newText);
+    }
+    const text::Replacements replace(std::move(pairs));
+    // Copies: changes grows below.
+    std::vector<std::set<std::u16string>> set(install.langFiles.size());
+    for (const LangChange& c : changes) {
+        set[static_cast<size_t>(c.slot)].insert(c.id);
+    }
+    for (size_t slot = 0; slot < install.langFiles.size(); ++slot) {
+        const InstallRead::LangFile& file = install.langFiles[slot];
+        if (file.name.empty()) {
+            continue;
+        }
+        for (const auto& [id, text] : file.entries) {
+            if (replace.AnyIn(text) && set[slot].count(std::u16string(id)) == 0) {
+                size_t count = 0;
+                std::u16string now = replace.Apply(text, &count);
+                changes.push_back(
+                    {static_cast<int>(slot), std::u16string(id), std::move(now), count});
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -122,7 +160,7 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
         return it == brand.lines.end() ? size_t{0} : it->second;
     };
 
-    if (brand.HasRebrand()) {
+    if (brand.HasRebrand() || brand.HasResourceEdits()) {
         RebrandInputs& r = plan.rebrand;
         r.icon = brand.icon;
         r.startupImage = brand.startupImage;
@@ -133,8 +171,21 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
         if (rebrand::WithExeExtension(r.appName) == install.exeFileName) {
             r.appName.clear();  // "NewCad" on NewCad.exe: nothing to rename
         }
-        plan.steps.push_back({StepKind::kRebrand, msg::kRebrandCommand,
-                              RebrandLines(r, plan.edition, install.exeFileName)});
+        std::vector<std::u16string> lines;
+        if (brand.HasResourceEdits()) {
+            plan.exeEdits = ExecutableEdits(brand, install.iconFiles);
+            if (install.exeResources == nullptr) {
+                plan.problems.push_back(msg::ExeResourcesUnreadable(install.exeFileName));
+            } else {
+                // Made on a copy, for the lines and the problems.
+                rebrand::ResourceTree tree = *install.exeResources;
+                plan.exeEdits.Apply(tree, install.exeFileName, &lines, &plan.problems);
+            }
+        }
+        const std::vector<std::u16string> own =
+            RebrandLines(r, plan.edition, install.exeFileName, plan.exeEdits.RebuildsMainIcon());
+        lines.insert(lines.end(), own.begin(), own.end());
+        plan.steps.push_back({StepKind::kRebrand, msg::kRebrandCommand, std::move(lines)});
     }
 
     if (brand.HasProfile()) {
@@ -155,12 +206,12 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
                               ProfileLines(install.profile, plan.edition, plan.profile)});
     }
 
-    if (!brand.lang.empty()) {
-        if (!install.langFolder) {
-            plan.problems.push_back(
-                msg::AtLine(brand.lang.front().line, msg::NoLangFolder(install.installDir)));
-            return plan;
-        }
+    if (!brand.lang.empty() && !install.langFolder) {
+        plan.problems.push_back(
+            msg::AtLine(brand.lang.front().line, msg::NoLangFolder(install.installDir)));
+        return plan;
+    }
+    if (!brand.lang.empty() || (!brand.replace.empty() && install.langFolder)) {
         for (const LangEdits& edits : brand.lang) {
             size_t slot = 0;
             while (slot < install.langFiles.size() &&
@@ -187,8 +238,11 @@ BrandPlan PlanBrand(const BrandFile& brand, const InstallRead& install) {
                 plan.langChanges.push_back({static_cast<int>(slot), edit.id, edit.text});
             }
         }
+        if (!brand.replace.empty()) {
+            PlanReplacements(brand, install, plan.langChanges);
+        }
         plan.steps.push_back({StepKind::kLanguages, msg::kLanguagesCommand,
-                              LanguageLines(install, plan.langChanges)});
+                              LanguageLines(install, plan.langChanges, !brand.replace.empty())});
     }
     return plan;
 }

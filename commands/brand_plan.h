@@ -3,6 +3,7 @@
 // file; the console program prints it for --dry-run and runs its steps otherwise.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "commands/brand_file.h"
+#include "commands/exe_edits.h"
 #include "install/custom_profile.h"
 
 #include "text/file_names.h"
@@ -21,6 +23,10 @@ namespace brand {
 struct InstallRead {
     std::u16string installDir;   // no trailing separator
     std::u16string exeFileName;  // the executable to brand, as the folder spells it
+    // The executable's resources (read when the brand has [icons], [version] or [replace];
+    // null when it could not be read), and the bytes of each [icons] file by its path.
+    const rebrand::ResourceTree* exeResources = nullptr;
+    std::map<std::u16string, std::string> iconFiles;
 
     // The profile file of the brand's edition (read when the brand has [profile] keys).
     struct Profile {
@@ -37,7 +43,7 @@ struct InstallRead {
         bool rewritesUnchanged = false;
     } profile;
 
-    // The language files (read when the brand has [lang:...] sections).
+    // The language files (read when the brand has [lang:...] or [replace] sections).
     bool langFolder = false;  // the install has a Lang folder
     struct LangFile {
         std::u16string name;  // the name in the install's list; empty for an unused slot
@@ -64,6 +70,7 @@ struct LangChange {
     int slot = 0;  // of InstallRead::langFiles
     std::u16string id;
     std::u16string text;
+    size_t replaced = 0;  // for a change [replace] made: the occurrences replaced
 };
 
 enum class StepKind { kRebrand, kProfile, kLanguages };
@@ -83,10 +90,15 @@ struct BrandPlan {
     std::vector<std::u16string> problems;
     install::Edition edition = install::Edition::kSimple;
     RebrandInputs rebrand;
-    CustomProfile profile;  // the stored values with the keys of the brand file over them
-    std::vector<LangChange> langChanges;  // in the brand file's order
-    // In the order they run, as a user would press the buttons: the rebrand command, the
-    // profile save, the save of all language files; each only when its section has keys.
+    ExecutableEdits exeEdits;  // made by the rebrand step, before its own
+    CustomProfile profile;     // the stored values with the keys of the brand file over them
+    // In the brand file's order; then the entries [replace] changes (an entry a [lang:]
+    // section sets keeps that text).
+    std::vector<LangChange> langChanges;
+    // In the order they run, as a user would press the buttons: the rebrand command ([brand],
+    // [icons], [version], [replace]), the profile save, the save of all language files
+    // ([lang:...], [replace] when the install has a Lang folder); each only when its sections
+    // have keys.
     std::vector<PlanStep> steps;
 };
 

@@ -1,5 +1,7 @@
 #include "messages/brand_messages.h"
 
+#include "messages/messages.h"
+
 namespace msg {
 
 std::u16string UnknownSection(const std::u16string& line) {
@@ -162,6 +164,62 @@ std::u16string ProfileRewritten(const std::u16string& file) {
     return file + u"：值不变，文件按排序重新写出";
 }
 
+std::u16string PlaceName(const rebrand::TextPlace& place) {
+    const auto name = [](const rebrand::ResourceName& n) {
+        return n.named ? n.text : Decimal(n.id);
+    };
+    const std::u16string language = u"（语言 " + name(place.language) + u"）";
+    switch (place.kind) {
+        case rebrand::TextKind::kString:
+            return u"字符串表 #" + Decimal(place.id.value_or(0)) + language;
+        case rebrand::TextKind::kVersion: {
+            std::u16string key = place.key;
+            const size_t slash = key.find(u'/');
+            if (slash != std::u16string::npos) {
+                key[slash] = u' ';
+            }
+            return u"版本信息 " + key;
+        }
+        case rebrand::TextKind::kDialog:
+            return u"对话框 " + name(place.resource) + language +
+                   (place.id ? u"控件 " + Decimal(*place.id) : std::u16string(u"标题"));
+        case rebrand::TextKind::kMenu:
+            return u"菜单 " + name(place.resource) + language + u"第 " + place.key + u" 项";
+        case rebrand::TextKind::kManifest:
+            return u"清单 " + name(place.resource) + u" " + place.key;
+    }
+    return {};
+}
+
+std::u16string ExeResourcesUnreadable(const std::u16string& exe) {
+    return u"无法读取应用程序的资源（不是完整的 Windows 可执行文件）：" + exe;
+}
+
+std::u16string ReplacedTextTooLong(const std::u16string& exe, const std::u16string& place) {
+    return u"替换后的文字超过 65535 个字符，无法写入：" + exe + u" " + place;
+}
+
+std::u16string ReplacedCount(const std::u16string& file, size_t count) {
+    return file + u"：共替换 " + Decimal(count) + u" 处";
+}
+
+std::u16string FoundLine(const std::u16string& file, const std::u16string& place,
+                         const std::u16string& text) {
+    return file + u"：" + place + u"：" + text;
+}
+
+std::u16string ExeNameFound(const std::u16string& exe) {
+    return exe + u"：应用程序文件名";
+}
+
+std::u16string CheckNothingFound(size_t texts) {
+    return u"未找到（检查了 " + Decimal(texts) + u" 项文字）";
+}
+
+std::u16string CheckFound(size_t places) {
+    return u"共 " + Decimal(places) + u" 处";
+}
+
 std::u16string LangFileRewritten(const std::u16string& file) {
     return file + u"：条目不变，文件按标准格式重新写出";
 }
@@ -190,6 +248,9 @@ const char16_t kConsoleUsage[] =
     u"不写入任何文件\r\n"
     u"  VedArodCmd restore <应用程序路径或安装文件夹>\r\n"
     u"      恢复安装文件夹备份中的原始文件\r\n"
+    u"  VedArodCmd check <应用程序路径或安装文件夹> <文字> [<文字>…]\r\n"
+    u"      列出文字出现的每一处：应用程序的资源、语言文件的条目、配置文件的值、"
+    u"应用程序文件名（退出码：0 未找到，1 找到）\r\n"
     u"  --code-page 936 或 65001\r\n"
     u"      配置文件的代码页（未指定时：Windows 上为系统的 ANSI 代码页，其他系统上为 "
     u"936）\r\n"

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "rebrand/exe_texts.h"
 #include "rebrand/icon_file.h"
 
 namespace msg {
@@ -45,6 +46,7 @@ constexpr char16_t kRebrandCommand[] = u"修改应用程序";
 constexpr char16_t kProfileCommand[] = u"保存配置";
 constexpr char16_t kLanguagesCommand[] = u"保存全部语种文件";
 constexpr char16_t kRestoreCommand[] = u"恢复原始文件";
+constexpr char16_t kCheckCommand[] = u"检查";
 
 // ---- The dry run
 constexpr char16_t kDryRunHeading[] = u"试运行，未写入任何文件；将修改：";
@@ -61,6 +63,22 @@ std::u16string RenameLine(const std::u16string& exe, const std::u16string& newNa
 std::u16string ValueLine(const std::u16string& file, const std::u16string& key,
                          const std::u16string& after, const std::u16string* before);
 std::u16string ProfileRewritten(const std::u16string& file);
+// Where a text of an executable stands: "字符串表 #110（语言 2052）", "版本信息 080404b0
+// CompanyName", "对话框 100（语言 2052）控件 1001", "菜单 128（语言 2052）第 2.1 项",
+// "清单 1 assemblyIdentity name".
+std::u16string PlaceName(const rebrand::TextPlace& place);
+std::u16string ExeResourcesUnreadable(const std::u16string& exe);
+std::u16string ReplacedTextTooLong(const std::u16string& exe, const std::u16string& place);
+std::u16string ReplacedCount(const std::u16string& file, size_t count);
+
+// ---- Where texts still stand (check, and the end of a brand with [replace])
+// "<file>：<place>：<text>"
+std::u16string FoundLine(const std::u16string& file, const std::u16string& place,
+                         const std::u16string& text);
+std::u16string ExeNameFound(const std::u16string& exe);
+constexpr char16_t kCheckHeading[] = u"检查旧文字：";
+std::u16string CheckNothingFound(size_t texts);
+std::u16string CheckFound(size_t places);
 std::u16string LangFileRewritten(const std::u16string& file);
 
 // ---- The console program's command line

@@ -11,6 +11,7 @@
 #include "cmd/console_host.h"
 #include "cmd/arguments.h"
 #include "commands/brand_command.h"
+#include "commands/check_command.h"
 #include "commands/install_target.h"
 #include "ini/ini_cache.h"
 #include "install/install_layout.h"
@@ -123,6 +124,24 @@ int RunRestore(const brand::Arguments& args) {
     return result == app::CommandResult::kDone ? kExitOk : kExitFailed;
 }
 
+// Exit 0 when no text was found, 1 when some was, 2 for a target that is not there.
+int RunCheck(const brand::Arguments& args) {
+    std::u16string problem;
+    const std::u16string exe =
+        brand::TargetExecutable(platform::FullPath(args.exePath), std::nullopt, problem);
+    if (exe.empty()) {
+        Print(problem, brand::Stream::kError);
+        return kExitUsage;
+    }
+    const brand::CheckResult result = brand::CheckInstall(exe, args.texts);
+    for (const std::u16string& line : result.lines) {
+        Print(line);
+    }
+    Print(result.lines.empty() ? msg::CheckNothingFound(result.placesLooked)
+                               : msg::CheckFound(result.lines.size()));
+    return result.lines.empty() ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 namespace {
@@ -151,6 +170,8 @@ int Main(const std::vector<std::u16string>& args) {
             return RunBrand(parsed);
         case brand::Arguments::Command::kRestore:
             return RunRestore(parsed);
+        case brand::Arguments::Command::kCheck:
+            return RunCheck(parsed);
     }
     return kExitUsage;
 }

@@ -7,6 +7,7 @@
 
 #include "commands/install_target.h"
 #include "platform/unicode.h"
+#include "rebrand/string_block.h"
 
 namespace {
 
@@ -77,6 +78,40 @@ TEST(BrandPlanTest, TheSecondRunOnTheRenamedExecutableRenamesNothing) {
     for (const std::u16string& line : plan.steps[0].lines) {
         EXPECT_EQ(line.find(u"改名"), std::u16string::npos) << platform::Utf16ToUtf8(line);
     }
+}
+
+TEST(BrandPlanTest, ReplacesInTheExecutableAndEveryLanguageButWhatASectionSets) {
+    rebrand::ResourceTree tree;
+    rebrand::StringBlock block;
+    block[14] = u"旧 CAD";
+    tree.Set(rebrand::ResourceName::Id(rebrand::kStringType), rebrand::ResourceName::Id(7),
+             rebrand::ResourceName::Id(1033), *rebrand::SerializeStringBlock(block));
+    brand::InstallRead read = Install();
+    read.exeResources = &tree;
+    read.langFiles[2].entries.push_back({u"IDS_C", u"旧 and 旧"});
+    const brand::BrandPlan plan = brand::PlanBrand(
+        Parsed(u"[replace]\n旧 = 新\n[lang:lang_en.ini]\nIDS_A = 旧 kept\n"), read);
+    EXPECT_TRUE(plan.problems.empty());
+    ASSERT_EQ(plan.steps.size(), 2u);
+    EXPECT_EQ(plan.steps[0].lines,
+              (Lines{u"ZovIDE.exe：字符串表 #110（语言 1033） = 新 CAD（原为 旧 CAD）",
+                     u"ZovIDE.exe：共替换 1 处"}));
+    EXPECT_EQ(plan.steps[1].lines, (Lines{u"Lang\\lang_chs.ini：IDS_A = 新（原为 旧）",
+                                          u"Lang\\lang_chs.ini：共替换 1 处",
+                                          u"Lang\\lang_en.ini：IDS_A = 旧 kept（原为 old）",
+                                          u"Lang\\lang_en.ini：IDS_C = 新 and 新（原为 旧 and 旧）",
+                                          u"Lang\\lang_en.ini：共替换 2 处"}));
+    EXPECT_FALSE(plan.exeEdits.Empty());
+
+    // A text that no string-table entry can hold refuses the brand, naming the place.
+    const brand::BrandPlan tooLong =
+        brand::PlanBrand(Parsed(u"[replace]\nCAD = " + std::u16string(70000, u'x') + u"\n"), read);
+    ASSERT_EQ(tooLong.problems.size(), 1u);
+    EXPECT_NE(tooLong.problems[0].find(u"第 2 行"), std::u16string::npos);
+    EXPECT_NE(tooLong.problems[0].find(u"字符串表 #110（语言 1033）"), std::u16string::npos);
+    // An executable that could not be read is a problem too.
+    read.exeResources = nullptr;
+    EXPECT_EQ(brand::PlanBrand(Parsed(u"[replace]\n旧 = 新\n"), read).problems.size(), 1u);
 }
 
 TEST(BrandPlanTest, TellsEveryProblemOfTheInstall) {
