@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/brand_command.h"
+#include "commands/check_command.h"
 #include "commands/commands.h"
 #include "rebrand/icon_file.h"
 #include "rebrand/process_check.h"
@@ -130,6 +132,48 @@ TEST(Commands, RunningCheckFindsThisProgramOnly) {
 #endif
     EXPECT_FALSE(rebrand::IsExecutableRunning(u"no-such-program-4711.exe"));
     EXPECT_FALSE(rebrand::IsExecutableRunning(u""));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Commands, ABrandWithReplaceLeavesNoOldTextThatCheckFinds) {
+    testsupport::TempDir dir;
+    const fs::path install = dir.Path() / "ZovIDE";
+    testsupport::WriteBytes(dir.Path() / "target.exe", TargetImage());
+    samples::SampleOptions options;
+    options.entriesPerLanguage = 20;
+    options.executable = dir.Path() / "target.exe";
+    samples::WriteSampleInstall(install, options);
+    const auto before = Files(install);
+    const std::vector<std::u16string> olds = {u"ZovIDE", u"Sample Reseller"};
+
+    const brand::CheckResult found =
+        brand::CheckInstall((install / "ZovIDE.exe").u16string(), olds);
+    EXPECT_EQ(found.lines, (std::vector<std::u16string>{
+                               u"ZovIDE.exe：字符串表 #57344（语言 2052）：ZovIDE",
+                               u"Lang\\lang_en.ini：IDS_TIP_EDIT_00000："
+                               u"Circle File Edit Circle (C:\\Program Files\\ZovIDE)",
+                               u"config\\VirUdezed.cfg：[CUSTOMPAR] COMPANY：Sample Reseller Ltd.",
+                               u"ZovIDE.exe：应用程序文件名"}));
+
+    testsupport::WriteBytes(dir.Path() / "brand.ini",
+                            "[brand]\napp_name = ACad\n[profile]\ncompany = A Ltd.\n"
+                            "[replace]\nZovIDE = ACad\nSample Reseller = A\n");
+    RecordingHost host;
+    brand::BrandCommand command;
+    ASSERT_EQ(
+        brand::BrandCommand::Prepared::kReady,
+        command.Prepare((dir.Path() / "brand.ini").u16string(), install.u16string(), false, host));
+    EXPECT_EQ(app::CommandResult::kDone, command.Run(host));
+    EXPECT_TRUE(brand::CheckInstall((install / "ACad.exe").u16string(), olds).lines.empty());
+    ASSERT_FALSE(host.told.empty());
+    EXPECT_EQ(host.told.back().rfind(u"检查旧文字：\r\n未找到", 0), 0u);
+
+    std::u16string message;
+    EXPECT_EQ(app::CommandResult::kDone, app::RunRestore(install.u16string(), message));
+    EXPECT_EQ(before, Files(install));
 }
 
 }  // namespace
