@@ -413,3 +413,65 @@ bool LoadBrandFile(const std::u16string& path, BrandFile& brand,
 }
 
 }  // namespace brand
+
+namespace brand {
+
+std::string FormatBrandFile(const BrandFile& brand, std::vector<std::u16string>& unwritable) {
+    std::u16string text;
+    const auto line = [&](const std::u16string& l) { text += l + u"\r\n"; };
+    const auto value = [&](const char16_t* key, const std::optional<std::u16string>& v) {
+        if (!v) {
+            return;
+        }
+        const bool holds = v->find_first_of(u"\r\n") == std::u16string::npos &&
+                           text::TrimBlanks(*v) == *v &&
+                           !(v->size() >= 2 && v->front() == u'"' && v->back() == u'"');
+        if (!holds) {
+            unwritable.push_back(key);
+            return;
+        }
+        line(std::u16string(key) + u" = " + *v);
+    };
+    if (brand.edition || brand.HasRebrand()) {
+        line(u"[brand]");
+        if (brand.edition) {
+            line(std::u16string(u"edition = ") + (*brand.edition == install::Edition::kStandard
+                                                      ? u"standard"
+                                                  : install::IsV62(*brand.edition) ? u"6.2"
+                                                                                   : u"simple"));
+        }
+        value(u"icon", brand.icon);
+        value(u"startup_image", brand.startupImage);
+        value(u"ad_image", brand.adImage);
+        value(u"caption", brand.caption);
+        value(u"document_name", brand.documentName);
+        value(u"app_name", brand.appName);
+    }
+    if (brand.HasProfile()) {
+        line(u"");
+        line(u"[profile]");
+        value(u"company", brand.company);
+        value(u"phone", brand.phone);
+        value(u"url", brand.url);
+        if (brand.useFilePassword) {
+            line(u"use_file_password = " + std::u16string(*brand.useFilePassword ? u"1" : u"0"));
+        }
+        value(u"file_password", brand.filePassword);
+    }
+    for (const LangEdits& edits : brand.lang) {
+        line(u"");
+        line(u"[lang:" + edits.file + u"]");
+        for (const LangEdit& e : edits.entries) {
+            // An ID cannot hold "=" or blanks at its ends: such an entry is not written.
+            if (e.id.find(u'=') != std::u16string::npos || text::TrimBlanks(e.id) != e.id ||
+                e.id.empty() || e.id[0] == u';' || e.id[0] == u'#' || e.id[0] == u'[') {
+                unwritable.push_back(e.id);
+                continue;
+            }
+            value(e.id.c_str(), e.text);
+        }
+    }
+    return "\xEF\xBB\xBF" + platform::Utf16ToUtf8(text);
+}
+
+}  // namespace brand

@@ -120,6 +120,12 @@ bool ParseBrandText(const std::u16string& text, const std::u16string& folder, Br
 // mark says (UTF-8 that is not valid, an odd number of UTF-16 bytes).
 bool DecodeBrandBytes(const std::string& bytes, std::u16string& text);
 
+// The text of a brand file holding brand's [brand], [profile] and [lang:...] keys (those that
+// are set), as UTF-8 with a byte-order mark and CR LF line ends; ParseBrandText reads it back
+// to the same values. A value that its line cannot hold as it is (leading or trailing blanks,
+// a line break, a path in quotes) is told in unwritable (its key), and left out.
+std::string FormatBrandFile(const BrandFile& brand, std::vector<std::u16string>& unwritable);
+
 // Reads, decodes and parses the file at path, then checks every picture and icon file it
 // names: each one that does not exist or is not a file is a problem too, and so is an
 // [icons] file that is not an icon file or whose images are cut short. False when any problem was

@@ -174,3 +174,41 @@ TEST(BrandFileTest, DecodesTheEncodingsEditorsSave) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BrandFileTest, AWrittenBrandReadsBackTheSame) {
+    brand::BrandFile b;
+    std::vector<std::u16string> parsed;
+    ASSERT_TRUE(brand::ParseBrandText(
+        u"[brand]\nedition=6.2\nicon=\"C:\\art work\\a.ico\"\nad_image=D:\\ad.bmp\n"
+        u"caption=新 CAD = 好\ndocument_name=\n[profile]\ncompany=A 公司\nurl=www.a.cn\n"
+        u"[lang:lang_chs.ini]\nIDS_A=文本=带等号\nIDS_B=\n[lang:lang_en.ini]\nIDS_A=x\n",
+        u"D:\\kits", b, parsed));
+    b.lang[1].entries[0].text = u" padded ";         // blanks at its ends
+    b.lang[1].entries.push_back({u"A=B", u"x", 0});  // an ID that cannot be written
+    std::vector<std::u16string> unwritable;
+    const std::string bytes = brand::FormatBrandFile(b, unwritable);
+    EXPECT_EQ(unwritable, (std::vector<std::u16string>{u"IDS_A", u"A=B"}));
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF[brand]\r\nedition = 6.2\r\n", 0), 0u);
+    std::u16string text;
+    ASSERT_TRUE(brand::DecodeBrandBytes(bytes, text));
+    brand::BrandFile back;
+    std::vector<std::u16string> problems;
+    ASSERT_TRUE(brand::ParseBrandText(text, u"D:\\kits", back, problems))
+        << platform::Utf16ToUtf8(problems.empty() ? u"" : problems[0]);
+    EXPECT_EQ(back.edition, b.edition);
+    EXPECT_EQ(back.icon.value_or(u"-"), b.icon.value_or(u"-"));
+    EXPECT_EQ(back.adImage.value_or(u"-"), b.adImage.value_or(u"-"));
+    EXPECT_EQ(back.caption.value_or(u"-"), b.caption.value_or(u"-"));
+    EXPECT_EQ(back.documentName.value_or(u"-"), b.documentName.value_or(u"-"));
+    EXPECT_EQ(back.company.value_or(u"-"), b.company.value_or(u"-"));
+    EXPECT_FALSE(back.phone.has_value());
+    ASSERT_EQ(back.lang.size(), 2u);
+    ASSERT_EQ(back.lang[0].entries.size(), 2u);
+    EXPECT_EQ(back.lang[0].entries[0].text, u"文本=带等号");
+    EXPECT_EQ(back.lang[0].entries[1].text, u"");
+    EXPECT_TRUE(back.lang[1].entries.empty());
+}
+
+}  // namespace
