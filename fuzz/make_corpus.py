@@ -89,6 +89,30 @@ write("icon_file", "offset_inside_header", ico(1, 10, 2, image))
 write("icon_file", "png_256", ico(2, 8, 38, struct.pack("<BBBBHHII", 32, 32, 0, 0, 1, 32, 4, 46)
                                  + b"\x89PNG\r\n\x1a\n" + b"more", width=0))
 write("icon_file", "empty", b"")
+bitmap = struct.pack("<I", 40) + bytes(36)
+png = b"\x89PNG\r\n\x1a\nIHDR"
+two = (struct.pack("<HHH", 0, 1, 2) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, 40, 38)
+       + struct.pack("<BBBBHHII", 0, 0, 0, 0, 1, 32, len(png), 78) + bitmap + png)
+write("icon_file", "bitmap_and_png", two)
+write("icon_file", "second_image_cut", two[:-1])
+
+
+# icon_group: byte 0 = images present (bits) and image count, byte 1 = length of the
+# rebuilt group, that group's data, then the other group's data.
+def group(ids, count=None, reserved=0, kind=1):
+    head = struct.pack("<HHH", reserved, kind, len(ids) if count is None else count)
+    return head + b"".join(struct.pack("<BBBBHHIH", 32, 32, 0, 0, 1, 32, 100, i) for i in ids)
+
+
+def groups(name, present, rebuilt, other):
+    write("icon_group", name, bytes([present, len(rebuilt)]) + rebuilt + other)
+
+
+groups("shared", 0b111, group([1, 2]), group([2, 3]))
+groups("other_counts_more", 0b1011, group([4]), group([1, 2], count=5))
+groups("reserved_set", 0b1, group([1], reserved=1), group([]))
+groups("entry_missing", 0b11, group([1, 2], count=3), group([7]))
+groups("empty_groups", 0b10000010, b"", b"")
 
 # string_block: edition, stretch, caption length, name length, UTF-16LE units (also parsed
 # as block data).

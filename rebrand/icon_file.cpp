@@ -1,5 +1,7 @@
 #include "rebrand/icon_file.h"
 
+#include <utility>
+
 #include "rebrand/le_bytes.h"
 
 namespace rebrand {
@@ -16,45 +18,90 @@ uint8_t Byte(std::string_view data, size_t pos) {
     return static_cast<uint8_t>(data[pos]);
 }
 
-}  // namespace
-
-IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, std::string& image) {
+// The header's checks; count is the number of entries it announces.
+IconFileStatus CheckHeader(std::string_view file, uint16_t& count) {
     if (file.size() < kHeaderSize + kEntrySize) {
         return IconFileStatus::kTooShort;
     }
     if (Le16(file, 2) != kTypeIcon) {
         return IconFileStatus::kNotAnIcon;
     }
-    const uint16_t count = Le16(file, 4);
-    if (count == 0) {
-        return IconFileStatus::kNoImages;
-    }
-    IconDirEntry first;
-    first.width = Byte(file, 6);
-    first.height = Byte(file, 7);
-    first.colorCount = Byte(file, 8);
-    first.planes = Le16(file, 10);
-    first.bitCount = Le16(file, 12);
-    first.imageSize = Le32(file, 14);
-    first.imageOffset = Le32(file, 18);
-    if (first.imageSize == 0) {
+    count = Le16(file, 4);
+    return count == 0 ? IconFileStatus::kNoImages : IconFileStatus::kOk;
+}
+
+// Entry index (which lies inside file) of a directory of count entries, and its image.
+IconFileStatus ReadEntry(std::string_view file, uint16_t count, size_t index, IconDirEntry& entry,
+                         std::string_view& image) {
+    const size_t at = kHeaderSize + index * kEntrySize;
+    IconDirEntry read;
+    read.width = Byte(file, at);
+    read.height = Byte(file, at + 1);
+    read.colorCount = Byte(file, at + 2);
+    read.planes = Le16(file, at + 4);
+    read.bitCount = Le16(file, at + 6);
+    read.imageSize = Le32(file, at + 8);
+    read.imageOffset = Le32(file, at + 12);
+    if (read.imageSize == 0) {
         return IconFileStatus::kEmptyImage;
     }
-    const uint64_t end = uint64_t{first.imageOffset} + first.imageSize;
+    const uint64_t end = uint64_t{read.imageOffset} + read.imageSize;
     if (end > file.size()) {
         return IconFileStatus::kImageOutsideFile;
     }
-    if (first.imageOffset < kHeaderSize + size_t{count} * kEntrySize) {
+    if (read.imageOffset < kHeaderSize + size_t{count} * kEntrySize) {
         return IconFileStatus::kImageOverlapsDirectory;
     }
-    const std::string_view bytes = file.substr(first.imageOffset, first.imageSize);
+    const std::string_view bytes = file.substr(read.imageOffset, read.imageSize);
     const bool bitmap = bytes.size() >= kBitmapHeaderSize && Le32(bytes, 0) == kBitmapHeaderSize;
     const bool png = bytes.substr(0, kPngSignature.size()) == kPngSignature;
     if (!bitmap && !png) {
         return IconFileStatus::kNotAnIconImage;
     }
-    image.assign(bytes);
-    entry = first;
+    entry = read;
+    image = bytes;
+    return IconFileStatus::kOk;
+}
+
+}  // namespace
+
+IconFileStatus ReadFirstIconImage(std::string_view file, IconDirEntry& entry, std::string& image) {
+    uint16_t count = 0;
+    IconFileStatus status = CheckHeader(file, count);
+    IconDirEntry first;
+    std::string_view bytes;
+    if (status == IconFileStatus::kOk) {
+        status = ReadEntry(file, count, 0, first, bytes);
+    }
+    if (status == IconFileStatus::kOk) {
+        image.assign(bytes);
+        entry = first;
+    }
+    return status;
+}
+
+IconFileStatus ReadIconImages(std::string_view file, std::vector<IconImage>& images) {
+    uint16_t count = 0;
+    const IconFileStatus status = CheckHeader(file, count);
+    if (status != IconFileStatus::kOk) {
+        return status;
+    }
+    if (count > kMaxIconImages) {
+        return IconFileStatus::kTooManyImages;
+    }
+    if (file.size() < kHeaderSize + size_t{count} * kEntrySize) {
+        return IconFileStatus::kTooShort;
+    }
+    std::vector<IconImage> read(count);
+    for (size_t i = 0; i < count; ++i) {
+        std::string_view bytes;
+        const IconFileStatus entryStatus = ReadEntry(file, count, i, read[i].entry, bytes);
+        if (entryStatus != IconFileStatus::kOk) {
+            return entryStatus;
+        }
+        read[i].bytes.assign(bytes);
+    }
+    images = std::move(read);
     return IconFileStatus::kOk;
 }
 
