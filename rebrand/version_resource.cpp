@@ -46,6 +46,7 @@ struct NodeLayout {
     size_t valueStart = 0;
     size_t valueEnd = 0;
     size_t childrenStart = 0;  // the node's end when nothing fits after the value
+    bool valueCut = false;     // wValueLength reaches past the node's end
 };
 
 // The node in data[start, end), where end is start + its wLength and start is 4-aligned.
@@ -75,7 +76,9 @@ std::optional<NodeLayout> ReadLayout(std::string_view data, size_t start, size_t
             break;
         case ValueRule::kByType: {
             const bool text = Le16(data, start + 4) == kTextType;
-            n.valueEnd = n.valueStart + std::min(room, text ? 2 * valueLength : valueLength);
+            const size_t valueBytes = text ? 2 * valueLength : valueLength;
+            n.valueCut = valueBytes > room;
+            n.valueEnd = n.valueStart + std::min(room, valueBytes);
             break;
         }
         case ValueRule::kRestIsText:
@@ -244,11 +247,21 @@ void WriteString(Writer& w, const VersionString& s) {
     w.End(start, s.read);
 }
 
+// Begins a table or "StringFileInfo": with its bytes as read when it was read with this key
+// and its value leaves room for the children to come, else anew.
+size_t BeginParent(Writer& w, const VersionNodeBytes& read, std::u16string_view key,
+                   bool withChildren) {
+    if (!read.node.empty()) {
+        const std::optional<NodeLayout> n = ReadLayout(read.node, ValueRule::kByType);
+        if (n && n->key == key && !(n->valueCut && withChildren)) {
+            return w.BeginKept(read);
+        }
+    }
+    return w.BeginNew(key, kTextType, 0, "");
+}
+
 void WriteTable(Writer& w, const VersionTable& table) {
-    const std::optional<NodeLayout> n =
-        table.read.node.empty() ? std::nullopt : ReadLayout(table.read.node, ValueRule::kByType);
-    const size_t start = n && n->key == table.key ? w.BeginKept(table.read)
-                                                  : w.BeginNew(table.key, kTextType, 0, "");
+    const size_t start = BeginParent(w, table.read, table.key, !table.strings.empty());
     for (const VersionString& s : table.strings) {
         WriteString(w, s);
     }
@@ -256,8 +269,7 @@ void WriteTable(Writer& w, const VersionTable& table) {
 }
 
 void WriteStrings(Writer& w, const VersionResource& r) {
-    const size_t start = r.stringsRead.node.empty() ? w.BeginNew(kStringsKey, kTextType, 0, "")
-                                                    : w.BeginKept(r.stringsRead);
+    const size_t start = BeginParent(w, r.stringsRead, kStringsKey, !r.tables.empty());
     for (const VersionTable& table : r.tables) {
         WriteTable(w, table);
     }

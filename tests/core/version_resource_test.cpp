@@ -223,6 +223,21 @@ TEST(VersionResource, EditsKeepTheBytesOfWhatDidNotChange) {
     EXPECT_EQ(before, rebrand::WriteVersionResource(back));
 }
 
+TEST(VersionResource, ParentWhoseValueFillsItStillTakesChildren) {
+    // wValueLength of the table, or of "StringFileInfo", reaches past its end.
+    for (int strings : {0, 0x100}) {
+        const Node table{u"080404b0", 0, "", 0x100 - strings, {}, false};
+        const Node info{u"StringFileInfo", 1, "", strings, {table}, false};
+        const std::string bytes = Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {info}, false});
+        VersionResource r = ParsedOrFail(bytes);
+        EXPECT_EQ(bytes, rebrand::WriteVersionResource(r));
+        rebrand::SetVersionString(r, u"ProductName", u"Zov");
+        const auto tables = Tables(ParsedOrFail(rebrand::WriteVersionResource(r)));
+        ASSERT_EQ(1u, tables.size());
+        EXPECT_EQ(Strings({{u"ProductName", u"Zov"}}), tables[0].second);
+    }
+}
+
 TEST(VersionResource, RefusesMalformedData) {
     const std::string good = TwoTables();
     for (size_t size = 0; size < good.size(); ++size) {
