@@ -186,7 +186,7 @@ public:
         AppendLe16(out, 0);
         AppendLe16(out, static_cast<uint16_t>(valueLength));
         AppendLe16(out, type);
-        for (char16_t c : key) {
+        for (char16_t c : key.substr(0, key.find(u'\0'))) {
             AppendLe16(out, c);
         }
         AppendLe16(out, 0);
@@ -241,7 +241,7 @@ void WriteString(Writer& w, const VersionString& s) {
             return;
         }
     }
-    // The value is written up to its first NUL, so that it reads back as it was set.
+    // Keys and values are written up to their first NUL, so that they read back as they were set.
     const std::u16string_view value = std::u16string_view(s.value).substr(0, s.value.find(u'\0'));
     const size_t start = w.BeginNew(s.key, kTextType, value.size() + 1, TextValue(value));
     w.End(start, s.read);

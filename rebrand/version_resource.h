@@ -24,6 +24,8 @@
 // info) is written anew: wLength covers the node up to the end of its last child,
 // wValueLength of a string counts its characters with the NUL. A parent that did not change
 // itself but whose children did keeps its own bytes up to its first child, with wLength set.
+// A key or value is written up to its first NUL. The bytes that followed the root in the
+// resource data are written back after it only when it did not change.
 #pragma once
 
 #include <array>
@@ -48,7 +50,7 @@ struct VersionNodeBytes {
 
 struct VersionString {
     std::u16string key;
-    std::u16string value;  // written up to its first NUL, if it has one
+    std::u16string value;
     VersionNodeBytes read;
 };
 

@@ -89,33 +89,30 @@ Node Str(std::u16string key, std::u16string_view value, int valueLength = -1) {
     return Node{std::move(key), 1, Utf16(value), valueLength, {}, false};
 }
 
+Node Parent(std::u16string key, std::vector<Node> children, int valueLength = 0,
+            bool padLast = false) {
+    return Node{std::move(key), 1, "", valueLength, std::move(children), padLast};
+}
+
+std::string Root(std::vector<Node> children, std::string fixedInfo = "", int valueLength = -1) {
+    return Layout(
+        Node{u"VS_VERSION_INFO", 0, std::move(fixedInfo), valueLength, std::move(children), false});
+}
+
 // Two tables, no fixed info; values with and without NUL, wValueLength in characters, in
 // bytes and 0; tables covering the padding after their last string; two translations.
 std::string TwoTables() {
-    Node zh{u"080404b0",
-            1,
-            "",
-            0,
-            {Str(u"CompanyName", std::u16string(u"某公司\0", 4)), Str(u"ProductName", u"Zov"),
-             Str(u"Comments", u"", 0)},
-            true};
-    Node en{u"040904b0",
-            1,
-            "",
-            0,
-            {Str(u"CompanyName", std::u16string(u"Zav Ltd\0", 8), 16),
-             Str(u"ProductName", std::u16string(u"Zov\0", 4))},
-            true};
-    Node strings{u"StringFileInfo", 1, "", 0, {zh, en}, false};
-    Node var{
-        u"VarFileInfo",
-        1,
-        "",
-        0,
-        {Node{
-            u"Translation", 0, std::string("\x04\x08\xb0\x04\x09\x04\xb0\x04", 8), -1, {}, false}},
-        false};
-    return Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {strings, var}, false});
+    const Node zh = Parent(u"080404b0",
+                           {Str(u"CompanyName", std::u16string(u"某公司\0", 4)),
+                            Str(u"ProductName", u"Zov"), Str(u"Comments", u"", 0)},
+                           0, true);
+    const Node en = Parent(u"040904b0",
+                           {Str(u"CompanyName", std::u16string(u"Zav Ltd\0", 8), 16),
+                            Str(u"ProductName", std::u16string(u"Zov\0", 4))},
+                           0, true);
+    const Node translation{
+        u"Translation", 0, std::string("\x04\x08\xb0\x04\x09\x04\xb0\x04", 8), -1, {}, false};
+    return Root({Parent(u"StringFileInfo", {zh, en}), Parent(u"VarFileInfo", {translation})});
 }
 
 VersionResource ParsedOrFail(const std::string& bytes) {
@@ -226,9 +223,8 @@ TEST(VersionResource, EditsKeepTheBytesOfWhatDidNotChange) {
 TEST(VersionResource, ParentWhoseValueFillsItStillTakesChildren) {
     // wValueLength of the table, or of "StringFileInfo", reaches past its end.
     for (int strings : {0, 0x100}) {
-        const Node table{u"080404b0", 0, "", 0x100 - strings, {}, false};
-        const Node info{u"StringFileInfo", 1, "", strings, {table}, false};
-        const std::string bytes = Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {info}, false});
+        const std::string bytes =
+            Root({Parent(u"StringFileInfo", {Parent(u"080404b0", {}, 0x100 - strings)}, strings)});
         VersionResource r = ParsedOrFail(bytes);
         EXPECT_EQ(bytes, rebrand::WriteVersionResource(r));
         rebrand::SetVersionString(r, u"ProductName", u"Zov");
@@ -249,11 +245,11 @@ TEST(VersionResource, RefusesMalformedData) {
         rebrand::PutLe16(bytes, pos, value);
         return bytes;
     };
-    Node deep{u"x", 0, "", 0, {}, false};
+    Node deep = Parent(u"x", {});
     for (int i = 1; i < 8; ++i) {
-        deep = Node{u"x", 0, "", 0, {deep}, false};
+        deep = Parent(u"x", {deep});
     }
-    std::string keyWithoutNul = Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {}, false}).substr(0, 36);
+    std::string keyWithoutNul = Root({}).substr(0, 36);
     rebrand::PutLe16(keyWithoutNul, 0, 36);
     const struct {
         const char* name;
@@ -264,16 +260,14 @@ TEST(VersionResource, RefusesMalformedData) {
         {"child shorter than a header", patched(76, 4)},
         {"another root key", patched(6, u'v')},
         {"key without NUL", keyWithoutNul},
-        {"fixed info past the root", Layout(Node{u"VS_VERSION_INFO", 0, "abcd", 8, {}, false})},
-        {"nested too deep",
-         Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {Node{u"x", 0, "", 0, {deep}, false}}, false})},
+        {"fixed info past the root", Root({}, "abcd", 8)},
+        {"nested too deep", Root({Parent(u"x", {deep})})},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(rebrand::ParseVersionResource(c.bytes)) << c.name;
     }
     // Eight levels below the root are read.
-    EXPECT_TRUE(
-        rebrand::ParseVersionResource(Layout(Node{u"VS_VERSION_INFO", 0, "", 0, {deep}, false})));
+    EXPECT_TRUE(rebrand::ParseVersionResource(Root({deep})));
 }
 
 TEST(VersionResource, RefusesToWriteANodeLongerThanAWLength) {
