@@ -251,3 +251,41 @@ write("lang_file", "surrogates_nul", b"\xff\xfe" + u16("\ud800=\udc00\r\nA\x00B=
 write("lang_file", "white_space", b"\xff\xfe" + u16("\t\v A b \f= \t text \t\r\n \r\n"))
 write("lang_file", "many_ids", b"\xef\xbb\xbf" + "".join(
     "IDS_%03d=%d\n" % ((i * 37) % 300, i) for i in range(300)).encode())
+
+# version_resource: resource data of RT_VERSION, nodes laid out as different compilers do.
+def vnode(key, value=b"", children=(), vtype=1, vlen=None, pad_last=False):
+    def pad(b):
+        return b + bytes(-len(b) % 4)
+    body = pad(bytes(6) + u16(key + "\0")) + value
+    for child in children:
+        body = pad(body) + child
+    if pad_last:
+        body = pad(body)
+    if vlen is None:
+        vlen = len(value) // 2 if vtype == 1 else len(value)
+    return struct.pack("<HHH", len(body), vlen, vtype) + body[6:]
+
+
+def vstring(key, value, vlen=None):
+    return vnode(key, u16(value), vlen=vlen)
+
+
+FIXED = struct.pack("<13I", 0xFEEF04BD, 0x10000, 0x10002, 0x30004, 0x50006, 0x70008, 0x3F, 0,
+                    0x40004, 1, 0, 0, 0)
+VAR = vnode("VarFileInfo", children=[vnode("Translation", struct.pack("<HHHH", 0x804, 1200,
+                                                                      0x409, 1200), vtype=0)])
+ZH = vnode("080404b0", children=[vstring("CompanyName", "某公司\0"), vstring("ProductName", "Zov"),
+                                 vstring("Comments", "", vlen=0)], pad_last=True)
+EN = vnode("040904b0", children=[vstring("CompanyName", "Zav Ltd\0", vlen=16),
+                                 vstring("ProductName", "Zov\0")])
+write("version_resource", "fixed_one_table",
+      vnode("VS_VERSION_INFO", FIXED, [vnode("StringFileInfo", children=[EN]), VAR], vtype=0))
+write("version_resource", "two_tables_no_fixed",
+      vnode("VS_VERSION_INFO", b"", [vnode("StringFileInfo", children=[ZH, EN]), VAR], vtype=0))
+write("version_resource", "var_first_padded_root",
+      vnode("VS_VERSION_INFO", FIXED, [VAR, vnode("StringFileInfo", children=[ZH])], vtype=0)
+      + b"\0\0\x7f")
+write("version_resource", "no_strings_nested_other",
+      vnode("VS_VERSION_INFO", FIXED, [vnode("x", children=[vnode("y", children=[vnode("z")])])],
+            vtype=0))
+write("version_resource", "truncated", vnode("VS_VERSION_INFO", FIXED, [VAR], vtype=0)[:60])
