@@ -23,9 +23,9 @@ using testbytes::FromHex;
 //       MENUITEM "Exit", 102 }
 //     MENUITEM "Help", 103 }
 const std::string kStandard = FromHex(
-    "0000000010008765f64e2800260046002900000000006400b065fa5e280026004e0029000900430074007200"
-    "6c002b004e00000000000000000010000067d18f000080006500410000008000660045007800690074000000"
-    "80006700480065006c0070000000");
+    "0000000010008765f64e2800260046002900000000006400b065fa5e280026004e00290009004300740072006c002b"
+    "004e00000000000000000010000067d18f000080006500410000008000660045007800690074000000800067004800"
+    "65006c0070000000");
 
 //   202 MENUEX
 //   { POPUP "文件(&F)", 300, 0, 0, 77
@@ -35,11 +35,10 @@ const std::string kStandard = FromHex(
 //       MENUITEM "Exit", 304 }
 //     MENUITEM "Help", 305 }
 const std::string kExtended = FromHex(
-    "010004000000000000000000000000002c01000001008765f64e280026004600290000004d00000000000000"
-    "000000002d0100000000b065fa5e280026004e00290000000008000000000000000000000000000000000000"
-    "000000002e01000001000067d18f8765f64e00000000000000000000030000002f0100008000410042000000"
-    "0000000000000000300100008000450078006900740000000000000000000000310100008000480065006c00"
-    "70000000");
+    "010004000000000000000000000000002c01000001008765f64e280026004600290000004d00000000000000000000"
+    "002d0100000000b065fa5e280026004e00290000000008000000000000000000000000000000000000000000002e01"
+    "000001000067d18f8765f64e00000000000000000000030000002f0100008000410042000000000000000000000030"
+    "0100008000450078006900740000000000000000000000310100008000480065006c0070000000");
 
 // One line an item: its depth, id, popup mark and text.
 void Flatten(const std::vector<MenuItem>& items, int depth, std::vector<std::u16string>& out) {
@@ -82,24 +81,21 @@ struct Golden {
     std::vector<std::u16string> flat;
 };
 
-const std::vector<Golden>& Goldens() {
-    static const std::vector<Golden> goldens = {
-        {"standard",
-         kStandard,
-         false,
-         {u"P#0 文件(&F)", u">#0 新建(&N)\tCtrl+N", u">#0 ", u">P#0 最近", u">>#1 A", u">#2 Exit",
-          u"#3 Help"}},
-        {"extended",
-         kExtended,
-         true,
-         {u"P#0 文件(&F)", u">#1 新建(&N)", u">#0 ", u">P#2 最近文件", u">>#3 AB", u">#4 Exit",
-          u"#5 Help"}},
-    };
-    return goldens;
-}
+const std::vector<Golden> kGoldens = {
+    {"standard",
+     kStandard,
+     false,
+     {u"P#0 文件(&F)", u">#0 新建(&N)\tCtrl+N", u">#0 ", u">P#0 最近", u">>#1 A", u">#2 Exit",
+      u"#3 Help"}},
+    {"extended",
+     kExtended,
+     true,
+     {u"P#0 文件(&F)", u">#1 新建(&N)", u">#0 ", u">P#2 最近文件", u">>#3 AB", u">#4 Exit",
+      u"#5 Help"}},
+};
 
 TEST(MenuTemplate, ReadsCompiledTemplatesAndWritesThemBackUnchanged) {
-    for (const Golden& g : Goldens()) {
+    for (const Golden& g : kGoldens) {
         SCOPED_TRACE(g.name);
         const std::optional<MenuTemplate> menu = rebrand::ParseMenuTemplate(g.bytes);
         ASSERT_TRUE(menu.has_value());
@@ -108,9 +104,6 @@ TEST(MenuTemplate, ReadsCompiledTemplatesAndWritesThemBackUnchanged) {
         EXPECT_TRUE(menu->trailing.empty());
         EXPECT_EQ(g.bytes, rebrand::WriteMenuTemplate(*menu));
     }
-}
-
-TEST(MenuTemplate, KeepsExtendedTypesStatesAndHelpIds) {
     const MenuTemplate menu = *rebrand::ParseMenuTemplate(kExtended);
     const MenuItem& file = menu.items[0];
     EXPECT_EQ(300u, file.id);
@@ -121,7 +114,7 @@ TEST(MenuTemplate, KeepsExtendedTypesStatesAndHelpIds) {
 }
 
 TEST(MenuTemplate, ChangedTextsReadBackWithEveryOtherFieldKept) {
-    for (const Golden& g : Goldens()) {
+    for (const Golden& g : kGoldens) {
         for (bool longer : {true, false}) {
             SCOPED_TRACE(std::string(g.name) + (longer ? " longer" : " shorter"));
             MenuTemplate menu = *rebrand::ParseMenuTemplate(g.bytes);
@@ -144,20 +137,9 @@ TEST(MenuTemplate, ExtendedItemsAndHelpIdsMoveToFourByteBoundaries) {
     // A popup "A" whose text ends at 26: its help id follows at 28, its child "B" at 32. As
     // "AB" the text ends at 28 and needs no padding.
     auto bytes = [](const std::string& text, const std::string& padding) {
-        return FromHex(
-                   "01000400"
-                   "00000000"
-                   "00000000"
-                   "00000000"
-                   "01000000"
-                   "8100") +
-               text + FromHex("0000") + padding + FromHex("07000000") +
-               FromHex(
-                   "00000000"
-                   "00000000"
-                   "02000000"
-                   "8000"
-                   "42000000");
+        // Header; popup (type 0, state 0, id 1, popup and last), text, help id 7; child "B".
+        return FromHex("01000400000000000000000000000000010000008100") + text + FromHex("0000") +
+               padding + FromHex("07000000") + FromHex("000000000000000002000000800042000000");
     };
     const std::string before = bytes(FromHex("4100"), std::string(2, '\0'));
     MenuTemplate menu = *rebrand::ParseMenuTemplate(before);
@@ -170,16 +152,8 @@ TEST(MenuTemplate, ExtendedItemsAndHelpIdsMoveToFourByteBoundaries) {
 
 TEST(MenuTemplate, FirstExtendedItemFollowsTheHeaderWhereverItEnds) {
     // Offset 6: two header bytes after the help id, the first item at 10.
-    const std::string bytes = FromHex(
-                                  "01000600"
-                                  "00000000"
-                                  "abcd") +
-                              FromHex(
-                                  "00000000"
-                                  "00000000"
-                                  "05000000"
-                                  "8000"
-                                  "58000000");
+    const std::string bytes =
+        FromHex("0100060000000000abcd") + FromHex("000000000000000005000000800058000000");
     const std::optional<MenuTemplate> menu = rebrand::ParseMenuTemplate(bytes);
     ASSERT_TRUE(menu.has_value());
     ASSERT_EQ(1u, menu->items.size());
@@ -189,7 +163,7 @@ TEST(MenuTemplate, FirstExtendedItemFollowsTheHeaderWhereverItEnds) {
 }
 
 TEST(MenuTemplate, EveryTruncationButTheBareHeaderIsRefused) {
-    for (const Golden& g : Goldens()) {
+    for (const Golden& g : kGoldens) {
         const size_t header = g.extended ? 8 : 4;
         for (size_t length = 0; length < g.bytes.size(); ++length) {
             const std::optional<MenuTemplate> menu =
@@ -223,16 +197,9 @@ TEST(MenuTemplate, NestingIsLimited) {
     auto nested = [](size_t levels) {
         std::string bytes = FromHex("00000000");
         for (size_t i = 1; i < levels; ++i) {
-            bytes += FromHex(
-                "9000"
-                "5000"
-                "0000");  // last popup "P"
+            bytes += FromHex("900050000000");  // last popup "P"
         }
-        return bytes + FromHex(
-                           "8000"
-                           "0100"
-                           "5800"
-                           "0000");  // last item "X", id 1
+        return bytes + FromHex("8000010058000000");  // last item "X", id 1
     };
     const std::optional<MenuTemplate> deepest =
         rebrand::ParseMenuTemplate(nested(rebrand::kMaxMenuDepth));
@@ -255,7 +222,7 @@ TEST(MenuTemplate, WriterRefusesWhatWouldNotReadBackAndFillsAnEmptyHeader) {
         changes[i](menu);
         EXPECT_EQ("", rebrand::WriteMenuTemplate(menu)) << "change " << i;
     }
-    for (const Golden& g : Goldens()) {
+    for (const Golden& g : kGoldens) {
         MenuTemplate menu = *rebrand::ParseMenuTemplate(g.bytes);
         menu.header.clear();
         EXPECT_EQ(g.bytes, rebrand::WriteMenuTemplate(menu)) << g.name;
