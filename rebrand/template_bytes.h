@@ -93,12 +93,10 @@ public:
     }
 
     bool Name(NameOrOrdinal& out) {
-        uint16_t first = 0;
         if (data_.size() - pos_ < 2) {
             return false;
         }
-        first = Le16(data_, pos_);
-        if (first != kOrdinalMark) {
+        if (Le16(data_, pos_) != kOrdinalMark) {
             out.isOrdinal = false;
             out.ordinal = 0;
             return Text(out.name);
