@@ -8,7 +8,7 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 set -e
 
-ALL_TARGETS="ini_parse split_string icon_file string_block pe_image lang_file resource_tree icon_group version_resource"
+ALL_TARGETS="ini_parse split_string icon_file string_block pe_image lang_file resource_tree icon_group version_resource dialog_template menu_template"
 BUILD_FUZZ="$ROOT/build/fuzz"
 what=${1:-}
 seconds=${2:-60}
