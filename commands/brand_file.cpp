@@ -352,9 +352,8 @@ std::u16string IconFileProblem(const std::u16string& path) {
     if (platform::ReadWholeFile(path, bytes) != platform::ReadResult::kOk) {
         return msg::IconFileUnreadable(path);
     }
-    rebrand::IconDirEntry entry;
-    std::string image;
-    const rebrand::IconFileStatus status = rebrand::ReadFirstIconImage(bytes, entry, image);
+    std::vector<rebrand::IconImage> images;
+    const rebrand::IconFileStatus status = rebrand::ReadIconImages(bytes, images);
     return status == rebrand::IconFileStatus::kOk ? std::u16string()
                                                   : msg::IconFileRefused(path, status);
 }

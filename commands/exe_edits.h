@@ -39,6 +39,19 @@ public:
                std::vector<std::u16string>* lines, std::vector<std::u16string>* problems) const;
 
 private:
+    bool RebuildIcons(rebrand::ResourceTree& tree, const std::u16string& exe,
+                      std::vector<std::u16string>* lines,
+                      std::vector<std::u16string>* problems) const;
+    bool SetVersion(rebrand::ResourceTree& tree, const std::u16string& exe,
+                    std::vector<std::u16string>* lines,
+                    std::vector<std::u16string>* problems) const;
+    // The group an [icons] key names: "main", a decimal id, or a name.
+    static rebrand::ResourceName GroupName(const rebrand::ResourceTree& tree,
+                                           const std::u16string& group);
+    // Whether [version] sets the string key (file_version sets FileVersion unless given).
+    bool SetsVersionString(std::u16string_view key) const;
+    // Whether [version] names the string key itself.
+    bool SetsVersionStringByName(std::u16string_view key) const;
     bool ReplaceTexts(rebrand::ResourceTree& tree, const std::u16string& exe,
                       std::vector<std::u16string>* lines,
                       std::vector<std::u16string>* problems) const;

@@ -69,6 +69,9 @@ std::u16string IconFileRefused(const std::u16string& path, rebrand::IconFileStat
         case S::kNoImages:
             why = u"图标文件中没有图像";
             break;
+        case S::kTooManyImages:
+            why = u"图标文件中的图像过多（最多 256 个）";
+            break;
         case S::kEmptyImage:
         case S::kImageOutsideFile:
             why = u"图标文件中的图像不完整（文件被截断）";
@@ -173,12 +176,10 @@ std::u16string PlaceName(const rebrand::TextPlace& place) {
         case rebrand::TextKind::kString:
             return u"字符串表 #" + Decimal(place.id.value_or(0)) + language;
         case rebrand::TextKind::kVersion: {
-            std::u16string key = place.key;
-            const size_t slash = key.find(u'/');
-            if (slash != std::u16string::npos) {
-                key[slash] = u' ';
-            }
-            return u"版本信息 " + key;
+            const size_t slash = place.key.find(u'/');
+            return slash == std::u16string::npos
+                       ? VersionPlace(u"", place.key)
+                       : VersionPlace(place.key.substr(0, slash), place.key.substr(slash + 1));
         }
         case rebrand::TextKind::kDialog:
             return u"对话框 " + name(place.resource) + language +
@@ -189,6 +190,45 @@ std::u16string PlaceName(const rebrand::TextPlace& place) {
             return u"清单 " + name(place.resource) + u" " + place.key;
     }
     return {};
+}
+
+std::u16string ResourceNameText(const rebrand::ResourceName& name) {
+    return name.named ? name.text : Decimal(name.id);
+}
+
+std::u16string IconGroupLine(const std::u16string& exe, const std::u16string& key,
+                             const std::u16string& group, const std::u16string& icon,
+                             size_t images) {
+    return exe + u"：图标组 " + key + u"（RT_GROUP_ICON " + group + u"）← " + icon + u" 的全部 " +
+           Decimal(images) + u" 个图像";
+}
+
+std::u16string IconGroupMissing(const std::u16string& exe, const std::u16string& group) {
+    return u"应用程序中没有图标组 " + group + u"：" + exe;
+}
+
+std::u16string IconGroupBroken(const std::u16string& exe, const std::u16string& group) {
+    return u"应用程序的图标组 " + group + u" 已损坏，无法重建：" + exe;
+}
+
+std::u16string NoIconIds(const std::u16string& exe) {
+    return u"应用程序中没有足够的空闲图标资源编号：" + exe;
+}
+
+std::u16string VersionPlace(const std::u16string& table, const std::u16string& key) {
+    return u"版本信息 " + (table.empty() ? key : table + u" " + key);
+}
+
+std::u16string VersionCreated(const std::u16string& exe) {
+    return exe + u"：新建版本信息（RT_VERSION 1，语言 2052）";
+}
+
+std::u16string VersionUnreadable(const std::u16string& exe) {
+    return u"应用程序的版本信息无法读取（格式不正确）：" + exe;
+}
+
+std::u16string VersionTooLong(const std::u16string& exe) {
+    return u"版本信息过长（超过 65535 字节），无法写入：" + exe;
 }
 
 std::u16string ExeResourcesUnreadable(const std::u16string& exe) {

@@ -67,6 +67,18 @@ std::u16string ProfileRewritten(const std::u16string& file);
 // CompanyName", "对话框 100（语言 2052）控件 1001", "菜单 128（语言 2052）第 2.1 项",
 // "清单 1 assemblyIdentity name".
 std::u16string PlaceName(const rebrand::TextPlace& place);
+std::u16string ResourceNameText(const rebrand::ResourceName& name);
+std::u16string IconGroupLine(const std::u16string& exe, const std::u16string& key,
+                             const std::u16string& group, const std::u16string& icon,
+                             size_t images);
+std::u16string IconGroupMissing(const std::u16string& exe, const std::u16string& group);
+std::u16string IconGroupBroken(const std::u16string& exe, const std::u16string& group);
+std::u16string NoIconIds(const std::u16string& exe);
+// "版本信息 080404b0 CompanyName"; without a table, the fixed numbers' key.
+std::u16string VersionPlace(const std::u16string& table, const std::u16string& key);
+std::u16string VersionCreated(const std::u16string& exe);
+std::u16string VersionUnreadable(const std::u16string& exe);
+std::u16string VersionTooLong(const std::u16string& exe);
 std::u16string ExeResourcesUnreadable(const std::u16string& exe);
 std::u16string ReplacedTextTooLong(const std::u16string& exe, const std::u16string& place);
 std::u16string ReplacedCount(const std::u16string& file, size_t count);

@@ -3,7 +3,10 @@
 #include <string_view>
 
 #include "platform/unicode.h"
+#include "rebrand/dialog_template.h"
+#include "rebrand/menu_template.h"
 #include "rebrand/string_block.h"
+#include "rebrand/version_resource.h"
 
 namespace rebrand {
 namespace {
@@ -278,6 +281,108 @@ std::optional<std::string> ManifestTexts(std::string_view bytes, TextPlace place
     return (bom ? std::string(kBom) : std::string()) + platform::Utf16ToUtf8(out);
 }
 
+std::optional<std::string> VersionTexts(std::string_view bytes, TextPlace place, Walk& walk) {
+    std::optional<VersionResource> version = ParseVersionResource(bytes);
+    if (!version) {
+        return std::nullopt;
+    }
+    bool changed = false;
+    for (VersionTable& table : version->tables) {
+        for (VersionString& s : table.strings) {
+            if (s.value.empty()) {
+                continue;
+            }
+            place.key = table.key + u"/" + s.key;
+            place.text = s.value;
+            if (std::optional<std::u16string> now = walk.Ask(place)) {
+                s.value = std::move(*now);
+                changed = true;
+            }
+        }
+    }
+    if (!changed) {
+        return std::nullopt;
+    }
+    std::string out = WriteVersionResource(*version);
+    if (out.empty()) {  // a node over 65,535 bytes
+        walk.TooLong(place);
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::optional<std::string> DialogTexts(std::string_view bytes, TextPlace place, Walk& walk) {
+    std::optional<DialogTemplate> dialog = ParseDialogTemplate(bytes);
+    if (!dialog) {
+        return std::nullopt;
+    }
+    bool changed = false;
+    const auto ask = [&](std::u16string& text, std::optional<uint32_t> id) {
+        if (text.empty()) {
+            return;
+        }
+        place.id = id;
+        place.text = text;
+        if (std::optional<std::u16string> now = walk.Ask(place)) {
+            text = std::move(*now);
+            changed = true;
+        }
+    };
+    if (dialog->caption) {
+        ask(*dialog->caption, std::nullopt);
+    }
+    for (DialogItem& item : dialog->items) {
+        if (item.title) {
+            ask(*item.title, item.id);
+        }
+    }
+    if (!changed) {
+        return std::nullopt;
+    }
+    std::string out = WriteDialogTemplate(*dialog);
+    if (out.empty()) {  // a text the template cannot hold (a NUL)
+        walk.TooLong(place);
+        return std::nullopt;
+    }
+    return out;
+}
+
+void MenuItemTexts(std::vector<MenuItem>& items, const std::u16string& prefix, TextPlace& place,
+                   Walk& walk, bool& changed) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        MenuItem& item = items[i];
+        const std::u16string position = prefix + platform::Utf8ToUtf16(std::to_string(i + 1));
+        if (!item.text.empty()) {
+            place.key = position;
+            place.id = item.popup ? std::nullopt : std::optional<uint32_t>(item.id);
+            place.text = item.text;
+            if (std::optional<std::u16string> now = walk.Ask(place)) {
+                item.text = std::move(*now);
+                changed = true;
+            }
+        }
+        MenuItemTexts(item.children, position + u".", place, walk, changed);
+    }
+}
+
+std::optional<std::string> MenuTexts(std::string_view bytes, TextPlace place, Walk& walk) {
+    std::optional<MenuTemplate> menu = ParseMenuTemplate(bytes);
+    if (!menu) {
+        return std::nullopt;
+    }
+    bool changed = false;
+    MenuItemTexts(menu->items, u"", place, walk, changed);
+    if (!changed) {
+        return std::nullopt;
+    }
+    std::string out = WriteMenuTemplate(*menu);
+    if (out.empty()) {
+        walk.TooLong(place);
+        return std::nullopt;
+    }
+    return out;
+}
+
 using ResourceTexts = std::optional<std::string> (*)(std::string_view, TextPlace, Walk&);
 
 struct TextType {
@@ -287,7 +392,10 @@ struct TextType {
 };
 
 const TextType kTextTypes[] = {
+    {kMenuType, TextKind::kMenu, MenuTexts},
+    {kDialogType, TextKind::kDialog, DialogTexts},
     {kStringType, TextKind::kString, StringTableTexts},
+    {kVersionType, TextKind::kVersion, VersionTexts},
     {kManifestType, TextKind::kManifest, ManifestTexts},
 };
 

@@ -45,7 +45,7 @@ std::vector<TextPlace> ExecutableTexts(const ResourceTree& tree);
 // text, and each changed resource is written back with its other bytes as they were. A
 // manifest's new text is escaped as XML needs it. False, with the tree unchanged and tooLong
 // naming the place, when a new text does not fit its field (a string-table entry over 65,535
-// units).
+// units, a version node over 65,535 bytes).
 using TextChangeFn = std::function<std::optional<std::u16string>(const TextPlace& place)>;
 bool ChangeExecutableTexts(ResourceTree& tree, const TextChangeFn& change,
                            TextPlace* tooLong = nullptr);

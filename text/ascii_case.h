@@ -29,6 +29,14 @@ inline std::u16string FoldedAscii(const std::u16string& s) {
     return FoldedAscii(std::u16string_view(s));
 }
 
+// s with a-z in upper case, every other unit as it is.
+inline std::u16string UpperAscii(std::u16string s) {
+    for (char16_t& c : s) {
+        c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+    }
+    return s;
+}
+
 inline bool EqualFoldingAscii(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) {
         return false;

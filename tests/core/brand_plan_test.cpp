@@ -8,6 +8,8 @@
 #include "commands/install_target.h"
 #include "platform/unicode.h"
 #include "rebrand/string_block.h"
+#include "rebrand/version_resource.h"
+#include "samples/sample_install.h"
 
 namespace {
 
@@ -112,6 +114,63 @@ TEST(BrandPlanTest, ReplacesInTheExecutableAndEveryLanguageButWhatASectionSets) 
     // An executable that could not be read is a problem too.
     read.exeResources = nullptr;
     EXPECT_EQ(brand::PlanBrand(Parsed(u"[replace]\n旧 = 新\n"), read).problems.size(), 1u);
+}
+
+TEST(BrandPlanTest, RebuildsIconGroupsAndSetsTheVersion) {
+    using rebrand::ResourceName;
+    rebrand::ResourceTree tree;
+    const std::string group("\0\0\1\0\1\0\x20\x20\0\0\1\0\x20\0\4\0\0\0\1\0", 20);
+    tree.Set(ResourceName::Id(14), ResourceName::Id(128), ResourceName::Id(1033), group);
+    tree.Set(ResourceName::Id(3), ResourceName::Id(1), ResourceName::Id(1033), "BMP!");
+    rebrand::VersionResource version = rebrand::NewVersionResource();
+    rebrand::SetVersionString(version, u"CompanyName", u"Zov 公司");
+    rebrand::SetVersionString(version, u"ProductName", u"ZovIDE");
+    rebrand::SetVersionString(version, u"FileVersion", u"9.0");
+    tree.Set(ResourceName::Id(16), ResourceName::Id(1), ResourceName::Id(2052),
+             rebrand::WriteVersionResource(version));
+    brand::InstallRead read = Install();
+    read.exeResources = &tree;
+    read.iconFiles[u"D:\\kits\\a.ico"] = samples::MakeIco({16, 32, 256}, 1, 256);
+    const brand::BrandFile b = Parsed(
+        u"[icons]\nmain = a.ico\n[version]\nCompanyName = A 公司\nfile_version = 1.2.3.4\n"
+        u"[replace]\nZov = A\n");
+    const brand::BrandPlan plan = brand::PlanBrand(b, read);
+    ASSERT_TRUE(plan.problems.empty()) << platform::Utf16ToUtf8(plan.problems[0]);
+    EXPECT_TRUE(plan.exeEdits.RebuildsMainIcon());
+    const Lines& lines = plan.steps[0].lines;
+    EXPECT_EQ(lines.front(),
+              u"ZovIDE.exe：图标组 main（RT_GROUP_ICON 128）← D:\\kits\\a.ico 的全部 3 个图像");
+
+    rebrand::ResourceTree edited = tree;
+    ASSERT_TRUE(plan.exeEdits.Apply(edited, u"ZovIDE.exe", nullptr, nullptr));
+    const auto* newGroup =
+        edited.Find(ResourceName::Id(14), ResourceName::Id(128), ResourceName::Id(1033));
+    ASSERT_NE(newGroup, nullptr);
+    EXPECT_EQ(newGroup->bytes.size(), 6u + 3 * 14);
+    const auto now = rebrand::ParseVersionResource(
+        edited.Find(ResourceName::Id(16), ResourceName::Id(1), ResourceName::Id(2052))->bytes);
+    ASSERT_TRUE(now.has_value());
+    const auto value = [&](const char16_t* key) {
+        for (const auto& s : now->tables[0].strings) {
+            if (s.key == key) {
+                return s.value;
+            }
+        }
+        return std::u16string(u"(none)");
+    };
+    EXPECT_EQ(value(u"CompanyName"), u"A 公司");  // set, not replaced in
+    EXPECT_EQ(value(u"ProductName"), u"AIDE");    // replaced
+    EXPECT_EQ(value(u"FileVersion"), u"1.2.3.4");
+    EXPECT_EQ(rebrand::FixedFileVersion(*now), (std::array<uint16_t, 4>{1, 2, 3, 4}));
+
+    // A group the executable does not have, and a version resource that does not parse.
+    tree.Set(ResourceName::Id(16), ResourceName::Id(1), ResourceName::Id(2052), "garbage");
+    read.iconFiles[u"D:\\kits\\b.ico"] = read.iconFiles[u"D:\\kits\\a.ico"];
+    const brand::BrandPlan refused =
+        brand::PlanBrand(Parsed(u"[icons]\n200 = b.ico\n[version]\nComments = x\n"), read);
+    EXPECT_EQ(refused.problems,
+              (Lines{u"品牌文件第 2 行：应用程序中没有图标组 200：ZovIDE.exe",
+                     u"品牌文件第 4 行：应用程序的版本信息无法读取（格式不正确）：ZovIDE.exe"}));
 }
 
 TEST(BrandPlanTest, TellsEveryProblemOfTheInstall) {

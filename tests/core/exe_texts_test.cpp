@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "platform/unicode.h"
+#include "rebrand/dialog_template.h"
+#include "rebrand/menu_template.h"
 #include "rebrand/string_block.h"
+#include "rebrand/version_resource.h"
 
 namespace {
 
@@ -42,6 +45,36 @@ rebrand::ResourceTree SampleTree() {
     tree.Set(Id(rebrand::kStringType), Id(3586), Id(2052), Block({{1, u"就绪"}}));
     tree.Set(Id(rebrand::kManifestType), Id(1), Id(1033), kManifest);
     tree.Set(Id(3), Id(1), Id(2052), "ZovIDE as icon bytes: not a text");
+    return tree;
+}
+
+// A version resource, an About box and a menu, as an MFC program has them.
+rebrand::ResourceTree ProgramTree() {
+    rebrand::ResourceTree tree;
+    rebrand::VersionResource version = rebrand::NewVersionResource();
+    rebrand::SetVersionString(version, u"CompanyName", u"Zov 软件有限公司");
+    rebrand::SetVersionString(version, u"ProductName", u"ZovIDE");
+    tree.Set(Id(rebrand::kVersionType), Id(1), Id(2052), rebrand::WriteVersionResource(version));
+    rebrand::DialogTemplate about;
+    about.caption = u"关于 ZovIDE";
+    rebrand::DialogItem text;
+    text.id = 1001;
+    text.title = u"ZovIDE 1.0 版";
+    rebrand::DialogItem icon;
+    icon.id = 1002;  // an icon by its ordinal: no text
+    icon.titleOrdinal = 128;
+    about.items = {text, icon};
+    tree.Set(Id(rebrand::kDialogType), Id(100), Id(2052), rebrand::WriteDialogTemplate(about));
+    rebrand::MenuTemplate menu;
+    rebrand::MenuItem help;
+    help.popup = true;
+    help.text = u"帮助(&H)";
+    rebrand::MenuItem aboutItem;
+    aboutItem.id = 57664;
+    aboutItem.text = u"关于 ZovIDE(&A)...";
+    help.children = {rebrand::MenuItem(), aboutItem};  // a separator first
+    menu.items = {help};
+    tree.Set(Id(rebrand::kMenuType), Id(128), Id(2052), rebrand::WriteMenuTemplate(menu));
     return tree;
 }
 
@@ -103,6 +136,44 @@ TEST(ExeTextsTest, ReplacesInEveryTextAndKeepsTheRest) {
     swap("ZovIDE &amp; Zov &#x8F6F;\xE4\xBB\xB6", "A&lt;CAD&gt; &amp; A &amp; B");
     EXPECT_EQ(Bytes(tree, rebrand::kManifestType, 1, 1033), expected);
     EXPECT_TRUE(rebrand::ExecutableTexts(tree).size() == rebrand::ExecutableTexts(before).size());
+}
+
+TEST(ExeTextsTest, FindsAndReplacesInVersionDialogAndMenu) {
+    rebrand::ResourceTree tree = ProgramTree();
+    std::vector<std::string> seen;
+    for (const TextPlace& p : rebrand::ExecutableTexts(tree)) {
+        seen.push_back(std::to_string(static_cast<int>(p.kind)) + " " +
+                       (p.id ? std::to_string(*p.id) : std::string("-")) + " " +
+                       platform::Utf16ToUtf8(p.key) + "|" + platform::Utf16ToUtf8(p.text));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "3 - 1|帮助(&H)",
+                        "3 57664 1.2|关于 ZovIDE(&A)...",
+                        "2 - |关于 ZovIDE",
+                        "2 1001 |ZovIDE 1.0 版",
+                        "1 - 080404b0/CompanyName|Zov 软件有限公司",
+                        "1 - 080404b0/ProductName|ZovIDE",
+                    }));
+    std::vector<rebrand::TextChange> changes;
+    ASSERT_TRUE(rebrand::ReplaceExecutableTexts(
+        tree, text::Replacements({{u"Zov 软件有限公司", u"A 公司"}, {u"ZovIDE", u"ACad"}}),
+        [](const TextPlace& p) { return p.key == u"080404b0/ProductName"; }, changes));
+    EXPECT_EQ(changes.size(), 4u);
+    const auto version =
+        rebrand::ParseVersionResource(tree.Find(Id(rebrand::kVersionType), Id(1), Id(2052))->bytes);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->tables[0].strings[0].value, u"A 公司");
+    EXPECT_EQ(version->tables[0].strings[1].value, u"ZovIDE");  // skipped
+    const auto about =
+        rebrand::ParseDialogTemplate(tree.Find(Id(rebrand::kDialogType), Id(100), Id(2052))->bytes);
+    ASSERT_TRUE(about.has_value());
+    EXPECT_EQ(about->caption, u"关于 ACad");
+    EXPECT_EQ(about->items[1].titleOrdinal, 128);
+    const auto menu =
+        rebrand::ParseMenuTemplate(tree.Find(Id(rebrand::kMenuType), Id(128), Id(2052))->bytes);
+    ASSERT_TRUE(menu.has_value());
+    EXPECT_EQ(menu->items[0].children[1].text, u"关于 ACad(&A)...");
+    EXPECT_EQ(menu->items[0].children[1].id, 57664u);
 }
 
 TEST(ExeTextsTest, RefusesAnEntryTooLongAndChangesNothing) {
