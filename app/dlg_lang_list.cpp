@@ -143,6 +143,7 @@ void CVedArodDlg::CommitCellEdit() {
     if (text != m_strEditShown) {  // an editor the user did not change leaves the entry alone
         m_listLang.SetCellText(m_nEditRow, m_nEditCol, text);
         m_langTable.SetText(m_nEditLang, m_strEditKey, text);
+        m_editedEntries.emplace(m_nEditLang, m_strEditKey);
     }
     HideCellEditor();
     committing_ = false;

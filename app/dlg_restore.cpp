@@ -62,6 +62,21 @@ void CVedArodDlg::AddRestoreMenuItem(HMENU systemMenu) {
     AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_RESTORE, win::W(msg::kRestoreMenuItem));
 }
 
+void CVedArodDlg::AddBrandMenuItems(HMENU systemMenu) {
+    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_APPLY_BRAND,
+                win::W(msg::kApplyBrandMenuItem));
+    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_SAVE_BRAND, win::W(msg::kSaveBrandMenuItem));
+    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_FIND_REPLACE,
+                win::W(msg::kFindReplaceMenuItem));
+}
+
+void CVedArodDlg::EnableBrandMenuItems(bool enabled) {
+    const HMENU menu = GetSystemMenu(hwnd_, FALSE);
+    for (const UINT id : {IDM_APPLY_BRAND, IDM_SAVE_BRAND, IDM_FIND_REPLACE}) {
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
 void CVedArodDlg::UpdateRestoreMenuItem() {
     install::BackupManifest manifest;
     const bool present =

@@ -38,6 +38,7 @@ void CVedArodDlg::OnBnClickedSelectExe() {
         EnableItem(id, true);
     }
     UpdateRestoreMenuItem();
+    EnableBrandMenuItems(true);
     // Slot 0 is shown: the other languages are read meanwhile, not before.
     m_langTable.LoadRestInBackground();
 }
@@ -54,6 +55,7 @@ void CVedArodDlg::LoadTargetContent() {
         }
         // The list shows texts of the table: it lets go of them before they are replaced.
         m_listLang.Clear();
+        m_editedEntries.clear();
         app::LoadInstallLanguages(m_langTable, m_mapIniFiles, m_strInstallDir);
         m_comboLang.SetCurSel(0);
         FillLangList(0, u"");

@@ -126,6 +126,7 @@ BOOL CVedArodDlg::OnInitDialog() {
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
         }
         AddRestoreMenuItem(systemMenu);
+        AddBrandMenuItems(systemMenu);
     }
 
     SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +62,9 @@ public:
     std::u16string m_strUrl;         // 1033
     std::u16string m_strNewDocName;  // 1037
     int m_nEdition = 0;              // radio group 1039: its index (EditionFromIndex)
+    // Slot and ID of each language entry edited (in place or by a replace) since the target
+    // was loaded, saved or not: what a brand file written from the dialog carries.
+    std::set<std::pair<int, std::u16string>> m_editedEntries;
     install::Edition Edition() const { return install::EditionFromIndex(m_nEdition); }
 
 protected:
@@ -145,6 +149,10 @@ private:
     };
     ClosingHold KeepCachedProfiles();
     void AddRestoreMenuItem(HMENU systemMenu);
+    // The brand entries of the system menu (apply, save as, find and replace): grayed until
+    // a target is selected.
+    void AddBrandMenuItems(HMENU systemMenu);
+    void EnableBrandMenuItems(bool enabled);
     void UpdateRestoreMenuItem();
     void OnRestoreOriginals();
     std::u16string LangFolder() const {

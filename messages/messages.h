@@ -79,6 +79,9 @@ std::u16string ProfilesNotWritten(const std::u16string& list);
 
 // ---- The dialog's own texts
 constexpr char16_t kRestoreMenuItem[] = u"恢复原始文件(&R)...";
+constexpr char16_t kApplyBrandMenuItem[] = u"应用品牌文件(&B)...";
+constexpr char16_t kSaveBrandMenuItem[] = u"保存为品牌文件(&S)...";
+constexpr char16_t kFindReplaceMenuItem[] = u"查找和替换(&F)...";
 constexpr char16_t kTextColumn[] = u"内容";
 // Display names of the sixteen language slots, in slot order.
 constexpr char16_t kLanguageNames[] =
