@@ -101,16 +101,7 @@ void CVedArodDlg::OnRestoreOriginals() {
 
     win::WaitCursor wait;
     HideCellEditor();
-    // The cached profiles of this install would write themselves back over the originals.
-    for (auto it = m_mapIniFiles.begin(); it != m_mapIniFiles.end();) {
-        std::u16string relative;
-        if (install::RelativeTo(m_strInstallDir, it->second->path, relative)) {
-            it->second->Discard();
-            it = m_mapIniFiles.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    DropCachedProfiles();
     std::u16string message;
     app::RunRestore(m_strInstallDir, message);
 
@@ -125,10 +116,27 @@ void CVedArodDlg::OnRestoreOriginals() {
             }
         }
     }
+    ReloadTarget(m_strExePath);
+    Message(message);
+}
+
+void CVedArodDlg::DropCachedProfiles() {
+    for (auto it = m_mapIniFiles.begin(); it != m_mapIniFiles.end();) {
+        std::u16string relative;
+        if (install::RelativeTo(m_strInstallDir, it->second->path, relative)) {
+            it->second->Discard();
+            it = m_mapIniFiles.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CVedArodDlg::ReloadTarget(const std::u16string& exePath) {
+    m_strExePath = exePath;
     m_strAppName = install::FileNameOf(m_strExePath);
     m_strExeFileName = m_strAppName;
     UpdateData(false);
     LoadTargetContent();
     UpdateRestoreMenuItem();
-    Message(message);
 }

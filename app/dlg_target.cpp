@@ -31,6 +31,7 @@ void CVedArodDlg::OnBnClickedSelectExe() {
     m_strExePath = path;
     m_strAppName = install::FileNameOf(path);
     m_strExeFileName = m_strAppName;
+    m_strPickedExeName = m_strAppName;
     m_strInstallDir = install::FolderOf(path);
     UpdateData(false);
     LoadTargetContent();

@@ -161,10 +161,21 @@ bool CVedArodDlg::PreTranslateMessage(MSG& msg) {
 }
 
 bool CVedArodDlg::OnSysCommand(WPARAM w, LPARAM, LRESULT& result) {
-    if ((w & 0xFFF0) == IDM_RESTORE) {
-        OnRestoreOriginals();
-        result = 0;
-        return true;
+    switch (w & 0xFFF0) {
+        case IDM_RESTORE:
+            OnRestoreOriginals();
+            result = 0;
+            return true;
+        case IDM_APPLY_BRAND:
+            OnApplyBrandFile();
+            result = 0;
+            return true;
+        case IDM_SAVE_BRAND:
+            OnSaveBrandFile();
+            result = 0;
+            return true;
+        default:
+            break;
     }
     if ((w & 0xFFF0) != IDM_ABOUTBOX) {
         return false;

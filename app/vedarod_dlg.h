@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "commands/brand_file.h"
 #include "commands/commands.h"
 #include "install/custom_profile.h"
 #include "install/install_lock.h"
@@ -38,6 +39,9 @@ public:
     HICON m_hIcon = nullptr;
     std::u16string m_strExePath;           // 1002
     std::u16string m_strExeFileName;       // file name as selected; never edited
+    // The file name the user picked, kept through renames: a brand file written from the
+    // dialog renames an install's executable of that name.
+    std::u16string m_strPickedExeName;
     std::u16string m_strAppName;           // 1009
     std::u16string m_strIconPath;          // 1004
     std::u16string m_strInstallDir;        // folder of the executable, no trailing backslash
@@ -153,6 +157,18 @@ private:
     // a target is selected.
     void AddBrandMenuItems(HMENU systemMenu);
     void EnableBrandMenuItems(bool enabled);
+    // Drops the cached profiles of the install unwritten, so that they do not write
+    // themselves back over what a restore or a brand puts there.
+    void DropCachedProfiles();
+    // Shows the target anew, as after a selection, with the executable at exePath.
+    void ReloadTarget(const std::u16string& exePath);
+
+    // Brand files (system menu): applies one as the console program does, after a question
+    // listing its changes; saves the dialog's fields and edited language entries as one.
+    void OnApplyBrandFile();
+    void OnSaveBrandFile();
+    // The brand that the dialog's fields and edited entries describe (its buttons' changes).
+    brand::BrandFile BrandFromFields();
     void UpdateRestoreMenuItem();
     void OnRestoreOriginals();
     std::u16string LangFolder() const {

@@ -63,8 +63,10 @@ BrandCommand::~BrandCommand() {
 }
 
 BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
-                                             const std::u16string& target, bool dryRun,
+                                             const std::u16string& target, Purpose purpose,
                                              app::CommandHost& host) {
+    const bool dryRun = purpose == Purpose::kDryRun;
+    const bool listRewrites = purpose != Purpose::kRun;
     problems_.clear();
     LoadBrandFile(brandPath, brand_, problems_);
     // The target is named first: the other problems are about the brand file.
@@ -109,7 +111,7 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
         p.hasUrl = has(install::kUrlKey);
         // What the save would write when no value changes.
         p.rewritesUnchanged =
-            dryRun && !app::ProfileSaveKeepsBytes(
+            listRewrites && !app::ProfileSaveKeepsBytes(
                           *profileIni_, edition,
                           install::ProfileToSave(edition, p.stored.useFilePassword != 0,
                                                  p.stored.filePassword, p.stored.company,
@@ -137,7 +139,7 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
             for (const LangEntry& entry : table_.Entries(slot)) {
                 file.entries.emplace_back(entry.id, entry.text);
             }
-            file.rewritesUnchanged = dryRun && !file.entries.empty() &&
+            file.rewritesUnchanged = listRewrites && !file.entries.empty() &&
                                      !app::LanguageSaveKeepsBytes(table_, installDir_, slot);
         }
     }

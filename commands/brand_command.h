@@ -3,7 +3,7 @@
 // then, when nothing refused it, run step by step as a user would press the buttons.
 //
 //   brand::BrandCommand brand;
-//   switch (brand.Prepare(brandFile, target, dryRun, host)) {
+//   switch (brand.Prepare(brandFile, target, purpose, host)) {
 //       case kReady: brand.PlanLines() (a dry run) or brand.Run(host)
 //       case kRefused: brand.Problems() (every problem, nothing written)
 //       case kBusy: the host was told (another program holds the install, or the target runs)
@@ -49,11 +49,18 @@ public:
     BrandCommand(const BrandCommand&) = delete;
     BrandCommand& operator=(const BrandCommand&) = delete;
 
+    enum class Purpose {
+        kRun,         // Run follows
+        kShowAndRun,  // PlanLines is shown (a question), then Run may follow
+        kDryRun,      // PlanLines only
+    };
     // brandPath and target (the executable, or its install folder) as full paths. Unless
-    // dryRun, the install is held from here to the end of Run (or the object's end), so
-    // that what was read is what is changed.
-    Prepared Prepare(const std::u16string& brandPath, const std::u16string& target, bool dryRun,
-                     app::CommandHost& host);
+    // kDryRun, the install is held from here to the end of Run (or the object's end), so
+    // that what was read is what is changed. Unless kRun, the plan also lists the files that
+    // a save rewrites although none of their values change (reading what a save would write,
+    // which a plain run does not need).
+    Prepared Prepare(const std::u16string& brandPath, const std::u16string& target,
+                     Purpose purpose, app::CommandHost& host);
     const std::vector<std::u16string>& Problems() const { return problems_; }
     // What the brand will change, one line per file and change (the dry run's list).
     std::vector<std::u16string> PlanLines() const;
@@ -62,6 +69,8 @@ public:
     app::CommandResult Run(app::CommandHost& host);
 
     const std::u16string& InstallDir() const { return installDir_; }
+    // The brand file as Prepare read it.
+    const BrandFile& Brand() const { return brand_; }
     // The executable as it is named after Run (a brand may rename it).
     std::u16string ExePathAfterRun() const;
 

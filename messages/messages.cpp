@@ -1,5 +1,7 @@
 #include "messages/messages.h"
 
+#include <algorithm>
+
 namespace msg {
 
 std::u16string Decimal(unsigned long long n) {
@@ -184,6 +186,50 @@ std::u16string RestoreQuestion(const std::u16string& installDir, const std::u16s
 
 std::u16string AtLine(size_t line, const std::u16string& what) {
     return u"品牌文件第 " + Decimal(line) + u" 行：" + what;
+}
+
+}  // namespace msg
+
+namespace msg {
+
+std::u16string ApplyBrandQuestion(const std::vector<std::u16string>& planLines) {
+    std::u16string text = u"品牌文件将修改：";
+    const size_t shown = std::min(planLines.size(), kApplyBrandQuestionLines);
+    for (size_t i = 0; i < shown; ++i) {
+        text += u"\r\n" + planLines[i];
+    }
+    if (shown < planLines.size()) {
+        text += u"\r\n……共 " + Decimal(planLines.size()) + u" 项";
+    }
+    return text + u"\r\n\r\n是否应用？";
+}
+
+std::u16string BrandFileRefused(const std::vector<std::u16string>& problems) {
+    std::u16string text;
+    for (const std::u16string& problem : problems) {
+        text += problem + u"\r\n";
+    }
+    return text + kNothingWritten;
+}
+
+std::u16string StepHeading(const std::u16string& step) {
+    return u"【" + step + u"】";
+}
+
+std::u16string BrandFileSaved(const std::u16string& path) {
+    return u"品牌文件已保存：" + path;
+}
+
+std::u16string BrandFileNotSaved(const std::u16string& path) {
+    return u"品牌文件未能保存：" + path;
+}
+
+std::u16string BrandValuesLeftOut(const std::vector<std::u16string>& keys) {
+    std::u16string text = u"以下内容的首尾有空格、含有换行或引号，品牌文件无法保存，已略去：";
+    for (const std::u16string& key : keys) {
+        text += u"\r\n" + key;
+    }
+    return text;
 }
 
 }  // namespace msg

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "install/backup_problem.h"
 #include "platform/files.h"
@@ -112,5 +113,22 @@ std::u16string RestoreQuestion(const std::u16string& installDir, const std::u16s
 std::u16string AtLine(size_t line, const std::u16string& what);
 constexpr char16_t kNothingWritten[] = u"未写入任何文件";
 std::u16string Decimal(unsigned long long n);
+
+// ---- Brand files in the dialog
+constexpr char16_t kBrandFileFilter[] = u"品牌文件 (*.ini)|*.ini||";
+// The question before a brand is applied: its plan's first lines, then how many there are.
+std::u16string ApplyBrandQuestion(const std::vector<std::u16string>& planLines);
+constexpr size_t kApplyBrandQuestionLines = 30;
+constexpr char16_t kBrandChangesNothing[] = u"此品牌文件不修改所选应用程序的任何文件";
+constexpr char16_t kUnsavedEditsBeforeBrand[] =
+    u"语言文件有未保存的修改，应用品牌文件后将重新读入语言文件，这些修改将丢失。是否继续？";
+// A brand file's problems, one per line, then that nothing was written.
+std::u16string BrandFileRefused(const std::vector<std::u16string>& problems);
+// Leads the messages of one step of a brand in the dialog's final message.
+std::u16string StepHeading(const std::u16string& step);
+std::u16string BrandFileSaved(const std::u16string& path);
+std::u16string BrandFileNotSaved(const std::u16string& path);
+// What a brand file could not hold (their keys or language IDs), and was left out of it.
+std::u16string BrandValuesLeftOut(const std::vector<std::u16string>& keys);
 
 }  // namespace msg

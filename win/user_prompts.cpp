@@ -16,7 +16,11 @@ bool SystemPrompts::AskYesNo(HWND owner, const std::u16string& text) {
     return MessageBoxW(owner, W(text), W(caption_), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-bool SystemPrompts::OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) {
+namespace {
+
+// A file dialog of the kind that run shows (GetOpenFileNameW or GetSaveFileNameW).
+bool RunFileDialog(HWND owner, const OpenFileRequest& request, std::u16string& path,
+                   BOOL(WINAPI* run)(LPOPENFILENAMEW)) {
     // The filter's "|" separators become the NULs that OPENFILENAME expects.
     std::u16string filter = request.filter;
     for (char16_t& c : filter) {
@@ -34,11 +38,21 @@ bool SystemPrompts::OpenFile(HWND owner, const OpenFileRequest& request, std::u1
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : W(request.defaultExtension);
     ofn.Flags = request.flags | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (!GetOpenFileNameW(&ofn)) {
+    if (!run(&ofn)) {
         return false;
     }
     path = U(buffer.data());
     return true;
+}
+
+}  // namespace
+
+bool SystemPrompts::OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) {
+    return RunFileDialog(owner, request, path, GetOpenFileNameW);
+}
+
+bool SystemPrompts::SaveFile(HWND owner, const OpenFileRequest& request, std::u16string& path) {
+    return RunFileDialog(owner, request, path, GetSaveFileNameW);
 }
 
 }  // namespace win

@@ -22,17 +22,22 @@ public:
     virtual void Message(HWND owner, const std::u16string& text) = 0;
     // A file-open dialog; true and the chosen full path when the user confirmed.
     virtual bool OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) = 0;
+    // A file-save dialog (which asks before an existing file is chosen); true and the chosen
+    // full path when the user confirmed.
+    virtual bool SaveFile(HWND owner, const OpenFileRequest& request, std::u16string& path) = 0;
     // A question box owned by owner with the buttons Yes and No (No the default, no icon);
     // true for Yes.
     virtual bool AskYesNo(HWND owner, const std::u16string& text) = 0;
 };
 
-// The real thing: MessageBoxW with the tool's name as caption, GetOpenFileNameW.
+// The real thing: MessageBoxW with the tool's name as caption, GetOpenFileNameW and
+// GetSaveFileNameW.
 class SystemPrompts : public UserPrompts {
 public:
     explicit SystemPrompts(std::u16string caption) : caption_(std::move(caption)) {}
     void Message(HWND owner, const std::u16string& text) override;
     bool OpenFile(HWND owner, const OpenFileRequest& request, std::u16string& path) override;
+    bool SaveFile(HWND owner, const OpenFileRequest& request, std::u16string& path) override;
     bool AskYesNo(HWND owner, const std::u16string& text) override;
 
 private:

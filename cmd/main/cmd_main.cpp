@@ -58,7 +58,9 @@ int RunBrand(const brand::Arguments& args) {
     app::ConsoleHost host;
     brand::BrandCommand command;
     switch (command.Prepare(platform::FullPath(args.brandFile), platform::FullPath(args.exePath),
-                            args.dryRun, host)) {
+                            args.dryRun ? brand::BrandCommand::Purpose::kDryRun
+                                        : brand::BrandCommand::Purpose::kRun,
+                            host)) {
         case brand::BrandCommand::Prepared::kRefused:
             return Refuse(command.Problems());
         case brand::BrandCommand::Prepared::kBusy:

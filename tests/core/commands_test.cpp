@@ -165,7 +165,8 @@ TEST(Commands, ABrandWithReplaceLeavesNoOldTextThatCheckFinds) {
     brand::BrandCommand command;
     ASSERT_EQ(
         brand::BrandCommand::Prepared::kReady,
-        command.Prepare((dir.Path() / "brand.ini").u16string(), install.u16string(), false, host));
+        command.Prepare((dir.Path() / "brand.ini").u16string(), install.u16string(),
+                        brand::BrandCommand::Purpose::kRun, host));
     EXPECT_EQ(app::CommandResult::kDone, command.Run(host));
     EXPECT_TRUE(brand::CheckInstall((install / "ACad.exe").u16string(), olds).lines.empty());
     ASSERT_FALSE(host.told.empty());

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "commands/commands.h"
 #include "cmd/console_host.h"
 #include "ini/ini_cache.h"
@@ -327,3 +328,162 @@ TEST(ConsoleProgram, AFileChangedBetweenReadAndSaveIsLeftAndTheCommandFails) {
 }
 
 }  // namespace
+
+// ---- Brand files from the dialog's system menu
+
+namespace {
+
+void SysCommand(DialogHarness& h, WPARAM id) {
+    SendMessageW(h.Hwnd(), WM_SYSCOMMAND, id, 0);
+    h.Pump();
+}
+
+bool MenuGrayed(DialogHarness& h, UINT id) {
+    return (GetMenuState(GetSystemMenu(h.Hwnd(), FALSE), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+// The dry run's lines of a brand, as the console prints them (without their indent).
+std::vector<std::u16string> DryRunLines(const fs::path& brand, const TargetInstall& install) {
+    const CmdRun run =
+        RunCmd(L"brand " + Quoted(brand) + L" " + Quoted(install.Exe()) + L" --dry-run");
+    std::vector<std::u16string> lines;
+    size_t pos = run.output.find(u"\r\n") + 2;  // after the heading
+    while (pos < run.output.size()) {
+        const size_t end = run.output.find(u"\r\n", pos);
+        lines.push_back(run.output.substr(pos + 2, end - pos - 2));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST(BrandMenu, AppliedBrandFileGivesTheConsolesInstallAfterTheQuestion) {
+    TargetInstall byMenu;
+    const fs::path brand = WriteFullBrand(byMenu);
+    const auto original = Digests(byMenu);
+    DialogHarness h;
+    EXPECT_TRUE(MenuGrayed(h, 0x0030) && MenuGrayed(h, 0x0040));
+    h.SelectTarget(byMenu.Exe());
+    EXPECT_FALSE(MenuGrayed(h, 0x0030) || MenuGrayed(h, 0x0040));
+
+    // No: nothing is written; the question lists the dry run's lines.
+    h.Prompts().AnswerNextPicker(brand.u16string());
+    SysCommand(h, 0x0030);
+    EXPECT_EQ(u"品牌文件 (*.ini)|*.ini||", h.Prompts().pickers.back().filter);
+    ASSERT_EQ(1u, h.Prompts().questions.size());
+    std::u16string expected = u"品牌文件将修改：";
+    for (const std::u16string& line : DryRunLines(brand, byMenu)) {
+        expected += u"\r\n" + line;
+    }
+    EXPECT_EQ(expected + u"\r\n\r\n是否应用？", h.Prompts().questions[0]);
+    EXPECT_EQ(original, Digests(byMenu));
+    EXPECT_TRUE(h.MessageTexts().empty());
+
+    // Yes: one message with every step's result; the dialog shows the renamed executable.
+    h.Prompts().AnswerNextPicker(brand.u16string());
+    h.Prompts().yesNoAnswers.push_back(true);
+    SysCommand(h, 0x0030);
+    EXPECT_EQ((std::vector<std::u16string>{u"【修改应用程序】\r\n修改应用程序成功\r\n\r\n"
+                                           u"【保存配置】\r\n保存成功\r\n\r\n"
+                                           u"【保存全部语种文件】\r\n保存成功"}),
+              h.MessageTexts());
+    EXPECT_EQ((byMenu.install / "NewCad.exe").u16string(), h.Text(1002));
+    EXPECT_EQ(u"NewCad.exe", h.Text(1009));
+    EXPECT_TRUE(h.Checked(1041));  // the brand's edition, 6.2
+    EXPECT_EQ(u"新公司", h.Text(1031));
+    EXPECT_FALSE(MenuGrayed(h, IDM_RESTORE));
+
+    TargetInstall byCmd;
+    EXPECT_EQ(0u, RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd)) + L" " + Quoted(byCmd.Exe()))
+                      .exitCode);
+    EXPECT_EQ(Digests(byCmd), Digests(byMenu));
+    EXPECT_EQ(KeptPaths(byCmd), KeptPaths(byMenu));
+}
+
+TEST(BrandMenu, BadBrandFileIsToldAndNothingIsAskedOrWritten) {
+    TargetInstall install;
+    const fs::path brand = install.sources / "bad.ini";
+    WriteBytes(brand, "[brand]\r\ncolour = red\r\nedition = 7\r\n");
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Prompts().AnswerNextPicker(brand.u16string());
+    SysCommand(h, 0x0030);
+    EXPECT_TRUE(h.Prompts().questions.empty());
+    EXPECT_EQ((std::vector<std::u16string>{
+                  u"品牌文件第 2 行：未知的键 colour（节 [brand]）\r\n"
+                  u"品牌文件第 3 行：edition 应为 simple、standard 或 6.2：7\r\n未写入任何文件"}),
+              h.MessageTexts());
+    EXPECT_EQ(before, install.Files());
+}
+
+TEST(BrandMenu, LongPlanIsCutAfterThirtyLinesWithItsCount) {
+    TargetInstall install;
+    std::u16string text;
+    size_t entries = 0;
+    for (int slot = 0; slot < 16; ++slot) {
+        text += u"[lang:" + samples::DefaultLangFileNames()[static_cast<size_t>(slot)] + u"]\r\n";
+        for (const auto& entry : samples::MakeLangEntries(slot, 3)) {
+            text += entry.first + u" = 新" + entry.first + u"\r\n";
+            ++entries;
+        }
+    }
+    const fs::path brand = install.sources / "many.ini";
+    WriteBytes(brand, platform::Utf16ToUtf8(text));
+    const std::vector<std::u16string> lines = DryRunLines(brand, install);
+    ASSERT_GE(lines.size(), entries);
+
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.Prompts().AnswerNextPicker(brand.u16string());
+    SysCommand(h, 0x0030);
+    ASSERT_EQ(1u, h.Prompts().questions.size());
+    std::u16string expected = u"品牌文件将修改：";
+    for (size_t i = 0; i < 30; ++i) {
+        expected += u"\r\n" + lines[i];
+    }
+    expected += u"\r\n……共 " + platform::Utf8ToUtf16(std::to_string(lines.size())) + u" 项";
+    EXPECT_EQ(expected + u"\r\n\r\n是否应用？", h.Prompts().questions[0]);
+}
+
+// What the dialog's own buttons did, saved as a brand file and applied by the console
+// program to a fresh copy, gives the same install.
+TEST(BrandMenu, SavedBrandFileReappliedToACopyGivesTheSameInstall) {
+    TargetInstall byDialog;
+    const fs::path saved = byDialog.dir.Path() / "saved.ini";
+    {
+        DialogHarness h;
+        h.SelectTarget(byDialog.Exe());
+        h.Click(1041);
+        Pick(h, 1034, 1005, byDialog.Source("new.ico"));
+        Pick(h, 1030, 1007, byDialog.Source("login.bmp"));
+        Pick(h, 1038, 1017, byDialog.Source("main.bmp"));
+        h.Type(1008, u"新标题");
+        h.Type(1037, u"新文档");
+        h.Type(1009, u"NewCad");
+        h.Click(1000);
+        h.Type(1031, u"新公司");
+        h.Type(1032, u"010-1234");
+        h.Type(1033, u"http://a.example");
+        h.Click(1024);
+        EditFirstRow(h, 0, u"新的文本");
+        EditFirstRow(h, 2, u"new text");
+        h.Click(1029);
+        EditFirstRow(h, 2, u"not saved yet");  // the brand carries what the dialog shows
+        h.Prompts().AnswerNextPicker(saved.u16string());
+        SysCommand(h, 0x0040);
+        EXPECT_EQ(1, h.Prompts().savePickers);
+        EXPECT_EQ(u"品牌文件已保存：" + saved.u16string(), h.MessageTexts().back());
+        h.Click(1029);
+    }
+    const std::string bytes = ReadBytes(saved);
+    const std::string head = "\xEF\xBB\xBF[brand]\r\nedition = 6.2\r\nicon = ";
+    EXPECT_EQ(head, bytes.substr(0, head.size()));
+
+    TargetInstall byCmd;
+    const CmdRun run = RunCmd(L"brand " + Quoted(saved) + L" " + Quoted(byCmd.Exe()));
+    EXPECT_EQ(0u, run.exitCode) << platform::Utf16ToUtf8(run.output);
+    EXPECT_EQ(Digests(byDialog), Digests(byCmd));
+    EXPECT_EQ(KeptPaths(byDialog), KeptPaths(byCmd));
+}

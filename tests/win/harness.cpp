@@ -28,6 +28,12 @@ bool FakePrompts::OpenFile(HWND, const win::OpenFileRequest& request, std::u16st
     return true;
 }
 
+bool FakePrompts::SaveFile(HWND owner, const win::OpenFileRequest& request,
+                           std::u16string& path) {
+    ++savePickers;
+    return OpenFile(owner, request, path);
+}
+
 bool FakePrompts::AskYesNo(HWND, const std::u16string& text) {
     questions.push_back(text);
     if (yesNoAnswers.empty()) {

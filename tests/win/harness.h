@@ -20,6 +20,8 @@ class FakePrompts : public win::UserPrompts {
 public:
     void Message(HWND owner, const std::u16string& text) override;
     bool OpenFile(HWND owner, const win::OpenFileRequest& request, std::u16string& path) override;
+    // Answered from the same queue as OpenFile; counted in savePickers as well.
+    bool SaveFile(HWND owner, const win::OpenFileRequest& request, std::u16string& path) override;
     // Recorded in questions; answered from yesNoAnswers (empty queue: No).
     bool AskYesNo(HWND owner, const std::u16string& text) override;
 
@@ -33,6 +35,7 @@ public:
     };
     std::vector<Shown> messages;
     std::vector<win::OpenFileRequest> pickers;
+    int savePickers = 0;
     std::deque<std::optional<std::u16string>> answers;
     std::vector<std::u16string> questions;
     std::deque<bool> yesNoAnswers;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -63,12 +64,26 @@ TEST(Restore, EntrySitsBelowAboutAndIsEnabledByABackupOfTheSelectedInstall) {
     TargetInstall install;
     DialogHarness h;
     const HMENU menu = GetSystemMenu(h.Hwnd(), FALSE);
+    // The tool's entries end the menu, below the separator.
     const int count = GetMenuItemCount(menu);
-    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), GetMenuItemID(menu, count - 2));
-    EXPECT_EQ(static_cast<UINT>(IDM_RESTORE), GetMenuItemID(menu, count - 1));
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
-    EXPECT_EQ(u"恢复原始文件(&R)...", win::U(text));
+    ASSERT_GE(count, 6);
+    const struct {
+        UINT id;
+        const char16_t* text;
+    } entries[] = {{IDM_ABOUTBOX, u"关于 VedArod(&A)..."},
+                   {IDM_RESTORE, u"恢复原始文件(&R)..."},
+                   {IDM_APPLY_BRAND, u"应用品牌文件(&B)..."},
+                   {IDM_SAVE_BRAND, u"保存为品牌文件(&S)..."},
+                   {IDM_FIND_REPLACE, u"查找和替换(&F)..."}};
+    const int first = count - static_cast<int>(std::size(entries));
+    EXPECT_EQ(MF_SEPARATOR, GetMenuState(menu, first - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    for (const auto& entry : entries) {
+        const int position = first + static_cast<int>(&entry - entries);
+        EXPECT_EQ(entry.id, GetMenuItemID(menu, position));
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+        EXPECT_EQ(entry.text, win::U(text));
+    }
     EXPECT_FALSE(RestoreEnabled(h));
     h.SelectTarget(install.Exe());
     EXPECT_FALSE(RestoreEnabled(h));
