@@ -17,7 +17,7 @@ std::u16string FromWide(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
 }
 
-std::wstring StandInPath() {
+std::wstring BesideTestProgram(const std::wstring& fileName) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -27,7 +27,11 @@ std::wstring StandInPath() {
         }
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"standin.exe";
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + fileName;
+}
+
+std::wstring StandInPath() {
+    return BesideTestProgram(L"standin.exe");
 }
 
 RunningStandIn::RunningStandIn(const std::wstring& fileName) {

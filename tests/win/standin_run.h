@@ -15,7 +15,9 @@ namespace testsupport {
 std::wstring Wide(const std::u16string& text);
 std::u16string FromWide(const std::wstring& text);
 
-// standin.exe beside the running test program (the build copies it there).
+// A program beside the running test program (the build copies the stand-ins there).
+std::wstring BesideTestProgram(const std::wstring& fileName);
+// standin.exe beside the running test program.
 std::wstring StandInPath();
 
 // Runs a command line, waits up to timeoutMs and returns the exit code; nothing when the

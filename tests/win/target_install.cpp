@@ -9,12 +9,15 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
-TargetInstall::TargetInstall(const fs::path& parent) : dir(parent) {
+TargetInstall::TargetInstall(const fs::path& parent)
+    : TargetInstall(parent, fs::path(StandInPath())) {}
+
+TargetInstall::TargetInstall(const fs::path& parent, const fs::path& executable) : dir(parent) {
     install = dir.Path() / "Soft" / "ZovIDE";
     sources = dir.Path() / "pictures";
     samples::SampleOptions options;
     options.entriesPerLanguage = 3;
-    options.executable = StandInPath();
+    options.executable = executable;
     samples::WriteSampleInstall(install, options);
     fs::create_directories(sources);
     WriteBytes(sources / "new.ico", samples::MakeIco({16, 32, 48}, 5));

@@ -17,6 +17,8 @@ struct TargetInstall {
 
     TargetInstall() : TargetInstall(std::filesystem::temp_directory_path()) {}
     explicit TargetInstall(const std::filesystem::path& parent);
+    // With another program as ZovIDE.exe (a copy of it).
+    TargetInstall(const std::filesystem::path& parent, const std::filesystem::path& executable);
 
     // Where the originals are kept: beside the install folder.
     std::filesystem::path Backup() const {
