@@ -16,6 +16,7 @@
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
 #include "app/custom_list_ctrl.h"
+#include "app/dlg_find_replace.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -132,6 +133,10 @@ private:
     void CommitCellEdit();
     bool EditInProgress() const;
     void HideCellEditor();
+
+    // "查找和替换" (system menu): the find dialog, modal over this one, and its replace.
+    void OnFindReplace();
+    std::u16string ReplaceInTexts(const CFindReplaceDlg::Request& request);
 
     // Saving the language files.
     void OnSaveCurrentLanguage();
