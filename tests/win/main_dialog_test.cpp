@@ -409,14 +409,19 @@ void CALLBACK CloseAbout(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(MainDialog, SystemMenuOpensTheAboutBox) {
     DialogHarness h;
     const HMENU menu = GetSystemMenu(h.Hwnd(), FALSE);
+    // After a separator: About, the restore entry below it, then the brand entries.
+    const std::vector<UINT> added = {IDM_ABOUTBOX, IDM_RESTORE, IDM_APPLY_BRAND, IDM_SAVE_BRAND,
+                                     IDM_FIND_REPLACE};
     const int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 3);
-    // About, then the restore entry below it.
-    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), GetMenuItemID(menu, count - 2));
+    const int about = count - static_cast<int>(added.size());
+    ASSERT_GE(about, 1);
+    for (size_t i = 0; i < added.size(); ++i) {
+        EXPECT_EQ(added[i], GetMenuItemID(menu, about + static_cast<int>(i))) << i;
+    }
     wchar_t text[64] = {};
-    GetMenuStringW(menu, count - 2, text, 64, MF_BYPOSITION);
+    GetMenuStringW(menu, about, text, 64, MF_BYPOSITION);
     EXPECT_EQ(u"关于 VedArod(&A)...", win::U(text));
-    EXPECT_EQ(MF_SEPARATOR, GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(MF_SEPARATOR, GetMenuState(menu, about - 1, MF_BYPOSITION) & MF_SEPARATOR);
 
     AboutProbe probe;
     g_probe = &probe;
