@@ -15,6 +15,7 @@
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win/harness.h"
+#include "win/window.h"
 #include "win/wstr.h"
 
 namespace {
@@ -58,6 +59,14 @@ struct FindInstall {
 std::u16string TableText(DialogHarness& h, int slot, const std::u16string& id) {
     const auto text = h.Dlg().m_langTable.Entries(slot).Find(id);
     return text ? std::u16string(*text) : u"<none>";
+}
+
+std::u16string Joined(const std::vector<std::u16string>& texts) {
+    std::u16string joined;
+    for (const std::u16string& text : texts) {
+        joined += (joined.empty() ? u"" : u" | ") + text;
+    }
+    return joined;
 }
 
 // What a step does to the find dialog (its window) while its modal loop runs.
@@ -157,23 +166,6 @@ TEST(FindReplaceDialog, MenuEntryIsGrayedUntilATargetIsSelected) {
     EXPECT_FALSE(grayed());
 }
 
-TEST(FindReplaceDialog, OpensWithEmptyFieldsAndTheCurrentLanguage) {
-    FindInstall install;
-    DialogHarness h;
-    h.SelectTarget(install.Exe());
-    RunFindDialog(h, {[&h](HWND d) {
-                          wchar_t caption[32] = {};
-                          GetWindowTextW(d, caption, 32);
-                          EXPECT_EQ(u"查找和替换", win::U(caption));
-                          EXPECT_FALSE(IsWindowEnabled(h.Hwnd())) << "modal";
-                          EXPECT_EQ(0, GetWindowTextLengthW(GetDlgItem(d, IDC_EDIT_FIND)));
-                          EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(d, IDC_CHECK_MATCH_CASE));
-                          EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, IDC_RADIO_CURRENT_LANG));
-                          EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(d, IDC_RADIO_ALL_LANGS));
-                      },
-                      ClickStep(IDCANCEL)});
-}
-
 TEST(FindReplaceDialog, ReplacesInTheCurrentOrEveryLanguageWithOrWithoutCase) {
     struct Case {
         int shown;  // the language chosen in the main dialog
@@ -181,66 +173,22 @@ TEST(FindReplaceDialog, ReplacesInTheCurrentOrEveryLanguageWithOrWithoutCase) {
         bool matchCase;
         bool all;
         std::u16string message;
-        std::vector<std::u16string> slot0;  // texts of A, B, C
-        std::u16string slot5K1;
-        std::u16string slot15K1;
         size_t edited;
+        std::u16string texts;  // slot 0's A, B and C, slot 5's K1, slot 15's K1
     };
     const Case cases[] = {
-        {0,
-         u"zovide",
-         false,
-         false,
-         u"已替换 3 处（1 个语种）",
-         {u"Acme 文件", u"打开 Acme 和 Acme", u"文字"},
-         u"ZovIDE 5",
-         u"ZovIDE 15",
-         2},
-        {0,
-         u"zovide",
-         true,
-         false,
-         u"已替换 1 处（1 个语种）",
-         {u"ZovIDE 文件", u"打开 Acme 和 ZOVIDE", u"文字"},
-         u"ZovIDE 5",
-         u"ZovIDE 15",
-         1},
-        {5,
-         u"ZOVIDE",
-         false,
-         false,
-         u"已替换 1 处（1 个语种）",
-         {u"ZovIDE 文件", u"打开 zovide 和 ZOVIDE", u"文字"},
-         u"Acme 5",
-         u"ZovIDE 15",
-         1},
-        {5,
-         u"ZovIDE",
-         true,
-         true,
-         u"已替换 16 处（16 个语种）",
-         {u"Acme 文件", u"打开 zovide 和 ZOVIDE", u"文字"},
-         u"Acme 5",
-         u"Acme 15",
-         16},
-        {0,
-         u"zovide",
-         false,
-         true,
-         u"已替换 18 处（16 个语种）",
-         {u"Acme 文件", u"打开 Acme 和 Acme", u"文字"},
-         u"Acme 5",
-         u"Acme 15",
-         17},
-        {0,
-         u"Zov IDE",
-         false,
-         true,
-         u"未找到“Zov IDE”，未替换任何内容",
-         {u"ZovIDE 文件", u"打开 zovide 和 ZOVIDE", u"文字"},
-         u"ZovIDE 5",
-         u"ZovIDE 15",
-         0},
+        {0, u"zovide", false, false, u"已替换 3 处（1 个语种）", 2,
+         u"Acme 文件 | 打开 Acme 和 Acme | 文字 | ZovIDE 5 | ZovIDE 15"},
+        {0, u"zovide", true, false, u"已替换 1 处（1 个语种）", 1,
+         u"ZovIDE 文件 | 打开 Acme 和 ZOVIDE | 文字 | ZovIDE 5 | ZovIDE 15"},
+        {5, u"ZOVIDE", false, false, u"已替换 1 处（1 个语种）", 1,
+         u"ZovIDE 文件 | 打开 zovide 和 ZOVIDE | 文字 | Acme 5 | ZovIDE 15"},
+        {5, u"ZovIDE", true, true, u"已替换 16 处（16 个语种）", 16,
+         u"Acme 文件 | 打开 zovide 和 ZOVIDE | 文字 | Acme 5 | Acme 15"},
+        {0, u"zovide", false, true, u"已替换 18 处（16 个语种）", 17,
+         u"Acme 文件 | 打开 Acme 和 Acme | 文字 | Acme 5 | Acme 15"},
+        {0, u"Zov IDE", false, true, u"未找到“Zov IDE”，未替换任何内容", 0,
+         u"ZovIDE 文件 | 打开 zovide 和 ZOVIDE | 文字 | ZovIDE 5 | ZovIDE 15"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -255,30 +203,38 @@ TEST(FindReplaceDialog, ReplacesInTheCurrentOrEveryLanguageWithOrWithoutCase) {
         ASSERT_EQ(1u, h.Prompts().messages.size());
         EXPECT_EQ(c.message, h.Prompts().messages[0].text);
         EXPECT_EQ(dialog, h.Prompts().messages[0].owner) << "owned by the find dialog";
-        EXPECT_EQ(c.slot0,
-                  (std::vector<std::u16string>{TableText(h, 0, u"A"), TableText(h, 0, u"B"),
-                                               TableText(h, 0, u"C")}));
-        EXPECT_EQ(c.slot5K1, TableText(h, 5, u"K1"));
-        EXPECT_EQ(c.slot15K1, TableText(h, 15, u"K1"));
+        const std::vector<std::u16string> now = {TableText(h, 0, u"A"), TableText(h, 0, u"B"),
+                                                 TableText(h, 0, u"C"), TableText(h, 5, u"K1"),
+                                                 TableText(h, 15, u"K1")};
+        EXPECT_EQ(c.texts, Joined(now));
         EXPECT_EQ(c.edited, h.Dlg().m_editedEntries.size());
         EXPECT_EQ(c.edited > 0, h.Dlg().m_langTable.HasUnsavedEdits());
         // The list shows the shown language's texts as they are now.
         const std::vector<std::u16string> shown =
-            c.shown == 0 ? c.slot0 : std::vector<std::u16string>{c.slot5K1, u"text 5"};
+            c.shown == 0 ? std::vector<std::u16string>(now.begin(), now.begin() + 3)
+                         : std::vector<std::u16string>{now[3], u"text 5"};
         EXPECT_EQ(shown, h.ListTexts());
     }
 }
 
-// An empty find text changes nothing and keeps the dialog; Enter in a field replaces and
-// keeps it too; Escape ends it.
+// The dialog opens modal, empty, on the current language. An empty find text changes
+// nothing and keeps the dialog; Enter in a field replaces and keeps it too; Escape ends it.
 TEST(FindReplaceDialog, EmptyFindIsRefusedAndEnterReplacesWithoutClosing) {
     FindInstall install;
     DialogHarness h;
     h.SelectTarget(install.Exe());
     h.Type(IDC_EDIT_SEARCH, u"文");
     h.Click(IDC_BTN_SEARCH);
+    const auto opened = [&h](HWND d) {
+        EXPECT_EQ(u"查找和替换", win::Window(d).Text());
+        EXPECT_FALSE(IsWindowEnabled(h.Hwnd())) << "modal";
+        EXPECT_EQ(0, GetWindowTextLengthW(GetDlgItem(d, IDC_EDIT_FIND)));
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(d, IDC_CHECK_MATCH_CASE));
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(d, IDC_RADIO_CURRENT_LANG));
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(d, IDC_RADIO_ALL_LANGS));
+    };
     RunFindDialog(
-        h, {Fill(u"", u"x", false, true), ClickStep(IDC_BTN_REPLACE_ALL),
+        h, {opened, Fill(u"", u"x", false, true), ClickStep(IDC_BTN_REPLACE_ALL),
             [&h](HWND d) {
                 EXPECT_EQ(std::vector<std::u16string>{u"请输入查找内容"}, h.MessageTexts());
                 EXPECT_FALSE(h.Dlg().m_langTable.HasUnsavedEdits());
