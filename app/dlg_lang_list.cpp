@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "app/vedarod_dlg.h"
 #include "text/blanks.h"
+#include "lang/find_replace.h"
 #include "lang/lang_table.h"
 #include "win/wait_cursor.h"
 #include "messages/messages.h"
@@ -151,6 +152,37 @@ void CVedArodDlg::CommitCellEdit() {
 
 void CVedArodDlg::HideCellEditor() {
     m_editCell.Show(false);
+}
+
+void CVedArodDlg::OnFindReplace() {
+    CommitCellEdit();
+    CFindReplaceDlg dialog(Instance(), prompts_, [this](const CFindReplaceDlg::Request& request) {
+        return ReplaceInTexts(request);
+    });
+    dialog.DoModal(hwnd_);
+}
+
+std::u16string CVedArodDlg::ReplaceInTexts(const CFindReplaceDlg::Request& request) {
+    if (request.replace.find.empty()) {
+        return msg::kFindTextEmpty;
+    }
+    // The current language is the selector's, as for the editor and "保存当前语种文件".
+    const int current = m_comboLang.GetCurSel();
+    std::vector<int> slots;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        if (request.allLanguages || slot == current) {
+            slots.push_back(slot);
+        }
+    }
+    win::WaitCursor wait;
+    // The list shows texts of the table: it lets go of them before they are replaced.
+    m_listLang.Clear();
+    const lang::FindReplaceResult result =
+        lang::ReplaceInLanguages(m_langTable, slots, request.replace);
+    m_editedEntries.insert(result.edited.begin(), result.edited.end());
+    FillLangList(current, ItemText(IDC_EDIT_SEARCH));
+    return result.occurrences == 0 ? msg::FindTextNotFound(request.replace.find)
+                                   : msg::TextsReplaced(result.occurrences, result.languages);
 }
 
 void CVedArodDlg::OnSaveCurrentLanguage() {

@@ -177,6 +177,11 @@ bool CVedArodDlg::OnSysCommand(WPARAM w, LPARAM, LRESULT& result) {
         default:
             break;
     }
+    if ((w & 0xFFF0) == IDM_FIND_REPLACE) {
+        OnFindReplace();
+        result = 0;
+        return true;
+    }
     if ((w & 0xFFF0) != IDM_ABOUTBOX) {
         return false;
     }

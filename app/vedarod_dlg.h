@@ -17,6 +17,7 @@
 #include "ini/ini_cache.h"
 #include "lang/lang_table.h"
 #include "app/custom_list_ctrl.h"
+#include "app/dlg_find_replace.h"
 #include "win/button.h"
 #include "win/combo_box.h"
 #include "win/dialog.h"
@@ -136,6 +137,10 @@ private:
     void CommitCellEdit();
     bool EditInProgress() const;
     void HideCellEditor();
+
+    // "查找和替换" (system menu): the find dialog, modal over this one, and its replace.
+    void OnFindReplace();
+    std::u16string ReplaceInTexts(const CFindReplaceDlg::Request& request);
 
     // Saving the language files.
     void OnSaveCurrentLanguage();

@@ -158,6 +158,14 @@ std::u16string LangFileFailed(const std::u16string& path, const std::u16string& 
                            : u"语言文件保存失败：\r\n" + problem;
 }
 
+std::u16string TextsReplaced(size_t occurrences, size_t languages) {
+    return u"已替换 " + Decimal(occurrences) + u" 处（" + Decimal(languages) + u" 个语种）";
+}
+
+std::u16string FindTextNotFound(const std::u16string& find) {
+    return u"未找到“" + find + u"”，未替换任何内容";
+}
+
 std::u16string ProfilesNotKept(const std::u16string& list) {
     return u"以下配置文件的原文件未能备份，未写回，文件未修改：" + list;
 }

@@ -73,6 +73,13 @@ constexpr char16_t kLangFilesChangedOnDisk[] = u"以下语言文件已被其他�
 // One file's save failed; problem is WriteProblem's line, or empty.
 std::u16string LangFileFailed(const std::u16string& path, const std::u16string& problem);
 
+// ---- Find and replace in the language texts
+constexpr char16_t kFindTextEmpty[] = u"请输入查找内容";
+// "已替换 <occurrences> 处（<languages> 个语种）".
+std::u16string TextsReplaced(size_t occurrences, size_t languages);
+// No text holds find: nothing was replaced.
+std::u16string FindTextNotFound(const std::u16string& find);
+
 // ---- The profiles written back when the dialog closes
 std::u16string ProfilesNotKept(const std::u16string& list);
 std::u16string ProfilesBusy(const std::u16string& list);

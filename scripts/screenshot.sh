@@ -3,7 +3,8 @@
 # Starts the built tool under Wine on a private Xvfb display, saves a PNG of its main window
 # and prints the file's path. Given a sample install folder (it starts there), it then picks
 # the folder's ZovIDE.exe through "...." and the real file dialog, as a user would, and saves
-# <out>-selected.png with the target loaded.
+# <out>-selected.png with the target loaded, and find_replace.png beside it with the
+# "查找和替换" dialog opened from the system menu.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 out=${1:-$ROOT/build/screenshot/main.png}
@@ -43,4 +44,25 @@ if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
     sleep 3
     selected="${out%.png}-selected.png"
     import -window "$window" "$selected" 2>/dev/null && echo "$selected"
+
+    # "查找和替换(&F)..." from the system menu (Alt+Space, then F), a find text typed into
+    # it: saved as find_replace.png beside <out>, then closed with Escape.
+    xdotool key alt+space
+    sleep 1
+    xdotool key f
+    find_window=""
+    for _ in $(seq 1 20); do
+        find_window=$(xwininfo -root -tree 2>/dev/null | awk '/"查找和替换"/ {print $1; exit}')
+        [ -n "$find_window" ] && break
+        sleep 0.5
+    done
+    if [ -n "$find_window" ]; then
+        xdotool type --delay 20 "ZovIDE"
+        sleep 1
+        find_shot="$(dirname "$out")/find_replace.png"
+        import -window "$find_window" "$find_shot" 2>/dev/null && echo "$find_shot"
+        xdotool key Escape
+    else
+        echo "the find and replace dialog did not appear" >&2
+    fi
 fi
