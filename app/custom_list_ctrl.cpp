@@ -31,8 +31,36 @@ LRESULT CALLBACK CCustomListCtrl::SubclassProc(HWND hwnd, UINT message, WPARAM w
 }
 
 void CCustomListCtrl::SetRows(std::vector<Row> rows) {
-    rows_ = std::move(rows);
+    const bool sameCount = rows.size() == rows_.size() && !rows_.empty();
+    rows_.swap(rows);
+    spare_ = std::move(rows);
+    spare_.clear();
     edited_.clear();
+    if (sameCount) {
+        // Setting the item count, and changing the state of all rows at once, cost time in
+        // proportion to the count (15 and 10 ms for 20,000 rows under Wine), even when
+        // nothing changes. With the same count, the list starts over as after a new count
+        // (no row selected or focused, at the top) and asks for the texts again.
+        const auto clear = [this](WPARAM row, UINT state) {
+            LVITEMW none{};
+            none.stateMask = state;
+            SendMessageW(hwnd_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&none));
+        };
+        for (size_t left = rows_.size();
+             left > 0 && SendMessageW(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0) > 0; --left) {
+            clear(static_cast<WPARAM>(
+                      SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)),
+                  LVIS_SELECTED);
+        }
+        const LRESULT focused =
+            SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+        if (focused != -1) {
+            clear(static_cast<WPARAM>(focused), LVIS_FOCUSED);
+        }
+        SendMessageW(hwnd_, LVM_ENSUREVISIBLE, 0, FALSE);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        return;
+    }
     DeleteAllItems();
     SetItemCountEx(static_cast<int>(rows_.size()), 0);
 }

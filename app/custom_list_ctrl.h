@@ -10,6 +10,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "win/list_view.h"
@@ -31,6 +32,9 @@ public:
 
     // Replaces the rows. The views must stay valid until the next SetRows or Clear.
     void SetRows(std::vector<Row> rows);
+    // An empty vector with the memory of the rows shown before the last SetRows, to fill
+    // for the next one (fresh memory is slow to touch the first time).
+    std::vector<Row> TakeSpareRows() { return std::move(spare_); }
     void Clear() { SetRows({}); }
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -52,6 +56,7 @@ private:
                                          DWORD_PTR data);
 
     std::vector<Row> rows_;
+    std::vector<Row> spare_;
     std::deque<std::u16string> edited_;  // texts set through SetCellText
     bool subclassed_ = false;
 };

@@ -82,8 +82,8 @@ void CVedArodDlg::OnApplyBrandFile() {
     brand::BrandCommand::Prepared prepared;
     {
         win::WaitCursor wait;
-        prepared = command.Prepare(path, m_strExePath,
-                                   brand::BrandCommand::Purpose::kShowAndRun, host);
+        prepared =
+            command.Prepare(path, m_strExePath, brand::BrandCommand::Purpose::kShowAndRun, host);
     }
     switch (prepared) {
         case brand::BrandCommand::Prepared::kBusy:

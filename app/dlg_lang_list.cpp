@@ -30,7 +30,7 @@ void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
     }
     m_listLang.SetRedraw(false);
     const std::u16string search = text::TrimBlanks(searchText);
-    std::vector<CCustomListCtrl::Row> rows;
+    std::vector<CCustomListCtrl::Row> rows = m_listLang.TakeSpareRows();
     const CLangSlot& entries = m_langTable.Entries(slot);
     rows.reserve(search.empty() ? entries.size() : 0);
     for (const LangEntry& entry : entries) {

@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     }
 
     // The parts of a selection.
-    Series loadSlot0, loadAll, fill, profile, itemCount, paint;
+    Series loadSlot0, loadAll, fill, profile, itemCount, sameCount, deleteAll, deselect, top, paint;
     const std::u16string list(CLangTable::kDefaultFileList);
     for (int round = 0; round < rounds; ++round) {
         loadSlot0.Run([&] { table.LoadFiles(dir.u16string(), list); });
@@ -214,6 +214,24 @@ int main(int argc, char** argv) {
             SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(entries), 0);
             SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         });
+        sameCount.Run([&] {
+            SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(entries), 0);
+            SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        });
+        deleteAll.Run([&] {
+            SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+            SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(entries), 0);
+            SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        });
+        deselect.Run([&] {
+            LVITEMW none{};
+            none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(&none));
+        });
+        top.Run([&] { SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE); });
         paint.Run([&] {
             InvalidateRect(list, nullptr, TRUE);
             UpdateWindow(list);
@@ -304,6 +322,10 @@ int main(int argc, char** argv) {
     loadAll.Print("  LoadFiles and FinishLoading (all 16)");
     fill.Print("  fill and paint the list (slot 0)");
     itemCount.Print("    of which setting the item count");
+    sameCount.Print("    setting the same count again");
+    deleteAll.Print("    deleting all rows, then the count");
+    deselect.Print("    selecting no row, all rows at once");
+    top.Print("    scrolling to the first row");
     paint.Print("    of which painting");
     profile.Print("  read both profile files");
     const auto printParts = [](const char* what, const std::vector<bench::LoadParts>& runs) {

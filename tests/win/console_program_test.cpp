@@ -395,8 +395,9 @@ TEST(BrandMenu, AppliedBrandFileGivesTheConsolesInstallAfterTheQuestion) {
     EXPECT_FALSE(MenuGrayed(h, IDM_RESTORE));
 
     TargetInstall byCmd;
-    EXPECT_EQ(0u, RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd)) + L" " + Quoted(byCmd.Exe()))
-                      .exitCode);
+    EXPECT_EQ(
+        0u,
+        RunCmd(L"brand " + Quoted(WriteFullBrand(byCmd)) + L" " + Quoted(byCmd.Exe())).exitCode);
     EXPECT_EQ(Digests(byCmd), Digests(byMenu));
     EXPECT_EQ(KeptPaths(byCmd), KeptPaths(byMenu));
 }

@@ -155,6 +155,34 @@ TEST(LangDialog, SwitchingLanguagesAppliesTheFilterButReChoosingKeepsTheList) {
     EXPECT_EQ((std::vector<std::u16string>{u"text 15 one", u"text 15 two"}), h.ListTexts());
 }
 
+// Languages with as many entries as the one shown are refilled without a new item count:
+// the list must still start over, at the top with no row selected.
+TEST(LangDialog, SwitchToALanguageOfTheSameSizeStartsAtTheTopWithNothingSelected) {
+    LangInstall install;
+    for (const int slot : {3, 4}) {
+        std::vector<samples::LangEntry> entries;
+        for (int i = 0; i < 200; ++i) {
+            const std::string id = "ID" + std::to_string(1000 + i) + "_" + std::to_string(slot);
+            entries.push_back({std::u16string(id.begin(), id.end()), u"t"});
+        }
+        install.Write(samples::DefaultLangFileNames()[static_cast<size_t>(slot)], entries);
+    }
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    h.ChooseLanguage(3);
+    const HWND list = h.Item(1016);
+    SendMessageW(list, LVM_ENSUREVISIBLE, 150, FALSE);
+    h.ClickList(h.CellPoint(static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)) + 1, 0));
+    ASSERT_EQ(1, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    ASSERT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 100);
+    h.ChooseLanguage(4);
+    EXPECT_EQ(0, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    EXPECT_EQ(-1, SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    EXPECT_EQ(0, SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    EXPECT_EQ(u"ID1000_4", h.ListRows().front().first);
+    EXPECT_EQ(u"ID1199_4", h.ListRows().back().first);
+}
+
 TEST(LangDialog, InPlaceEditorOpensOnTextCellsAndCommitsOnAnotherRow) {
     LangInstall install;
     DialogHarness h;
