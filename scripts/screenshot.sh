@@ -65,4 +65,30 @@ if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
     else
         echo "the find and replace dialog did not appear" >&2
     fi
+
+    # "应用品牌文件(&B)..." with a brand file beside the install: the question that lists
+    # its changes, saved as apply_brand.png beside <out>, then answered No.
+    brand="$(dirname "$start_dir")/brand.ini"
+    printf '[brand]\r\ncaption = A 公司 CAD\r\n[profile]\r\ncompany = A 公司\r\n[replace]\r\nCircle = 圆\r\n' >"$brand"
+    sleep 1
+    xdotool key alt+space
+    sleep 1
+    xdotool key b
+    sleep 2
+    xdotool type --delay 20 "Z:$(echo "$brand" | tr / '\\')"
+    xdotool key Return
+    question=""
+    for _ in $(seq 1 30); do
+        question=$(xwininfo -root -tree 2>/dev/null | awk '/"VedArod"/ {print $1; exit}')
+        [ -n "$question" ] && break
+        sleep 0.5
+    done
+    if [ -n "$question" ]; then
+        sleep 1
+        brand_shot="$(dirname "$out")/apply_brand.png"
+        import -window "$question" "$brand_shot" 2>/dev/null && echo "$brand_shot"
+        xdotool key n
+    else
+        echo "the brand question did not appear" >&2
+    fi
 fi

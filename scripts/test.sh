@@ -31,7 +31,7 @@ echo "== VedArodCmd natively and under Wine on one brand"
 agree=$("$ROOT/scripts/cmd-agree.sh" 2>&1) || status=1
 echo "$agree"
 
-echo "== screenshots of the main window (start, with the sample target loaded) and of the find dialog"
+echo "== screenshots of the main window (start, with the sample target loaded), the find dialog and a brand's question"
 sample="$ROOT/build/screenshot/sample/ZovIDE"
 rm -rf "$ROOT/build/screenshot/sample"
 "$BUILD_NATIVE/samples/make_sample" "$sample" 300 "$BUILD_WIN/samples/standin/standin.exe"
