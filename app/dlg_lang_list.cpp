@@ -9,7 +9,9 @@
 #include "text/blanks.h"
 #include "lang/find_replace.h"
 #include "lang/lang_table.h"
+#include "platform/files.h"
 #include "win/wait_cursor.h"
+#include "messages/brand_messages.h"
 #include "messages/messages.h"
 
 void CVedArodDlg::InitLangListColumns() {
@@ -156,6 +158,11 @@ void CVedArodDlg::HideCellEditor() {
 
 void CVedArodDlg::OnFindReplace() {
     CommitCellEdit();
+    if (!platform::IsDirectory(LangFolder())) {
+        // The list may still show the former target's texts; they are not this one's.
+        Message(msg::NoLangFolder(m_strInstallDir));
+        return;
+    }
     CFindReplaceDlg dialog(Instance(), prompts_, [this](const CFindReplaceDlg::Request& request) {
         return ReplaceInTexts(request);
     });

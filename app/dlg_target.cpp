@@ -64,6 +64,8 @@ void CVedArodDlg::LoadTargetContent() {
             EnableItem(id, true);
         }
     } else {
+        // The list keeps showing what it held, but nothing of it is this target's.
+        m_editedEntries.clear();
         for (int id : kLanguageControls) {
             EnableItem(id, false);
         }

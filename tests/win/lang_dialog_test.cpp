@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "lang/lang_table.h"
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
@@ -298,12 +299,20 @@ TEST(LangDialog, TargetWithoutLangFolderDisablesTheLanguageControls) {
     WriteBytes(bare.Path() / "config" / "VirUdezed.cfg", "[CUSTOMPAR]\r\nCOMPANY=Bare\r\n");
     DialogHarness h;
     h.SelectTarget(first.Exe());
+    h.DoubleClickList(h.CellPoint(0, 1));
+    h.Dlg().m_editCell.SetText(u"edited");
     h.SelectTarget(bare.Text() + u"\\ZovIDE.exe");
     for (int id : {1015, 1022, 1023, 1028, 1029}) {
         EXPECT_FALSE(h.Enabled(id)) << id;
     }
     EXPECT_EQ(u"Bare", h.Text(1031));
     EXPECT_EQ(5u, h.ListRows().size()) << "the list keeps what it held";
+    // ...but neither a brand file nor a replace takes those texts for this target's.
+    EXPECT_TRUE(h.Dlg().m_editedEntries.empty());
+    SendMessageW(h.Hwnd(), WM_SYSCOMMAND, IDM_FIND_REPLACE, 0);
+    h.Pump();
+    EXPECT_EQ(u"安装文件夹中没有 Lang 文件夹，不能修改语言条目：" + bare.Text(),
+              h.MessageTexts().back());
 }
 
 // An edit control stops at U+0000: opening and leaving the editor must not cut such a text.
