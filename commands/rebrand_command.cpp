@@ -7,6 +7,8 @@
 
 #include "platform/file_ops.h"
 #include "rebrand/app_name.h"
+#include "rebrand/exe_texts.h"
+#include "rebrand/icon_group.h"
 #include "rebrand/icon_file.h"
 #include "rebrand/string_block.h"
 #include "rebrand/file_steps.h"
@@ -22,8 +24,8 @@ namespace app {
 
 namespace {
 
-constexpr uint16_t kIconType = 3;    // RT_ICON
-constexpr uint16_t kStringType = 6;  // RT_STRING
+using rebrand::kStringType;
+constexpr uint16_t kIconType = rebrand::kIconResourceType;
 constexpr uint16_t kResourceLanguage = 2052;
 
 // The steps of the rebrand command that write, on the request they work on. The
