@@ -30,7 +30,14 @@ void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
     if (slot < 0 || slot >= CLangTable::kSlotCount) {
         return;
     }
-    m_listLang.SetRedraw(false);
+    // Hidden while its rows change: Wine's list control spends some 20 ms on WM_SETREDRAW and
+    // on a new item count while it shows (scroll bar and header updated and invalidated), and
+    // next to nothing while hidden. Hiding the window with the focus may move the focus.
+    const HWND focus = GetFocus();
+    const bool shown = (GetWindowLongPtrW(m_listLang, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown) {
+        ShowWindow(m_listLang, SW_HIDE);
+    }
     const std::u16string search = text::TrimBlanks(searchText);
     std::vector<CCustomListCtrl::Row> rows = m_listLang.TakeSpareRows();
     const CLangSlot& entries = m_langTable.Entries(slot);
@@ -41,7 +48,12 @@ void CVedArodDlg::FillLangList(int slot, std::u16string searchText) {
         }
     }
     m_listLang.SetRows(std::move(rows));
-    m_listLang.SetRedraw(true);
+    if (shown) {
+        ShowWindow(m_listLang, SW_SHOWNA);
+        if (focus == m_listLang.Handle() && GetFocus() != focus) {
+            SetFocus(focus);
+        }
+    }
     InvalidateRect(m_listLang, nullptr, TRUE);
     UpdateWindow(m_listLang);
     m_nShownLang = slot;

@@ -176,7 +176,10 @@ TEST(LangDialog, SwitchToALanguageOfTheSameSizeStartsAtTheTopWithNothingSelected
     h.ClickList(h.CellPoint(static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0)) + 1, 0));
     ASSERT_EQ(1, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
     ASSERT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 100);
+    SetFocus(list);
     h.ChooseLanguage(4);
+    EXPECT_EQ(list, GetFocus()) << "the refill keeps the focus where it was";
+    EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_EQ(0, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
     EXPECT_EQ(-1, SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     EXPECT_EQ(0, SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
