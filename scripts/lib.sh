@@ -9,7 +9,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # Packages the builds and the Wine test rig need on Debian 12.
 VEDAROD_PACKAGES="cmake make g++ googletest g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine64 xvfb xauth x11-utils fonts-wqy-microhei
-  imagemagick locales xdotool libssl-dev"
+  imagemagick locales xdotool libssl-dev ccache"
 
 ensure_packages() {
     local missing=() p
@@ -26,14 +26,26 @@ ensure_packages() {
         "${missing[@]}" >/dev/null
 }
 
+# Compilers run through ccache when it is there. Paths inside the checkout are made relative
+# and the build folder is left out of the hash, so that a fresh clone elsewhere (CI's) reuses
+# what an earlier build compiled.
+launcher_args() {
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
+        echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+    fi
+}
+
 build_native() {
-    cmake -S "$ROOT" -B "$BUILD_NATIVE" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$ROOT" -B "$BUILD_NATIVE" -DCMAKE_BUILD_TYPE=RelWithDebInfo $(launcher_args) >/dev/null
+    launcher_args >/dev/null
     cmake --build "$BUILD_NATIVE" -j "$JOBS" ${1:+--target "$@"}
 }
 
 build_win() {
-    cmake -S "$ROOT" -B "$BUILD_WIN" -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$ROOT" -B "$BUILD_WIN" -DCMAKE_BUILD_TYPE=Release $(launcher_args) \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    launcher_args >/dev/null
     cmake --build "$BUILD_WIN" -j "$JOBS" ${1:+--target "$@"}
 }
 
