@@ -30,6 +30,17 @@ sleep 1.5  # let it paint
 import -window "$window" "$out" 2>/dev/null || { echo "screenshot failed" >&2; exit 1; }
 echo "$out"
 
+# The id of the window with that title, waiting up to tries half-seconds; empty when none.
+window_named() {
+    local id="" _
+    for _ in $(seq 1 "$2"); do
+        id=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\"" 'index($0, t) {print $1; exit}')
+        [ -n "$id" ] && break
+        sleep 0.5
+    done
+    echo "$id"
+}
+
 if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
     eval "$(xdotool getwindowgeometry --shell "$window")"
     # The dialog is 707 x 374 dialog units below a caption bar; "...." (1003) sits at
@@ -50,12 +61,7 @@ if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
     xdotool key alt+space
     sleep 1
     xdotool key f
-    find_window=""
-    for _ in $(seq 1 20); do
-        find_window=$(xwininfo -root -tree 2>/dev/null | awk '/"查找和替换"/ {print $1; exit}')
-        [ -n "$find_window" ] && break
-        sleep 0.5
-    done
+    find_window=$(window_named "查找和替换" 20)
     if [ -n "$find_window" ]; then
         xdotool type --delay 20 "ZovIDE"
         sleep 1
@@ -77,12 +83,7 @@ if [ -f "$start_dir/ZovIDE.exe" ] && command -v xdotool >/dev/null; then
     sleep 2
     xdotool type --delay 20 "Z:$(echo "$brand" | tr / '\\')"
     xdotool key Return
-    question=""
-    for _ in $(seq 1 30); do
-        question=$(xwininfo -root -tree 2>/dev/null | awk '/"VedArod"/ {print $1; exit}')
-        [ -n "$question" ] && break
-        sleep 0.5
-    done
+    question=$(window_named "VedArod" 30)
     if [ -n "$question" ]; then
         sleep 1
         brand_shot="$(dirname "$out")/apply_brand.png"

@@ -94,26 +94,31 @@ void EditFirstRow(DialogHarness& h, int slot, const std::u16string& text) {
     h.Dlg().m_editCell.SetText(text);
 }
 
+// The brand of WriteFullBrand, given through the dialog's own fields and buttons.
+void BrandByButtons(DialogHarness& h, const TargetInstall& install) {
+    h.SelectTarget(install.Exe());
+    h.Click(1041);
+    Pick(h, 1034, 1005, install.Source("new.ico"));
+    Pick(h, 1030, 1007, install.Source("login.bmp"));
+    Pick(h, 1038, 1017, install.Source("main.bmp"));
+    h.Type(1008, u"新标题");
+    h.Type(1037, u"新文档");
+    h.Type(1009, u"NewCad");
+    h.Click(1000);
+    h.Type(1031, u"新公司");
+    h.Type(1032, u"010-1234");
+    h.Type(1033, u"http://a.example");
+    h.Click(1024);
+    EditFirstRow(h, 0, u"新的文本");
+    EditFirstRow(h, 2, u"new text");
+    h.Click(1029);
+}
+
 TEST(ConsoleProgram, SameBrandAsTheDialogGivesTheSameInstall) {
     TargetInstall byDialog;
     {
         DialogHarness h;
-        h.SelectTarget(byDialog.Exe());
-        h.Click(1041);
-        Pick(h, 1034, 1005, byDialog.Source("new.ico"));
-        Pick(h, 1030, 1007, byDialog.Source("login.bmp"));
-        Pick(h, 1038, 1017, byDialog.Source("main.bmp"));
-        h.Type(1008, u"新标题");
-        h.Type(1037, u"新文档");
-        h.Type(1009, u"NewCad");
-        h.Click(1000);
-        h.Type(1031, u"新公司");
-        h.Type(1032, u"010-1234");
-        h.Type(1033, u"http://a.example");
-        h.Click(1024);
-        EditFirstRow(h, 0, u"新的文本");
-        EditFirstRow(h, 2, u"new text");
-        h.Click(1029);
+        BrandByButtons(h, byDialog);
         EXPECT_EQ((std::vector<std::u16string>{u"修改应用程序成功", u"保存成功", u"保存成功"}),
                   h.MessageTexts());
     }
@@ -455,22 +460,7 @@ TEST(BrandMenu, SavedBrandFileReappliedToACopyGivesTheSameInstall) {
     const fs::path saved = byDialog.dir.Path() / "saved.ini";
     {
         DialogHarness h;
-        h.SelectTarget(byDialog.Exe());
-        h.Click(1041);
-        Pick(h, 1034, 1005, byDialog.Source("new.ico"));
-        Pick(h, 1030, 1007, byDialog.Source("login.bmp"));
-        Pick(h, 1038, 1017, byDialog.Source("main.bmp"));
-        h.Type(1008, u"新标题");
-        h.Type(1037, u"新文档");
-        h.Type(1009, u"NewCad");
-        h.Click(1000);
-        h.Type(1031, u"新公司");
-        h.Type(1032, u"010-1234");
-        h.Type(1033, u"http://a.example");
-        h.Click(1024);
-        EditFirstRow(h, 0, u"新的文本");
-        EditFirstRow(h, 2, u"new text");
-        h.Click(1029);
+        BrandByButtons(h, byDialog);
         EditFirstRow(h, 2, u"not saved yet");  // the brand carries what the dialog shows
         h.Prompts().AnswerNextPicker(saved.u16string());
         SysCommand(h, 0x0040);
