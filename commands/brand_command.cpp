@@ -112,10 +112,10 @@ BrandCommand::Prepared BrandCommand::Prepare(const std::u16string& brandPath,
         // What the save would write when no value changes.
         p.rewritesUnchanged =
             listRewrites && !app::ProfileSaveKeepsBytes(
-                          *profileIni_, edition,
-                          install::ProfileToSave(edition, p.stored.useFilePassword != 0,
-                                                 p.stored.filePassword, p.stored.company,
-                                                 p.stored.phone, p.stored.url));
+                                *profileIni_, edition,
+                                install::ProfileToSave(edition, p.stored.useFilePassword != 0,
+                                                       p.stored.filePassword, p.stored.company,
+                                                       p.stored.phone, p.stored.url));
     }
     if (brand_.HasResourceEdits()) {
         if (platform::ReadWholeFile(exePath_, exeImage_) == platform::ReadResult::kOk &&

@@ -48,21 +48,25 @@ bool CommandHost::KeepOriginal(const std::u16string& installDir, const std::u16s
         install::InstallBackup(installDir).Keep(relative, problem, ahead, how, &added)) {
         if (added) {
             keptHere_.push_back(path);
+            OriginalKept();
         }
-        OriginalKept();
         return true;
     }
     backupNotes_ += u"\r\n" + msg::NotKept(msg::Describe(problem));
     return false;
 }
 
-void CommandHost::Settle(const std::u16string& installDir, const std::u16string& path) {
+void CommandHost::Settle(const std::u16string& installDir, const std::u16string& path,
+                         bool replaced) {
     const auto it = std::find(keptHere_.begin(), keptHere_.end(), path);
     std::u16string relative;
     if (it == keptHere_.end() || !install::RelativeTo(installDir, path, relative)) {
         return;
     }
     keptHere_.erase(it);
+    if (replaced) {
+        return;
+    }
     install::InstallBackup(installDir).TakeBack(relative);
     OriginalKept();
 }

@@ -42,8 +42,10 @@ public:
                       install::InstallBackup::KeepHow how = install::InstallBackup::KeepHow::kLink);
     // After the change that path was kept for: takes back an entry this host made when the
     // file is still what was kept (the change failed or was not needed), so that no backup
-    // is left for a file nothing changed.
-    void Settle(const std::u16string& installDir, const std::u16string& path);
+    // is left for a file nothing changed. replaced: a safe write put new bytes in path's
+    // place (the bytes it held differed), so the entry stays without another look.
+    void Settle(const std::u16string& installDir, const std::u16string& path,
+                bool replaced = false);
     // Starts the digests of the originals of paths (files of installDir) while the caller
     // prepares its changes; KeepOriginal with the result then does not read them again.
     // Null when there is nothing to start.

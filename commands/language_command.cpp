@@ -36,7 +36,7 @@ LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& insta
         slot, langFolder, installDir, write,
         [&] { return host.KeepOriginal(installDir, path, ahead); },
         [&] { return host.ConfirmOverwrite(path); });
-    host.Settle(installDir, path);
+    host.Settle(installDir, path, saved == LangSaveResult::kWritten);
     return saved;
 }
 
@@ -47,13 +47,22 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
         return CommandResult::kFailed;
     }
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
+    // The originals not kept yet are read for their digests on another thread meanwhile.
+    std::vector<std::u16string> files;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        if (!table.FileName(slot).empty() && !table.Entries(slot).empty()) {
+            files.push_back(install::Join(langFolder, table.FileName(slot)));
+        }
+    }
+    const std::unique_ptr<install::DigestAhead> ahead =
+        host.DigestOriginalsAhead(installDir, files);
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
     std::u16string left;      // files another program changed, left as they are
     int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
-        switch (SaveLanguage(table, installDir, slot, host, &write)) {
+        switch (SaveLanguage(table, installDir, slot, host, &write, ahead.get())) {
             case LangSaveResult::kWritten:
             case LangSaveResult::kUnchanged:
                 ++saved;

@@ -325,14 +325,15 @@ bool InstallBackup::Keep(const std::u16string& relativePath, BackupProblem& prob
         // as easily as a copy: it is copied.
         // So is a file that another program holds so that it cannot be replaced now: its
         // replace is about to fail, and a second name of a held file could not be removed.
+        // The digest taken ahead is waited for first: its reader holds the original open
+        // without sharing deletion, which on Windows makes MayReplaceNow say no.
+        const DigestAhead::Digest* digest = ahead != nullptr ? ahead->Of(relativePath) : nullptr;
         const bool linked = how == KeepHow::kLink && !platform::IsReadOnly(original) &&
                             platform::MayReplaceNow(original) &&
                             platform::LinkFile(original, copyPath);
         platform::StopPoint("keep.after-link");
         if (linked) {
             uint64_t size = 0;
-            const DigestAhead::Digest* digest =
-                ahead != nullptr ? ahead->Of(relativePath) : nullptr;
             if (digest != nullptr && !digest->sha256.empty() && FileSize(copyPath, size) &&
                 size == digest->size) {
                 record.size = digest->size;

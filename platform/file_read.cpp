@@ -1,8 +1,45 @@
 #include "platform/file_read.h"
 
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace platform {
+
+namespace {
+
+struct PiecePool {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<char[]>> free;
+};
+
+PiecePool& Pool() {
+    static PiecePool* pool = new PiecePool;  // never destroyed: threads may read at exit
+    return *pool;
+}
+
+}  // namespace
+
+PieceBuffer::PieceBuffer() : data_(nullptr) {
+    PiecePool& pool = Pool();
+    {
+        std::lock_guard<std::mutex> lock(pool.mutex);
+        if (!pool.free.empty()) {
+            data_ = pool.free.back().release();
+            pool.free.pop_back();
+        }
+    }
+    if (data_ == nullptr) {
+        data_ = new char[kPieceSize];
+    }
+}
+
+PieceBuffer::~PieceBuffer() {
+    PiecePool& pool = Pool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    pool.free.emplace_back(data_);
+}
 
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     bytes.clear();

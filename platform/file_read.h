@@ -44,9 +44,26 @@ private:
 ReadResult ReadWholeFileInto(const std::u16string& path, ReadTarget& target, size_t& got,
                              FileStat* stat = nullptr);
 
-// Reads the file at path from its start in pieces, into memory of the calling thread that is
-// kept from one call to the next (fresh memory costs a page fault per page): begin receives
-// the file's size once it is open, then consume each piece in order. Either returns false to
+// A buffer of kPieceSize bytes for one read in pieces, taken from a pool that keeps the
+// buffers of ended reads for the next ones (as many as ever ran at once): a read within a
+// read (a callback that reads another file) gets a piece of its own, and short-lived worker
+// threads reuse the pieces of those before them.
+class PieceBuffer {
+public:
+    static constexpr size_t kPieceSize = 1024 * 1024;
+    PieceBuffer();
+    ~PieceBuffer();
+    PieceBuffer(const PieceBuffer&) = delete;
+    PieceBuffer& operator=(const PieceBuffer&) = delete;
+    char* Data() { return data_; }
+
+private:
+    char* data_;
+};
+
+// Reads the file at path from its start in pieces, into a PieceBuffer (fresh memory costs a
+// page fault per page, so buffers are reused): begin receives the file's size once it is
+// open, then consume each piece in order. Either returns false to
 // stop. kOk when the file was read to its end; kFailed when it could not be read or a
 // callback stopped; kMissing as ReadWholeFile.
 ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "platform/posix/file_time.h"
 #include "platform/posix/native_path.h"
@@ -87,17 +86,17 @@ ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool
     }
     ReadResult result = ReadResult::kFailed;
     if (begin(size)) {
-        constexpr size_t kPiece = 1024 * 1024;
-        thread_local std::vector<char> piece(kPiece);
+        constexpr size_t kPiece = PieceBuffer::kPieceSize;
+        PieceBuffer piece;
         for (;;) {
-            const ssize_t n = ::read(fd, piece.data(), kPiece);
+            const ssize_t n = ::read(fd, piece.Data(), kPiece);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
             if (n == 0) {
                 result = ReadResult::kOk;
             }
-            if (n <= 0 || !consume(piece.data(), static_cast<size_t>(n))) {
+            if (n <= 0 || !consume(piece.Data(), static_cast<size_t>(n))) {
                 break;
             }
         }

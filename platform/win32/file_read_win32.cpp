@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "platform/win32/file_time.h"
 #include "platform/win32/handle.h"
 
@@ -77,17 +75,17 @@ ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool
     if (opened != ReadResult::kOk || !begin(size)) {
         return opened == ReadResult::kOk ? ReadResult::kFailed : opened;
     }
-    constexpr DWORD kPiece = 1024 * 1024;
-    thread_local std::vector<char> piece(kPiece);
+    constexpr DWORD kPiece = PieceBuffer::kPieceSize;
+    PieceBuffer piece;
     for (;;) {
         DWORD n = 0;
-        if (!ReadFile(h.Get(), piece.data(), kPiece, &n, nullptr)) {
+        if (!ReadFile(h.Get(), piece.Data(), kPiece, &n, nullptr)) {
             return ReadResult::kFailed;
         }
         if (n == 0) {
             return ReadResult::kOk;
         }
-        if (!consume(piece.data(), n)) {
+        if (!consume(piece.Data(), n)) {
             return ReadResult::kFailed;
         }
     }

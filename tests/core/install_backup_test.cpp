@@ -245,6 +245,19 @@ TEST(InstallBackup, DigestTakenAheadIsUsedOnlyForItsPathAndSize) {
     EXPECT_EQ(nullptr, backup.DigestOriginalsAhead({u"New.exe", u"ZovIDE.exe"}));
 }
 
+TEST(InstallBackup, OriginalStillBeingDigestedAheadIsKeptByALink) {
+    Install in;
+    // Large enough that the keep comes while the worker still reads it.
+    Replace(in.Path("ZovIDE.exe"), "MZ" + std::string(24 << 20, 'x'));
+    InstallBackup backup(in.Text());
+    install::BackupProblem why;
+    const auto ahead = backup.DigestOriginalsAhead({u"ZovIDE.exe"});
+    ASSERT_NE(nullptr, ahead);
+    ASSERT_TRUE(backup.Keep(u"ZovIDE.exe", why, ahead.get()));
+    EXPECT_TRUE(
+        platform::SameFile(in.Path("ZovIDE.exe").u16string(), in.Backup("1.orig").u16string()));
+}
+
 TEST(InstallBackup, TakeBackRemovesOnlyEntriesOfFilesThatDidNotChange) {
     Install in;
     const auto before = in.Files();

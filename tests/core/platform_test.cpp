@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/file_read.h"
@@ -165,6 +167,43 @@ TEST(Files, FileHoldsComparesTheSizeAndEveryByte) {
     EXPECT_FALSE(platform::FileHolds(dir.Text(), "", 0));  // a folder
     WriteBytes(dir.Path() / "empty.bin", "");
     EXPECT_TRUE(platform::FileHolds(dir.Text(u"empty.bin"), "", 0));
+}
+
+TEST(Files, ReadsInPiecesNestedAndOnThreadsThatEnd) {
+    TempDir dir;
+    std::string bytes(platform::PieceBuffer::kPieceSize * 2 + 5, 'a');
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        bytes[i] = static_cast<char>(i % 253);
+    }
+    WriteBytes(dir.Path() / "f.bin", bytes);
+    const std::u16string path = dir.Text(u"f.bin");
+    // A read within a read: each has its own piece of memory.
+    size_t done = 0;
+    bool inner = true;
+    EXPECT_EQ(platform::ReadResult::kOk,
+              platform::ReadFileInPieces(
+                  path, [](uint64_t) { return true; },
+                  [&](const char* piece, size_t n) {
+                      inner = inner && platform::FileHolds(path, bytes.data(), bytes.size());
+                      const bool same = bytes.compare(done, n, piece, n) == 0;
+                      done += n;
+                      return same;
+                  }));
+    EXPECT_EQ(bytes.size(), done);
+    EXPECT_TRUE(inner);
+    // Threads that read and end, two at a time, as the digest workers do.
+    for (int round = 0; round < 40; ++round) {
+        bool held[2] = {false, false};
+        std::vector<std::thread> workers;
+        for (bool& h : held) {
+            workers.emplace_back(
+                [&] { h = platform::FileHolds(path, bytes.data(), bytes.size()); });
+        }
+        for (std::thread& w : workers) {
+            w.join();
+        }
+        ASSERT_TRUE(held[0] && held[1]) << "round " << round;
+    }
 }
 
 }  // namespace
