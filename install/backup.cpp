@@ -264,8 +264,9 @@ bool InstallBackup::WriteManifest(const BackupManifest& manifest, BackupProblem&
         platform::RemoveEmptyFolder(Folder());
         return true;
     }
-    const platform::WriteResult list =
-        platform::WriteFileSafely(ManifestPath(), manifest.Format(), Folder());
+    // No root for the write: every caller found the folder to be no link (Read says kDamaged
+    // for one), and the replace renames over manifest.txt itself, never into a link's target.
+    const platform::WriteResult list = platform::WriteFileSafely(ManifestPath(), manifest.Format());
     if (!list.Written()) {
         problem = {Kind::kManifestWrite, ManifestPath(), list.error, list};
         return false;
@@ -302,11 +303,13 @@ bool InstallBackup::Keep(const std::u16string& relativePath, BackupProblem& prob
     const std::u16string original = Join(install_, relativePath);
     int error = 0;
     const bool folderExisted = platform::IsDirectory(Folder());
-    if (!platform::CreateFolder(Folder(), &error)) {
-        problem = {Kind::kCreateFolder, Folder(), error, {}};
-        return false;
+    if (!folderExisted) {
+        if (!platform::CreateFolder(Folder(), &error)) {
+            problem = {Kind::kCreateFolder, Folder(), error, {}};
+            return false;
+        }
+        platform::SetHidden(Folder());
     }
-    platform::SetHidden(Folder());
     const auto giveUp = [&] {
         if (!folderExisted) {
             platform::RemoveEmptyFolder(Folder());
