@@ -225,7 +225,7 @@ std::unique_ptr<DigestAhead> InstallBackup::DigestOriginalsAhead(
     for (const std::u16string& path : relativePaths) {
         const std::u16string original = Join(install_, path);
         if (IsInstallRelativePath(path) && manifest.Find(path) == nullptr &&
-            platform::IsRegularFile(original)) {
+            platform::PathExists(original)) {
             DigestAhead::Digest d;
             d.path = path;
             d.file = original;
