@@ -47,10 +47,13 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
         return CommandResult::kFailed;
     }
     const std::u16string langFolder = install::Join(installDir, install::kLangFolder);
-    // The originals not kept yet are read for their digests on another thread meanwhile.
+    // The originals not kept yet of the edited languages (the files a save is about to
+    // replace; another file that needs replacing takes its digest in its keep) are read for
+    // their digests on another thread meanwhile.
     std::vector<std::u16string> files;
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
-        if (!table.FileName(slot).empty() && !table.Entries(slot).empty()) {
+        if (table.HasUnsavedEdits(slot) && !table.FileName(slot).empty() &&
+            !table.Entries(slot).empty()) {
             files.push_back(install::Join(langFolder, table.FileName(slot)));
         }
     }

@@ -154,6 +154,10 @@ bool CLangTable::HasUnsavedEdits() const {
     return false;
 }
 
+bool CLangTable::HasUnsavedEdits(int slot) const {
+    return InRange(slot) && edited_[slot];
+}
+
 const CLangSlot& CLangTable::Entries(int slot) const {
     static const CLangSlot empty;
     FinishLoadingFor(slot);

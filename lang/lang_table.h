@@ -81,6 +81,8 @@ public:
     // True when SetText changed a slot since it was read or last saved to the file it was
     // read from (written, or found holding what it would write).
     bool HasUnsavedEdits() const;
+    // The same for one slot (false outside 0..15).
+    bool HasUnsavedEdits(int slot) const;
 
     // The slot's entries in ascending ID order; an empty slot for a slot outside 0..15.
     const CLangSlot& Entries(int slot) const;

@@ -267,6 +267,9 @@ TEST(LangTableSave, EditsCountAsUnsavedUntilTheirFileHoldsThem) {
     EXPECT_EQ(LangSaveResult::kFailed, table.SaveLangFile(0, install.LangFolder()));
     EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(1, install.LangFolder()));
     EXPECT_TRUE(table.HasUnsavedEdits());  // slot 0's write failed
+    EXPECT_TRUE(table.HasUnsavedEdits(0));
+    EXPECT_FALSE(table.HasUnsavedEdits(1));
+    EXPECT_FALSE(table.HasUnsavedEdits(CLangTable::kSlotCount));
     fs::permissions(install.Lang() / "lang_en.ini", fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, install.LangFolder()));
     EXPECT_FALSE(table.HasUnsavedEdits());
