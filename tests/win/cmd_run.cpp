@@ -1,5 +1,6 @@
 #include "tests/win/cmd_run.h"
 
+#include <string>
 #include <vector>
 
 #include "platform/unicode.h"
@@ -56,10 +57,17 @@ CmdProcess::CmdProcess(const std::wstring& arguments, const CmdEnvironment& envi
     startup.hStdError = out_;
     std::wstring commandLine = L"\"" + CmdExe().wstring() + L"\" " + arguments;
     std::vector<wchar_t> block = EnvironmentBlock(environment);
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr,
-                        &startup, &process_)) {
+    // Wine has been seen to refuse a start right after another process was terminated: a
+    // few tries, and the last error in the output when none took.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                           CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr,
+                           &startup, &process_)) {
+            return;
+        }
         process_ = PROCESS_INFORMATION{};
+        startError_ = GetLastError();
+        Sleep(100);
     }
 }
 
@@ -94,6 +102,10 @@ CmdRun CmdProcess::Wait(unsigned long limitMs) {
     CloseHandle(out_);
     out_ = INVALID_HANDLE_VALUE;
     run.output = platform::Utf8ToUtf16(ReadBytes(outPath_));
+    if (startError_ != 0 && run.exitCode == 999) {
+        run.output += u"(VedArodCmd.exe not started: error " +
+                      platform::Utf8ToUtf16(std::to_string(startError_)) + u")";
+    }
     return run;
 }
 

@@ -38,6 +38,7 @@ private:
     std::filesystem::path outPath_;
     HANDLE out_ = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION process_{};
+    unsigned long startError_ = 0;  // the last failed start's error
 };
 
 CmdRun RunCmd(const std::wstring& arguments, const CmdEnvironment& environment = {});
