@@ -63,9 +63,9 @@ private:
 
 // Reads the file at path from its start in pieces, into a PieceBuffer (fresh memory costs a
 // page fault per page, so buffers are reused): begin receives the file's size once it is
-// open, then consume each piece in order. Either returns false to
-// stop. kOk when the file was read to its end; kFailed when it could not be read or a
-// callback stopped; kMissing as ReadWholeFile.
+// open, then consume each piece in order. Either returns false to stop. kOk when the file
+// was read to its end; kFailed when it could not be read or a callback stopped; kMissing as
+// ReadWholeFile.
 ReadResult ReadFileInPieces(const std::u16string& path, const std::function<bool(uint64_t)>& begin,
                             const std::function<bool(const char*, size_t)>& consume);
 
