@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -451,6 +452,45 @@ TEST(BrandMenu, LongPlanIsCutAfterThirtyLinesWithItsCount) {
     }
     expected += u"\r\n……共 " + platform::Utf8ToUtf16(std::to_string(lines.size())) + u" 项";
     EXPECT_EQ(expected + u"\r\n\r\n是否应用？", h.Prompts().questions[0]);
+}
+
+// A save of every language while another program holds one edited file open without
+// sharing: that file is left and named, and not kept; every file that was written has its
+// original kept with a digest of its bytes, whether taken ahead (the edited ones) or not.
+TEST(LanguageSave, EditedFileHeldOpenIsLeftAndNotKept) {
+    TargetInstall install;
+    const auto before = install.Files();
+    DialogHarness h;
+    h.SelectTarget(install.Exe());
+    EditFirstRow(h, 0, u"新的文本");
+    EditFirstRow(h, 2, u"new text");
+    const std::u16string heldName = h.Dlg().m_langTable.FileName(0);
+    const std::u16string savedName = h.Dlg().m_langTable.FileName(2);
+    const fs::path heldFile = install.install / "Lang" / fs::path(heldName);
+    const HANDLE held = CreateFileW(heldFile.wstring().c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    h.Prompts().messages.clear();
+    h.Click(1029);
+    CloseHandle(held);
+    const auto messages = h.MessageTexts();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::u16string::npos, messages[0].find(heldFile.u16string()));
+    const std::string heldKey = "Lang/" + platform::Utf16ToUtf8(heldName);
+    const std::string savedKey = "Lang/" + platform::Utf16ToUtf8(savedName);
+    EXPECT_EQ(before.at(heldKey), ReadBytes(heldFile));
+    EXPECT_NE(before.at(savedKey), ReadBytes(install.install / savedKey));
+    install::BackupManifest manifest;
+    install::InstallBackup(install.install.u16string()).Read(manifest);
+    EXPECT_EQ(0u, KeptPaths(install).count(u"Lang\\" + heldName));
+    EXPECT_EQ(1u, KeptPaths(install).count(u"Lang\\" + savedName));
+    for (const auto& record : manifest.records) {
+        std::string key = platform::Utf16ToUtf8(record.path);
+        std::replace(key.begin(), key.end(), '\\', '/');
+        const std::string copy = ReadBytes(install.Backup() / fs::path(record.copy));
+        EXPECT_EQ(before.at(key), copy) << key;
+        EXPECT_EQ(platform::Sha256Hex(copy), record.sha256) << key;
+    }
 }
 
 // What the dialog's own buttons did, saved as a brand file and applied by the console
