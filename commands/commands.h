@@ -155,10 +155,12 @@ bool ProfileSaveKeepsBytes(const CIniFile& ini, install::Edition edition,
 // Saves one slot, keeping its original first (a slot without entries is not written and
 // keeps nothing); write (if given) receives what the file holds afterwards. A file another
 // program changed since the table read or saved it is replaced only when the host confirms
-// (kChangedOnDisk otherwise).
+// (kChangedOnDisk otherwise). digests and saves (when given) hold the work done ahead for
+// the original's keep and for the save.
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write = nullptr,
-                            install::DigestAhead* ahead = nullptr);
+                            install::DigestAhead* digests = nullptr,
+                            LangSaveAhead* saves = nullptr);
 // "保存全部语种文件": every slot as SaveLanguage; the files left as another program changed
 // them are listed ("以下语言文件已被其他程序修改，未覆盖：").
 CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& installDir,

@@ -1,10 +1,12 @@
 #include "commands/commands.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "lang/lang_save_ahead.h"
 #include "lang/lang_writer.h"
 #include "platform/file_read.h"
 #include "commands/lines.h"
@@ -22,7 +24,7 @@ void LoadInstallLanguages(CLangTable& table, IniFileCache& profiles,
 
 LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& installDir, int slot,
                             CommandHost& host, platform::WriteResult* write,
-                            install::DigestAhead* ahead) {
+                            install::DigestAhead* digests, LangSaveAhead* saves) {
     const std::unique_ptr<install::InstallLock> held = host.Hold(installDir);
     if (!held) {
         if (write != nullptr) {
@@ -34,8 +36,8 @@ LangSaveResult SaveLanguage(const CLangTable& table, const std::u16string& insta
     const std::u16string path = install::Join(langFolder, table.FileName(slot));
     const LangSaveResult saved = table.SaveLangFile(
         slot, langFolder, installDir, write,
-        [&] { return host.KeepOriginal(installDir, path, ahead); },
-        [&] { return host.ConfirmOverwrite(path); });
+        [&] { return host.KeepOriginal(installDir, path, digests); },
+        [&] { return host.ConfirmOverwrite(path); }, saves);
     host.Settle(installDir, path, saved == LangSaveResult::kWritten);
     return saved;
 }
@@ -57,15 +59,27 @@ CommandResult SaveAllLanguages(const CLangTable& table, const std::u16string& in
             files.push_back(install::Join(langFolder, table.FileName(slot)));
         }
     }
-    const std::unique_ptr<install::DigestAhead> ahead =
+    const std::unique_ptr<install::DigestAhead> digests =
         host.DigestOriginalsAhead(installDir, files);
+    // Meanwhile another worker composes, compares and writes each file ahead of its replace,
+    // when the files are large enough to pay for starting it.
+    size_t entries = 0;
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        entries += table.Entries(slot).size();
+    }
+    constexpr size_t kSaveAheadFrom = 4000;
+    std::optional<LangSaveAhead> saves;
+    if (entries >= kSaveAheadFrom) {
+        saves.emplace(table, langFolder, installDir);
+    }
     std::u16string failed;    // files that stayed as they were
     std::u16string problems;  // files refused or left elsewhere, each with what happened
     std::u16string left;      // files another program changed, left as they are
     int saved = 0;            // written, or already holding what would be written
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         platform::WriteResult write;
-        switch (SaveLanguage(table, installDir, slot, host, &write, ahead.get())) {
+        switch (SaveLanguage(table, installDir, slot, host, &write, digests.get(),
+                             saves ? &*saves : nullptr)) {
             case LangSaveResult::kWritten:
             case LangSaveResult::kUnchanged:
                 ++saved;

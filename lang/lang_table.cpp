@@ -5,9 +5,11 @@
 
 #include "install/install_layout.h"
 #include "lang/lang_file_text.h"
+#include "lang/lang_save_ahead.h"
 #include "lang/lang_writer.h"
 #include "lang/parallel_jobs.h"
 #include "platform/file_read.h"
+#include "platform/hash64.h"
 #include "text/ascii_case.h"
 #include "text/file_names.h"
 
@@ -183,7 +185,8 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
 LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFolder,
                                         const std::u16string& root, platform::WriteResult* write,
                                         const std::function<bool()>& beforeReplace,
-                                        const std::function<bool()>& overwriteChanged) const {
+                                        const std::function<bool()>& overwriteChanged,
+                                        LangSaveAhead* ahead) const {
     if (!InRange(slot)) {
         return LangSaveResult::kFailed;
     }
@@ -195,12 +198,27 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         return LangSaveResult::kNoEntries;
     }
     const std::u16string path = langFolder + u"\\" + fileNames_[slot];
-    lang::EncodeLangFileInto(slots_[slot], saveBuffer_);
-    const size_t size = saveBuffer_.size() * sizeof(char16_t);
+    const std::unique_ptr<LangPreparedSave> prepared =
+        ahead != nullptr ? ahead->Take(slot, path) : nullptr;
+    uint64_t size = 0;
+    bool holds = false;
+    if (prepared != nullptr) {
+        size = prepared->size;
+        holds = prepared->holds;
+    } else {
+        lang::EncodeLangFileInto(slots_[slot], saveBuffer_);
+        size = saveBuffer_.size() * sizeof(char16_t);
+        holds = platform::FileHolds(path, saveBuffer_.data(), size);
+    }
+    const auto stampWritten = [&] {
+        return platform::StampOfWrittenHash(
+            path, size,
+            prepared != nullptr ? prepared->hash : platform::Hash64(saveBuffer_.data(), size));
+    };
     const bool readFromHere = SamePath(path, paths_[slot]);
-    if (platform::FileHolds(path, saveBuffer_.data(), size)) {
+    if (holds) {
         if (readFromHere) {
-            stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+            stamps_[slot] = stampWritten();
             edited_[slot] = false;
         }
         return LangSaveResult::kUnchanged;
@@ -209,10 +227,18 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         !(overwriteChanged && overwriteChanged())) {
         return LangSaveResult::kChangedOnDisk;
     }
+    if (prepared != nullptr && !prepared->write->Ready()) {
+        if (write != nullptr) {
+            *write = prepared->write->Result();
+        }
+        return LangSaveResult::kFailed;
+    }
     if (beforeReplace && !beforeReplace()) {
         return LangSaveResult::kFailed;
     }
-    const platform::WriteResult r = platform::WriteFileSafely(path, saveBuffer_.data(), size, root);
+    const platform::WriteResult r =
+        prepared != nullptr ? prepared->write->Commit()
+                            : platform::WriteFileSafely(path, saveBuffer_.data(), size, root);
     if (write != nullptr) {
         *write = r;
     }
@@ -220,7 +246,7 @@ LangSaveResult CLangTable::SaveLangFile(int slot, const std::u16string& langFold
         return LangSaveResult::kFailed;
     }
     if (readFromHere) {
-        stamps_[slot] = platform::StampOfWritten(path, saveBuffer_.data(), size);
+        stamps_[slot] = stampWritten();
         edited_[slot] = false;
     }
     return LangSaveResult::kWritten;

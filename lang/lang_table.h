@@ -22,6 +22,8 @@
 #include "platform/file_stamp.h"
 #include "platform/files.h"
 
+class LangSaveAhead;
+
 enum class LangSaveResult {
     kWritten,         // the file was replaced by the slot's entries
     kUnchanged,       // the file already held exactly what the slot would write: not touched
@@ -106,10 +108,14 @@ public:
     // given) is asked before that about a file that another program changed since the slot
     // read or saved it: true replaces it, false (and no callback) leaves it (kChangedOnDisk).
     // Only the file the slot was read from is checked; a file of another folder is not.
+    // ahead (when given) may hold the slot's save made ready (lang/lang_save_ahead.h): only
+    // the checks and the replace are then left; a staging file that could not be written
+    // fails before beforeReplace.
     LangSaveResult SaveLangFile(int slot, const std::u16string& langFolder,
                                 const std::u16string& root, platform::WriteResult* write,
                                 const std::function<bool()>& beforeReplace = {},
-                                const std::function<bool()>& overwriteChanged = {}) const;
+                                const std::function<bool()>& overwriteChanged = {},
+                                LangSaveAhead* ahead = nullptr) const;
 
 private:
     static bool InRange(int slot) { return slot >= 0 && slot < kSlotCount; }
@@ -137,6 +143,9 @@ private:
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;
+    // Where a LangSaveAhead's worker composes, kept the same way.
+    friend class LangSaveAhead;
+    mutable std::u16string aheadBuffer_;
 
     // The load of slots 1..15 that LoadFiles leaves running, and what it needs; only the
     // worker touches those slots until FinishLoading has joined it.

@@ -10,24 +10,33 @@ namespace {
 // The coarsest tick of a file system's last-write time that the check allows for (FAT's).
 constexpr int64_t kTimeTick = 2000000000;
 
-}  // namespace
-
-FileStamp StampOf(const FileStat& stat, const void* data, size_t size) {
+// The stamp of bytes of this size and hash, read or written as stat saw the file.
+FileStamp StampOfHashed(const FileStat& stat, uint64_t size, uint64_t hash) {
     FileStamp stamp;
     stamp.exists = true;
     stamp.size = size;
     stamp.lastWrite = stat.lastWrite;
-    stamp.hash = Hash64(data, size);
+    stamp.hash = hash;
     // The bytes read are the file as stat saw it (it did not shrink while being read), and
     // its time lies at least a tick in the past: a write after this moment gets a later time.
     stamp.timeTells = stat.size == size && FileClockNow() - stat.lastWrite > kTimeTick;
     return stamp;
 }
 
+}  // namespace
+
+FileStamp StampOf(const FileStat& stat, const void* data, size_t size) {
+    return StampOfHashed(stat, size, Hash64(data, size));
+}
+
 FileStamp StampOfWritten(const std::u16string& path, const void* data, size_t size) {
+    return StampOfWrittenHash(path, size, Hash64(data, size));
+}
+
+FileStamp StampOfWrittenHash(const std::u16string& path, uint64_t size, uint64_t hash) {
     FileStat stat;
     const bool known = StatFile(path, stat) == ReadResult::kOk;
-    FileStamp stamp = StampOf(stat, data, size);
+    FileStamp stamp = StampOfHashed(stat, size, hash);
     stamp.timeTells = stamp.timeTells && known;  // else the next check compares the bytes
     return stamp;
 }

@@ -31,6 +31,8 @@ FileStamp StampOf(const FileStat& stat, const void* data, size_t size);
 
 // The stamp of path right after these bytes were written to it.
 FileStamp StampOfWritten(const std::u16string& path, const void* data, size_t size);
+// The same for bytes of this size and Hash64, no longer at hand.
+FileStamp StampOfWrittenHash(const std::u16string& path, uint64_t size, uint64_t hash);
 
 // Reads the whole file as ReadWholeFile does and stamps what was read (an absent stamp for
 // kMissing and kFailed).

@@ -61,6 +61,11 @@ inline WriteResult WriteFileSafely(const std::u16string& path, const std::string
     return WriteFileSafely(path, bytes.data(), bytes.size(), root);
 }
 
+// The refusals of a safe write, made before anything is written: a destination whose folder
+// resolves outside root (when given; kOutsideRoot), a read-only file, a folder. False, with
+// result filled in, when refused.
+bool MayWriteSafely(const std::u16string& path, const std::u16string& root, WriteResult& result);
+
 // Copies the file at from to to in the same safe way as WriteFileSafely (same refusals, same
 // replace), reading it in pieces; observe (when given) sees each piece on its way and may
 // stop the copy by returning false (the destination then stays as it was). The copy has the

@@ -3,6 +3,7 @@
 // file and decide only later whether it replaces the destination.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,6 +43,27 @@ private:
     std::unique_ptr<Handle> handle_;
     int error_ = 0;
     bool done_ = false;
+};
+
+// A safe write of bytes (WriteFileSafely) in two steps, so that the bytes can be written on
+// one thread and put in place later on another: the constructor makes the refusals and
+// writes the staging file completely; Commit replaces the destination by one rename. Until
+// then the destination is untouched; an object destroyed without Commit removes its staging
+// file.
+class StagedWrite {
+public:
+    StagedWrite(const std::u16string& path, const void* data, size_t size,
+                const std::u16string& root = {});
+    // True when the staging file is written and waits for Commit; false when the write was
+    // refused or failed, as Result() tells (nothing is left on disk then).
+    bool Ready() const { return file_ != nullptr; }
+    const WriteResult& Result() const { return result_; }
+    // The replace (as WriteFileSafely's); a write that is not Ready() returns Result().
+    WriteResult Commit();
+
+private:
+    WriteResult result_;
+    std::unique_ptr<StagedFile> file_;
 };
 
 // A whole file mapped into memory read-only (others may read it meanwhile) for the lifetime

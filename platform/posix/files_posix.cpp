@@ -53,27 +53,33 @@ void RemoveLeftovers(const std::string& path) {
 
 }  // namespace
 
-WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
-                            const std::u16string& root) {
-    WriteResult result;
-    const std::string native = NativePath(path);
+bool MayWriteSafely(const std::u16string& path, const std::u16string& root, WriteResult& result) {
     if (!root.empty() && !ResolvesInside(path, root, result.resolved)) {
         result.outcome = WriteOutcome::kOutsideRoot;
         result.error = EACCES;
-        return result;
+        return false;
     }
     result.resolved.clear();
     struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(native.c_str(), &st) == 0) {
-        // Root may write anything; a file without write permission still counts as
-        // read-only here, as it does on Windows for every user.
-        if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-            result.error = EACCES;
-            return result;
-        }
-        mode = st.st_mode & 07777;
+    // Root may write anything; a file without write permission still counts as read-only
+    // here, as it does on Windows for every user.
+    if (::stat(NativePath(path).c_str(), &st) == 0 &&
+        (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+        result.error = EACCES;
+        return false;
     }
+    return true;
+}
+
+WriteResult WriteFileSafely(const std::u16string& path, const void* data, size_t size,
+                            const std::u16string& root) {
+    WriteResult result;
+    if (!MayWriteSafely(path, root, result)) {
+        return result;
+    }
+    const std::string native = NativePath(path);
+    struct stat st {};
+    const mode_t mode = ::stat(native.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
     std::string tmp = native + ".~tmpXXXXXX";
     const int fd = ::mkstemp(&tmp[0]);
     if (fd < 0) {

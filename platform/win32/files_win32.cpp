@@ -217,11 +217,7 @@ WriteResult CommitStaged(const std::u16string& path, const std::u16string& stage
     return result;
 }
 
-namespace {
-
-// The refusals of a safe write before anything is written: a destination outside root, a
-// read-only file, a folder. False with result filled in when refused.
-bool MayWrite(const std::u16string& path, const std::u16string& root, WriteResult& result) {
+bool MayWriteSafely(const std::u16string& path, const std::u16string& root, WriteResult& result) {
     if (!root.empty() && !ResolvesInside(path, root, result.resolved)) {
         result.outcome = WriteOutcome::kOutsideRoot;
         result.error = ERROR_ACCESS_DENIED;
@@ -237,8 +233,6 @@ bool MayWrite(const std::u16string& path, const std::u16string& root, WriteResul
     return true;
 }
 
-}  // namespace
-
 namespace {
 
 // The frame of a safe write: its refusals, a staging file that fill writes (false, with the
@@ -246,7 +240,7 @@ namespace {
 WriteResult WriteStaged(const std::u16string& path, const std::u16string& root,
                         const std::function<bool(HANDLE, DWORD&)>& fill) {
     WriteResult result;
-    if (!MayWrite(path, root, result)) {
+    if (!MayWriteSafely(path, root, result)) {
         return result;
     }
     std::u16string staged;

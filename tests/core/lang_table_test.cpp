@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "lang/lang_save_ahead.h"
 #include "lang/lang_table.h"
 #include "samples/sample_install.h"
 #include "tests/support/temp_dir.h"
@@ -353,42 +355,53 @@ TEST(LangTableSave, AFileChangedSinceTheLoadIsReplacedOnlyWhenConfirmed) {
         {"changed, yes", u"theirs", Answer::kYes, 1, LangSaveResult::kWritten},
         {"changed into what the slot writes", u"", Answer::kNo, 0, LangSaveResult::kUnchanged},
     };
-    for (const auto& c : cases) {
-        Install install;
-        install.Write("lang_chs.ini", u"K", u"1");
-        CLangTable table;
-        table.LoadFiles(install.Folder(), u"lang_chs.ini");
-        table.SetText(0, u"K", u"ours");
-        std::string onDisk = install.Read("lang_chs.ini");
-        if (c.theirs != nullptr) {
-            onDisk = *c.theirs == u'\0'
-                         ? ours
-                         : kUtf16Mark + Utf16LeBytes(u"K=" + std::u16string(c.theirs) + u"\r\n");
-            WriteBytes(install.Lang() / "lang_chs.ini", onDisk);
+    for (const bool ahead : {false, true})
+        for (const auto& c : cases) {
+            Install install;
+            install.Write("lang_chs.ini", u"K", u"1");
+            CLangTable table;
+            table.LoadFiles(install.Folder(), u"lang_chs.ini");
+            table.SetText(0, u"K", u"ours");
+            std::string onDisk = install.Read("lang_chs.ini");
+            if (c.theirs != nullptr) {
+                onDisk =
+                    *c.theirs == u'\0'
+                        ? ours
+                        : kUtf16Mark + Utf16LeBytes(u"K=" + std::u16string(c.theirs) + u"\r\n");
+                WriteBytes(install.Lang() / "lang_chs.ini", onDisk);
+            }
+            int asked = 0;
+            const auto ask = [&] {
+                ++asked;
+                return c.answer == Answer::kYes;
+            };
+            const std::function<bool()> confirm =
+                c.answer == Answer::kNone ? std::function<bool()>() : ask;
+            {
+                // Made ready after the other program's change, so that the staging file exists
+                // when the answer is no.
+                std::unique_ptr<LangSaveAhead> saves =
+                    ahead ? std::make_unique<LangSaveAhead>(table, install.LangFolder(), u"")
+                          : nullptr;
+                EXPECT_EQ(c.result, table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {},
+                                                       confirm, saves.get()))
+                    << c.name << ahead;
+            }
+            EXPECT_EQ(c.asked, asked) << c.name;
+            const bool replaced = c.result != LangSaveResult::kChangedOnDisk;
+            EXPECT_EQ(replaced ? ours : onDisk, install.Read("lang_chs.ini")) << c.name;
+            EXPECT_EQ(1, CountFiles(install.Lang())) << c.name << ahead;
+            if (!replaced) {
+                continue;
+            }
+            // What the save wrote (or found) is the new stamp: the next save does not ask.
+            table.SetText(0, u"K", u"ours again");
+            asked = 0;
+            EXPECT_EQ(LangSaveResult::kWritten,
+                      table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {}, ask))
+                << c.name;
+            EXPECT_EQ(0, asked) << c.name;
         }
-        int asked = 0;
-        const auto ask = [&] {
-            ++asked;
-            return c.answer == Answer::kYes;
-        };
-        const std::function<bool()> confirm =
-            c.answer == Answer::kNone ? std::function<bool()>() : ask;
-        EXPECT_EQ(c.result, table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {}, confirm))
-            << c.name;
-        EXPECT_EQ(c.asked, asked) << c.name;
-        const bool replaced = c.result != LangSaveResult::kChangedOnDisk;
-        EXPECT_EQ(replaced ? ours : onDisk, install.Read("lang_chs.ini")) << c.name;
-        if (!replaced) {
-            continue;
-        }
-        // What the save wrote (or found) is the new stamp: the next save does not ask.
-        table.SetText(0, u"K", u"ours again");
-        asked = 0;
-        EXPECT_EQ(LangSaveResult::kWritten,
-                  table.SaveLangFile(0, install.LangFolder(), u"", nullptr, {}, ask))
-            << c.name;
-        EXPECT_EQ(0, asked) << c.name;
-    }
 }
 
 // A new load stamps the files anew; a file the slot was not read from is not checked.
@@ -409,6 +422,65 @@ TEST(LangTableSave, ALoadTakesNewStampsAndOtherFoldersAreNotChecked) {
     // The stamp of the slot's own file stays: it is still as saved.
     table.SetText(0, u"K", u"ours once more");
     EXPECT_EQ(LangSaveResult::kWritten, table.SaveLangFile(0, install.LangFolder()));
+}
+
+// Saves made ready ahead write what saves in turn write; a file that cannot be staged fails
+// before its original would be kept; staging files of slots not taken go with the object.
+TEST(LangTableSave, SavesMadeReadyAheadWriteWhatSavesInTurnWrite) {
+    const char* const names[] = {"lang_en.ini", "lang_chs.ini", "lang_cht.ini", "lang_ru.ini"};
+    const std::u16string list = u"lang_en.ini|lang_chs.ini|lang_cht.ini|lang_ru.ini";
+    struct Run {
+        Install install;
+        CLangTable table;
+        std::vector<LangSaveResult> results;
+        int keeps = 0;
+    };
+    Run runs[2];
+    for (Run& r : runs) {
+        for (const char* name : names) {
+            r.install.Write(name, u"K", u"v");
+        }
+        r.table.LoadFiles(r.install.Folder(), list);
+        ASSERT_EQ(LangSaveResult::kWritten, r.table.SaveLangFile(1, r.install.LangFolder()));
+        for (int slot : {0, 2, 3}) {
+            r.table.SetText(slot, u"K", u"edited");
+        }
+        fs::permissions(r.install.Lang() / "lang_cht.ini",
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    {
+        LangSaveAhead saves(runs[1].table, runs[1].install.LangFolder(), u"");
+        for (int k = 0; k < 2; ++k) {
+            Run& r = runs[k];
+            for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+                r.results.push_back(r.table.SaveLangFile(
+                    slot, r.install.LangFolder(), u"", nullptr, [&] { return ++r.keeps > 0; }, {},
+                    k == 1 ? &saves : nullptr));
+            }
+        }
+    }
+    EXPECT_EQ(runs[0].results, runs[1].results);
+    EXPECT_EQ(LangSaveResult::kUnchanged, runs[1].results[1]);
+    EXPECT_EQ(LangSaveResult::kFailed, runs[1].results[2]);
+    EXPECT_EQ(2, runs[1].keeps);  // lang_en.ini and lang_ru.ini only
+    for (const char* name : names) {
+        EXPECT_EQ(runs[0].install.Read(name), runs[1].install.Read(name)) << name;
+    }
+    EXPECT_EQ(4, CountFiles(runs[1].install.Lang()));
+
+    // Only slot 0 taken: the others' staging files do not stay.
+    Run& r = runs[1];
+    for (int slot : {0, 1, 3}) {
+        r.table.SetText(slot, u"K", u"again");
+    }
+    {
+        LangSaveAhead saves(r.table, r.install.LangFolder(), u"");
+        EXPECT_EQ(LangSaveResult::kWritten,
+                  r.table.SaveLangFile(0, r.install.LangFolder(), u"", nullptr, {}, {}, &saves));
+    }
+    EXPECT_EQ(4, CountFiles(r.install.Lang()));
+    EXPECT_TRUE(r.table.HasUnsavedEdits(1));
 }
 
 }  // namespace

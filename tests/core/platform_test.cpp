@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <thread>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "platform/file_read.h"
 #include "platform/files.h"
+#include "platform/staged_file.h"
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 
@@ -68,7 +70,17 @@ TEST(Files, ReadOnlyOrMissingFolderLeavesEverythingAsItWas) {
     int err = 0;
     EXPECT_FALSE(platform::WriteFileReplacing(dir.Text(u"ro.cfg"), std::string("new"), &err));
     EXPECT_NE(0, err);
+    platform::StagedWrite staged(dir.Text(u"ro.cfg"), "new", 3);
+    EXPECT_FALSE(staged.Ready());
+    EXPECT_NE(0, staged.Commit().error);
     EXPECT_EQ("keep", ReadBytes(file));
+    {
+        // Written, not committed: the destination stays, the staging file goes.
+        platform::StagedWrite pending(dir.Text(u"new.cfg"), "new", 3);
+        EXPECT_TRUE(pending.Ready());
+    }
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()),
+                               std::filesystem::directory_iterator()));
 
     EXPECT_FALSE(platform::WriteFileReplacing(dir.Text(u"missing/x.cfg"), std::string("x")));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
@@ -101,6 +113,9 @@ TEST(Files, DestinationsThatResolveOutsideTheRootAreRefused) {
         {u"install/Lang/../../elsewhere/x.dll", platform::WriteOutcome::kOutsideRoot},
     };
     for (const Case& c : cases) {
+        platform::StagedWrite staged(dir.Text(c.path), "staged", 6, root);
+        EXPECT_EQ(c.outcome == platform::WriteOutcome::kWritten, staged.Ready());
+        EXPECT_EQ(c.outcome, staged.Commit().outcome) << platform::Utf16ToUtf8(c.path);
         const platform::WriteResult r =
             platform::WriteFileSafely(dir.Text(c.path), std::string("new"), root);
         EXPECT_EQ(c.outcome, r.outcome) << platform::Utf16ToUtf8(c.path);

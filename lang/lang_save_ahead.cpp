@@ -1,0 +1,94 @@
+#include "lang/lang_save_ahead.h"
+
+#include <utility>
+#include <vector>
+
+#include "lang/lang_writer.h"
+#include "platform/file_read.h"
+#include "platform/hash64.h"
+
+LangSaveAhead::LangSaveAhead(const CLangTable& table, const std::u16string& langFolder,
+                             const std::u16string& root)
+    : root_(root), buffer_(table.aheadBuffer_) {
+    table.FinishLoading();
+    for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
+        if (!table.FileName(slot).empty() && !table.Entries(slot).empty()) {
+            slots_[slot].state = State::kWaiting;
+            slots_[slot].entries = &table.Entries(slot);
+            slots_[slot].path = langFolder + u"\\" + table.FileName(slot);
+        }
+    }
+    worker_ = std::thread([this] { Run(); });
+}
+
+LangSaveAhead::~LangSaveAhead() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        cancelled_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+}
+
+void LangSaveAhead::Run() {
+    for (Slot& slot : slots_) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [&] { return cancelled_ || ready_ < kMaxReady; });
+            if (cancelled_) {
+                return;
+            }
+            if (slot.state != State::kWaiting) {
+                continue;  // not saved here, or taken by the caller
+            }
+            slot.state = State::kPreparing;
+        }
+        auto prepared = std::make_unique<LangPreparedSave>();
+        lang::EncodeLangFileInto(*slot.entries, buffer_);
+        prepared->size = buffer_.size() * sizeof(char16_t);
+        prepared->hash = platform::Hash64(buffer_.data(), prepared->size);
+        prepared->holds = platform::FileHolds(slot.path, buffer_.data(), prepared->size);
+        if (!prepared->holds) {
+            prepared->write = std::make_unique<platform::StagedWrite>(slot.path, buffer_.data(),
+                                                                      prepared->size, root_);
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            slot.prepared = std::move(prepared);
+            slot.state = State::kReady;
+            ++ready_;
+        }
+        changed_.notify_all();
+    }
+}
+
+std::unique_ptr<LangPreparedSave> LangSaveAhead::Take(int slot, const std::u16string& path) {
+    if (slot < 0 || slot >= CLangTable::kSlotCount) {
+        return nullptr;
+    }
+    Slot& s = slots_[slot];
+    std::vector<std::unique_ptr<LangPreparedSave>> passed;  // their staging files go last
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (s.state == State::kNone || s.state == State::kTaken || s.path != path) {
+        return nullptr;
+    }
+    // The slots before it are no longer wanted (the saves come in ascending order): the
+    // worker must not wait for them to be taken, nor prepare them.
+    for (int k = 0; k < slot; ++k) {
+        Slot& before = slots_[k];
+        if (before.state == State::kReady) {
+            passed.push_back(std::move(before.prepared));
+            --ready_;
+        }
+        if (before.state == State::kReady || before.state == State::kWaiting) {
+            before.state = State::kTaken;
+        }
+    }
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return s.state == State::kReady; });
+    s.state = State::kTaken;
+    --ready_;
+    lock.unlock();
+    changed_.notify_all();
+    return std::move(s.prepared);
+}
