@@ -9,7 +9,7 @@
 
 LangSaveAhead::LangSaveAhead(const CLangTable& table, const std::u16string& langFolder,
                              const std::u16string& root)
-    : root_(root), buffer_(table.aheadBuffer_) {
+    : root_(root), buffers_(table.aheadBuffers_) {
     table.FinishLoading();
     for (int slot = 0; slot < CLangTable::kSlotCount; ++slot) {
         if (!table.FileName(slot).empty() && !table.Entries(slot).empty()) {
@@ -43,23 +43,33 @@ void LangSaveAhead::Run() {
             }
             slot.state = State::kPreparing;
         }
-        auto prepared = std::make_unique<LangPreparedSave>();
-        lang::EncodeLangFileInto(*slot.entries, buffer_);
-        prepared->size = buffer_.size() * sizeof(char16_t);
-        prepared->hash = platform::Hash64(buffer_.data(), prepared->size);
-        prepared->holds = platform::FileHolds(slot.path, buffer_.data(), prepared->size);
-        if (!prepared->holds) {
-            prepared->write = std::make_unique<platform::StagedWrite>(slot.path, buffer_.data(),
-                                                                      prepared->size, root_);
-        }
+        std::unique_ptr<LangPreparedSave> prepared = Prepare(slot, buffers_[0]);
         {
             const std::lock_guard<std::mutex> lock(mutex_);
-            slot.prepared = std::move(prepared);
-            slot.state = State::kReady;
-            ++ready_;
+            Ready(slot, std::move(prepared));
         }
         changed_.notify_all();
     }
+}
+
+std::unique_ptr<LangPreparedSave> LangSaveAhead::Prepare(const Slot& slot,
+                                                         std::u16string& buffer) const {
+    auto prepared = std::make_unique<LangPreparedSave>();
+    lang::EncodeLangFileInto(*slot.entries, buffer);
+    prepared->size = buffer.size() * sizeof(char16_t);
+    prepared->hash = platform::Hash64(buffer.data(), prepared->size);
+    prepared->holds = platform::FileHolds(slot.path, buffer.data(), prepared->size);
+    if (!prepared->holds) {
+        prepared->write = std::make_unique<platform::StagedWrite>(slot.path, buffer.data(),
+                                                                  prepared->size, root_);
+    }
+    return prepared;
+}
+
+void LangSaveAhead::Ready(Slot& slot, std::unique_ptr<LangPreparedSave> prepared) {
+    slot.prepared = std::move(prepared);
+    slot.state = State::kReady;
+    ++ready_;
 }
 
 std::unique_ptr<LangPreparedSave> LangSaveAhead::Take(int slot, const std::u16string& path) {
@@ -85,7 +95,27 @@ std::unique_ptr<LangPreparedSave> LangSaveAhead::Take(int slot, const std::u16st
         }
     }
     changed_.notify_all();
-    changed_.wait(lock, [&] { return s.state == State::kReady; });
+    // Rather than wait for the worker, the caller prepares the slot itself when the worker has
+    // not begun it, else the next slot nobody has begun.
+    while (s.state != State::kReady) {
+        Slot* mine = s.state == State::kWaiting ? &s : nullptr;
+        for (int k = slot + 1; mine == nullptr && ready_ < kMaxReady && k < CLangTable::kSlotCount;
+             ++k) {
+            if (slots_[k].state == State::kWaiting) {
+                mine = &slots_[k];
+            }
+        }
+        if (mine == nullptr) {
+            changed_.wait(lock);
+            continue;
+        }
+        mine->state = State::kPreparing;
+        lock.unlock();
+        std::unique_ptr<LangPreparedSave> prepared = Prepare(*mine, buffers_[1]);
+        lock.lock();
+        Ready(*mine, std::move(prepared));
+        changed_.notify_all();
+    }
     s.state = State::kTaken;
     --ready_;
     lock.unlock();

@@ -5,10 +5,12 @@
 // The worker goes through the slots that have a file and entries in ascending order: it
 // composes the slot's file, compares it with the file on disk and, when they differ, writes
 // it to a staging file beside it (platform::StagedWrite); the call is left with the checks
-// (another program's change, the keep of the original) and the replace. At most two slots
-// wait ready at a time. The calls come in ascending slot order: a call gives up the slots
-// before its own that were not taken. The table must not change while the object lives, and
-// only one may live per table.
+// (another program's change, the keep of the original) and the replace. A call does not sit
+// idle meanwhile: it prepares its own slot when the worker has not begun it, and while the
+// worker prepares it, the next slot nobody has begun. At most two slots wait ready at a time.
+// The calls come in ascending slot order: a call gives up the slots before its own that were
+// not taken. The table must not change while the object lives, and only one may live per
+// table.
 #pragma once
 
 #include <array>
@@ -41,8 +43,8 @@ public:
     LangSaveAhead(const LangSaveAhead&) = delete;
     LangSaveAhead& operator=(const LangSaveAhead&) = delete;
 
-    // The slot's save, once ready (waits for the worker), when the slot is one the worker
-    // saves, for path, and not taken yet; null when the caller is to do it itself.
+    // The slot's save, once ready, when the slot is one this object saves, for path, and not
+    // taken yet; null when the caller is to do it itself.
     std::unique_ptr<LangPreparedSave> Take(int slot, const std::u16string& path);
 
 private:
@@ -56,10 +58,15 @@ private:
     static constexpr int kMaxReady = 2;
 
     void Run();
+    // Composes, compares and stages the slot (claimed by the calling thread) in buffer.
+    std::unique_ptr<LangPreparedSave> Prepare(const Slot& slot, std::u16string& buffer) const;
+    // Under the lock: the slot is ready.
+    void Ready(Slot& slot, std::unique_ptr<LangPreparedSave> prepared);
 
     std::u16string root_;
     std::array<Slot, CLangTable::kSlotCount> slots_;
-    std::u16string& buffer_;  // the worker's composed file (the table's, kept between saves)
+    // Where the worker and the caller compose (the table's, kept between saves).
+    std::array<std::u16string, 2>& buffers_;
     int ready_ = 0;
     bool cancelled_ = false;
     std::mutex mutex_;

@@ -143,9 +143,9 @@ private:
     // Where SaveLangFile composes a file; kept for the next save (saving is not a change of
     // the table, hence mutable).
     mutable std::u16string saveBuffer_;
-    // Where a LangSaveAhead's worker composes, kept the same way.
+    // Where a LangSaveAhead's worker (0) and its caller (1) compose, kept the same way.
     friend class LangSaveAhead;
-    mutable std::u16string aheadBuffer_;
+    mutable std::array<std::u16string, 2> aheadBuffers_;
 
     // The load of slots 1..15 that LoadFiles leaves running, and what it needs; only the
     // worker touches those slots until FinishLoading has joined it.
