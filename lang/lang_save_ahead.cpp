@@ -1,5 +1,6 @@
 #include "lang/lang_save_ahead.h"
 
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,11 @@ LangSaveAhead::LangSaveAhead(const CLangTable& table, const std::u16string& lang
             slots_[slot].path = langFolder + u"\\" + table.FileName(slot);
         }
     }
-    worker_ = std::thread([this] { Run(); });
+    try {
+        worker_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: each call prepares its slot itself.
+    }
 }
 
 LangSaveAhead::~LangSaveAhead() {
@@ -27,7 +32,9 @@ LangSaveAhead::~LangSaveAhead() {
         cancelled_ = true;
     }
     changed_.notify_all();
-    worker_.join();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
 }
 
 void LangSaveAhead::Run() {
